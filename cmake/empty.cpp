@@ -1,0 +1,1 @@
+// Keeps a library target valid while its folders have no sources yet.

@@ -1,0 +1,4 @@
+// Companion uninstall library: entry point and export table.
+#include <windows.h>
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
