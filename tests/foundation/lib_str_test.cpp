@@ -1,0 +1,241 @@
+// Text utilities: hexadecimal texts, number texts, tokenizers and replacements.
+#include "foundation/lib_str.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+TEST(HexText, DecodeStopsAtTheFirstPairThatIsNotHex) {
+  struct Case {
+    std::string in, out, why;
+  } cases[] = {
+      {"C0D0", "\xC0\xD0", "two pairs, upper case"},
+      {"c0d0", "\xC0\xD0", "lower case digits"},
+      {"41 42", "A", "the pair holding a space stops it"},
+      {"414", "A", "an odd last character is ignored"},
+      {"41:2", "A", "':' lies between '0' and 'f' but is no digit"},
+      {"41G0", "A", "'G' lies between '0' and 'f' but is no digit"},
+      {"", "", "empty"},
+      {"CFF0E8E2E5F2", "\xCF\xF0\xE8\xE2\xE5\xF2", "Russian word in 1251"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(HexDecode(c.in), c.out) << c.why;
+}
+
+TEST(HexText, FixedWidthValuesAndDigits) {
+  EXPECT_EQ(HexDigitValue(u'f'), 15);
+  EXPECT_EQ(HexDigitValue(u'G'), 0);
+  EXPECT_EQ(Hex2ToByte("A"), 0x0A);
+  EXPECT_EQ(Hex2ToByte("ABC"), 0xAB);
+  EXPECT_EQ(Hex2ToByte("zz"), 0);
+  EXPECT_EQ(Hex8ToInt("FFFFFFFF"), 0xFFFFFFFFu);
+  EXPECT_EQ(Hex8ToInt("1"), 1u);
+  EXPECT_EQ(ByteToHex2(0x0F), "0F");
+  EXPECT_EQ(IntToHex8(0xABC), "00000ABC");
+  EXPECT_EQ(IntToHexMin(0), "0");
+  EXPECT_EQ(IntToHexMin(0x1F0), "1F0");
+  EXPECT_EQ(IntToHexN(0, 0), "");
+  EXPECT_EQ(IntToHexN(0x1F, 4), "001F");
+  EXPECT_EQ(IntToHexN(0x12345678, 2), "12345678");
+  EXPECT_EQ(HexListToStr("41, 42,43", ','), "ABC");
+  EXPECT_EQ(StrToHexList("\x01\xFF"), "01,FF");
+  EXPECT_EQ(StrToHexList(""), "");
+}
+
+TEST(NumberText, Base36AndDecimal) {
+  EXPECT_EQ(IntToBase36(1295, 2), "ZZ");
+  EXPECT_EQ(IntToBase36(1296, 2), "00");  // higher digits dropped
+  EXPECT_EQ(IntToBase36(35, 3), "00Z");
+  EXPECT_EQ(IntToBase36(0xFFFFFFFFu, 7), "1Z141Z3");
+  EXPECT_EQ(IntToBase36(5, 0), "");
+  EXPECT_EQ(IntToText(-42), "-42");
+  struct Case {
+    const char* text;
+    int32_t value;
+  } cases[] = {{"12", 12}, {"-7", -7}, {" 5", 5}, {"", 0}, {"12a", 0}, {"-", 0},
+               {"2147483647", 2147483647}, {"2147483648", 0}, {"-2147483648", -2147483647 - 1}};
+  for (const Case& c : cases) EXPECT_EQ(StrToIntOrZero(c.text), c.value) << c.text;
+}
+
+TEST(NumberText, FormatByteSize) {
+  struct Case {
+    int64_t size;
+    std::string text;
+  } cases[] = {
+      {5, "5.000 B"},        {1000, " 1000 B"},     {1536, "1.500 KB"},   {10 * 1024, "10.00 KB"},
+      {1023, " 1023 B"},     {100 * 1024, "100.0 KB"}, {1048576, "1.000 MB"}, {1073741824, "1.000 GB"},
+      {-1, ""},              {0, "0.000 B"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FormatByteSize(c.size), c.text) << c.size;
+  EXPECT_EQ(SizeToText({3, 4}), "3x4");
+  EXPECT_EQ(PointToText({-3, 4}), "-3,4");
+  EXPECT_EQ(RectToText({1, 2, 3, 4}), "1,2,3,4");
+}
+
+TEST(Tokens, ExtractToken) {
+  struct Case {
+    std::string text;
+    char delim;
+    std::string token, rest;
+  } cases[] = {
+      {"a;;", ';', "a", ""},       // only delimiters remain
+      {" b ;c", ';', "b", "c"},
+      {"abc", ';', "abc", ""},     // no delimiter: the whole trimmed text
+      {";x", ';', "", "x"},
+      {"", ';', "", ""},
+      {"a;b;", ';', "a", "b;"},
+  };
+  for (const Case& c : cases) {
+    std::string text = c.text;
+    EXPECT_EQ(ExtractToken(text, c.delim), c.token) << c.text;
+    EXPECT_EQ(text, c.rest) << c.text;
+  }
+  std::u16string w = u" Печать ;Копия";
+  EXPECT_EQ(ExtractTokenW(w, u';'), u"Печать");
+  EXPECT_EQ(w, u"Копия");
+  w = u"а\u0431б";  // "\xE1" in 1251 is б: the 8-bit delimiter is compared as the character it stands for
+  EXPECT_EQ(ExtractTokenWA(w, '\xE1'), u"а");
+}
+
+TEST(Tokens, BySetWithDelimiter) {
+  const TCharSet set = StrToCharSet(",;");
+  std::u16string text = u"один,два;три";
+  char delim = 0;
+  std::u16string token;
+  ExtractTokenAndDelimW(text, set, delim, token);
+  EXPECT_EQ(token, u"один");
+  EXPECT_EQ(delim, ',');
+  ExtractTokenAndDelimW(text, set, delim, token);
+  EXPECT_EQ(token, u"два");
+  EXPECT_EQ(delim, ';');
+  ExtractTokenAndDelimW(text, set, delim, token);
+  EXPECT_EQ(token, u"три");
+  EXPECT_EQ(delim, 0);
+  EXPECT_TRUE(text.empty());
+
+  text = u"a,,,b";
+  ExtractTokenBySetSkipW(text, set, true, token);
+  EXPECT_EQ(token, u"a");
+  EXPECT_EQ(text, u"b");
+
+  text = u"a,b;c,d";
+  EXPECT_EQ(ExtractTokensW(text, set, 3), u"a,b;c");
+  EXPECT_EQ(text, u"d");
+
+  text = u"key=>value=>x";
+  ExtractTokenByStrW(text, u"=>", token);
+  EXPECT_EQ(token, u"key");
+  EXPECT_EQ(text, u"value=>x");
+  ExtractTokenByStrW(text, u"##", token);
+  EXPECT_EQ(token, u"value=>x");
+  EXPECT_TRUE(text.empty());
+}
+
+TEST(Pieces, AppendWithSeparator) {
+  std::string list = "a";
+  AppendWithSeparator(", ", "", list);
+  EXPECT_EQ(list, "a");
+  AppendWithSeparator(", ", "b", list);
+  EXPECT_EQ(list, "a, b");
+  std::string empty;
+  AppendWithSeparator(", ", "x", empty);
+  EXPECT_EQ(empty, "x");
+}
+
+TEST(Pieces, ReplaceAllAlwaysEnds) {
+  struct Case {
+    std::string text, oldText, newText, expected, why;
+  } cases[] = {
+      {"a-b-c", "-", "+", "a+b+c", "plain"},
+      {"x", "", "y", "x", "empty pattern changes nothing"},
+      {"ab", "ab", "abab", "abab", "replacement holding the pattern: scanned past, once"},
+      {"a b", " ", "  ", "a  b", "doubling spaces ends"},
+      {"a    b", "  ", " ", "a b", "collapsing a run of spaces takes it down to one"},
+      {"abb", "ab", "a", "a", "a shorter replacement is searched again where it joins the rest"},
+      {"", "a", "b", "", "empty text"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ReplaceAll(c.text, c.oldText, c.newText), c.expected) << c.why;
+  EXPECT_EQ(ReplaceAllW(u"да-да", u"да", u"нет"), u"нет-нет");
+}
+
+TEST(Pieces, ReplaceInPatternTouchesOnlyTheShapedPosition) {
+  std::u16string text = u"1.2.3 a.b 45.6";
+  ReplaceInPatternW(text, u"9.9", u',', 2, u"0123456789", u'9');
+  EXPECT_EQ(text, u"1,2,3 a.b 45,6");
+  std::u16string same = u"abc";
+  ReplaceInPatternW(same, u"b", u'x', 5, u"", u'9');  // index outside the pattern
+  EXPECT_EQ(same, u"abc");
+}
+
+TEST(Pieces, BuffersAndPositions) {
+  EXPECT_EQ(CopyFromPos("hello", 2), "ello");
+  EXPECT_EQ(CopyFromPos("hello", 9), "");
+  EXPECT_EQ(CopyFromPosW(u"привет", 4), u"вет");
+
+  std::vector<uint8_t> buf(4, 0);
+  EXPECT_TRUE(CopyStrToBuf(buf, "abcdef", 1, 3));
+  EXPECT_EQ(std::string(buf.begin(), buf.begin() + 3), "bcd");
+  EXPECT_FALSE(CopyStrToBuf(buf, "abcdef", 4, 3));  // text too short
+  EXPECT_FALSE(CopyStrToBuf(buf, "abcdef", -1, 1));
+  EXPECT_FALSE(CopyStrToBuf(buf, "abcdefgh", 0, 5));  // buffer too small
+
+  // A pattern straddling the 16 KB window boundary is still found.
+  std::vector<uint8_t> big(40000, 'x');
+  big[16383] = 'A';
+  big[16384] = 'B';
+  EXPECT_EQ(PosInBuffer("AB", big), 16384);
+  EXPECT_EQ(PosInBuffer("AC", big), 0);
+  EXPECT_EQ(PosInBuffer("x", std::span<const uint8_t>()), 0);
+
+  const uint8_t bytes[] = {'a', 'b', 'c'};
+  EXPECT_EQ(BufToStr(bytes, 2), "ab");
+  EXPECT_EQ(BufToStr(bytes, 0), "");
+  EXPECT_EQ(BufToStr(bytes, 9), "abc");
+  const char16_t units[] = {0x0041, 0x0442, 0x00FF};
+  EXPECT_EQ(LowBytesToStrW(units, 3), std::u16string(u"\u0041\u0042\u00FF"));
+  EXPECT_TRUE(HasHighBytes(units, 2));
+  EXPECT_FALSE(HasHighBytes(units, 1));
+  EXPECT_EQ(BufToStrW(units, -1), u"");
+}
+
+TEST(Pieces, CharactersAndSets) {
+  EXPECT_EQ(RepeatChar('-', 3), "---");
+  EXPECT_EQ(RepeatChar('-', -3), "");
+  std::string s = "ab";
+  PadRight(s, 4, '.');
+  EXPECT_EQ(s, "ab..");
+  PadRight(s, 1, '.');
+  EXPECT_EQ(s, "ab..");
+  EXPECT_EQ(HeadChar(""), '\0');
+  EXPECT_EQ(TailChar("xyz"), 'z');
+  EXPECT_EQ(CharAtPos("xyz", 0), '\0');
+  EXPECT_EQ(CharAtPos("xyz", 3), 'z');
+  EXPECT_EQ(CharAtPosW(u"xyz", 4), u'\0');
+  EXPECT_EQ(HeadCharW(u"я"), u'я');
+  EXPECT_EQ(LastCharPos('b', "abcb"), 4);
+  EXPECT_EQ(LastCharPos('q', "abcb"), 0);
+  EXPECT_EQ(CharSetToStr(StrToCharSet("cabca")), "abc");
+}
+
+TEST(Pieces, WideCharLists) {
+  TWideCharSet set;
+  ParseWideCharList(set, u"a..cx");
+  EXPECT_EQ(set, u"abcx");
+  ParseWideCharList(set, u"z..a");  // y below x: nothing
+  EXPECT_EQ(set, u"");
+  ParseWideCharList(set, u"q..");  // y missing: nothing
+  EXPECT_EQ(set, u"");
+  ParseWideCharList(set, u"а..гаа");
+  EXPECT_EQ(set, u"абвг");
+  IncludeWideChar(set, u'а');
+  EXPECT_EQ(set, u"абвг");
+  EXPECT_TRUE(InWideCharSet(u'в', set));
+  EXPECT_FALSE(InWideCharSet(u'д', set));
+}
+
+TEST(Pieces, CaseFolding) {
+  EXPECT_EQ(LowerCaseW(u"ПРИВЕТ, World! ЁЇ"), u"привет, world! ёї");
+  EXPECT_EQ(UpperCaseW(u"ёжик straße"), u"ЁЖИК STRAßE");
+  EXPECT_EQ(LowerCharW(u'×'), u'×');
+  EXPECT_EQ(LowerCharW(u'Ā'), u'ā');
+  EXPECT_EQ(UpperCharW(u'ґ'), u'Ґ');
+}
