@@ -1,0 +1,79 @@
+// One Windows service by name: its state, start and stop.
+#include "foundation/os_win32_svc_win.h"
+
+#include "foundation/lib_unicode_win.h"
+
+namespace {
+constexpr DWORD kPauseAfterControlMs = 100;
+constexpr DWORD kServiceQueryOnly = READ_CONTROL | SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS;
+}  // namespace
+
+TNTServiceControlManager::TNTServiceControlManager(const std::u16string& serviceName)
+    : ServiceName(serviceName), onNT_(UseWideApi()) {
+  if (!onNT_) return;
+  // Connecting is all OpenService needs from the manager; asking the manager for more only shuts out
+  // standard users, who may still query the state.
+  ManagerHandle = OpenSCManagerA(nullptr, SERVICES_ACTIVE_DATABASEA, SC_MANAGER_CONNECT);
+  if (!ManagerHandle) return;
+  ServiceHandle = OpenServiceW(ManagerHandle, WStr(ServiceName), kServiceAccessFull);
+  if (!ServiceHandle && GetLastError() == ERROR_ACCESS_DENIED)
+    ServiceHandle = OpenServiceW(ManagerHandle, WStr(ServiceName), kServiceAccessNoStatus);
+  if (!ServiceHandle && GetLastError() == ERROR_ACCESS_DENIED)
+    ServiceHandle = OpenServiceW(ManagerHandle, WStr(ServiceName), kServiceQueryOnly);
+}
+
+TNTServiceControlManager::~TNTServiceControlManager() {
+  if (ServiceHandle) CloseServiceHandle(ServiceHandle);
+  if (ManagerHandle) CloseServiceHandle(ManagerHandle);
+}
+
+bool TNTServiceControlManager::IsOpen() const { return ManagerHandle != nullptr && ServiceHandle != nullptr; }
+
+DWORD TNTServiceControlManager::State() const {
+  if (!onNT_ || !IsOpen()) return 0;
+  SERVICE_STATUS status{};
+  if (!QueryServiceStatus(ServiceHandle, &status)) return 0;
+  return status.dwCurrentState;
+}
+
+bool TNTServiceControlManager::IsRunning() const {
+  const DWORD s = State();
+  return s == 0 || s == SERVICE_RUNNING;
+}
+
+bool TNTServiceControlManager::IsStopped() const {
+  const DWORD s = State();
+  return s == 0 || s == SERVICE_STOPPED;
+}
+
+bool TNTServiceControlManager::IsStartPending() const { return State() == SERVICE_START_PENDING; }
+bool TNTServiceControlManager::IsStopPending() const { return State() == SERVICE_STOP_PENDING; }
+
+bool TNTServiceControlManager::Start() {
+  if (!onNT_ || !IsOpen()) return true;
+  const bool ok = StartServiceA(ServiceHandle, 0, nullptr) != 0;
+  Sleep(kPauseAfterControlMs);
+  return ok;
+}
+
+bool TNTServiceControlManager::Stop() {
+  if (!onNT_ || !IsOpen()) return true;
+  SERVICE_STATUS status{};
+  const bool ok = ControlService(ServiceHandle, SERVICE_CONTROL_STOP, &status) != 0;
+  Sleep(kPauseAfterControlMs);
+  return ok && status.dwWin32ExitCode == 0;
+}
+
+void ServiceStateText(const TNTServiceControlManager& service, std::string& text) {
+  if (!UseWideApi() || !service.IsOpen()) return;
+  switch (service.State()) {
+    case SERVICE_STOPPED: text = "Stopped"; break;
+    case SERVICE_START_PENDING: text = "Start  pending"; break;
+    case SERVICE_STOP_PENDING: text = "Stop pending"; break;
+    case SERVICE_RUNNING: text = "Running"; break;
+    case SERVICE_CONTINUE_PENDING: text = "Continue pending"; break;
+    case SERVICE_PAUSE_PENDING: text = "Pause pending"; break;
+    case SERVICE_PAUSED: text = "Paused"; break;
+    default: break;
+  }
+}

@@ -1,0 +1,38 @@
+// One Windows service by name: its state, start and stop. Off the NT family there are no services and
+// every operation answers as if nothing needed doing.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+inline constexpr DWORD kServiceAccessFull = 0x20035;     // READ_CONTROL, query config/status, start, stop
+inline constexpr DWORD kServiceAccessNoStatus = 0x20031;  // the same without query status
+
+class TNTServiceControlManager {
+ public:
+  explicit TNTServiceControlManager(const std::u16string& serviceName);
+  ~TNTServiceControlManager();
+  TNTServiceControlManager(const TNTServiceControlManager&) = delete;
+  TNTServiceControlManager& operator=(const TNTServiceControlManager&) = delete;
+
+  bool IsOpen() const;
+  // 1 stopped .. 7 paused; 0 off NT, when not open or when the query fails.
+  DWORD State() const;
+  bool IsRunning() const;
+  bool IsStopped() const;
+  bool IsStartPending() const;
+  bool IsStopPending() const;
+  bool Start();
+  bool Stop();
+
+  SC_HANDLE ManagerHandle = nullptr;
+  SC_HANDLE ServiceHandle = nullptr;
+  std::u16string ServiceName;
+
+ private:
+  bool onNT_;
+};
+
+// The 8-bit text of the service's state; the text stays unchanged for state 0 or an unknown state.
+void ServiceStateText(const TNTServiceControlManager& service, std::string& text);
