@@ -73,6 +73,11 @@ struct TProcSPLFile {
   // Offset of the current page record's head in the file.
   uint64_t PageOffset() const { return recordStart_; }
 
+  // Windows build only (lib_prn_spool_win.cpp): writes the current page's metafile to the target
+  // file, replacing it. 1 written; 0 not on a page, or writing or copying failed; 2 (9x format)
+  // the page's metafile file does not exist.
+  int SavePage(const std::u16string& targetFile) const;
+
  private:
   bool ReadHeader();
   bool SeekPage();
