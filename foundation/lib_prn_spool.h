@@ -23,10 +23,10 @@ constexpr uint32_t EMRI_METAFILE_EXT = 0x0000000D;
 constexpr uint32_t EMRI_BW_METAFILE_EXT = 0x0000000E;
 constexpr uint32_t EMRI_PS_JOB_DATA = 0x00000014;
 constexpr uint32_t EMRI_EMBED_FONT_EXT = 0x00000015;
-// Page records seen in spool files though the published format does not name them.
+// A page type that spool files carry though the published format does not name it.
 constexpr uint32_t EMRI_UNNAMED_PAGE = 0x10101010;
 
-// First word of an NT spool file: the published version, and a second value some spoolers write.
+// First word of an NT spool file: the published version, and a second value accepted as well.
 constexpr uint32_t SPOOL_NT_VERSION = 0x00010000;
 constexpr uint32_t SPOOL_NT_VERSION_ALT = 0x10504211;
 constexpr size_t SPOOL_NT_HEADER_SIZE = 20;  // the five header words kept in Header
