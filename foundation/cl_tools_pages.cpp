@@ -54,6 +54,10 @@ std::string PresetList(int32_t count, std::string_view customList, int32_t prese
   }
 }
 
+std::u16string TextOfCode(const char16_t* const (&texts)[4], int32_t code) {
+  return code >= 0 && code < 4 ? texts[code] : u"";
+}
+
 }  // namespace
 
 TPageSet ParsePageList(std::string_view list) {
@@ -134,25 +138,21 @@ bool TextToPageSet(std::string_view mask, std::string& pageCountText, int32_t& p
 }
 
 std::u16string PageStatusText(int32_t code) {
-  std::u16string text;
-  switch (code) {
-    case 0: text = u"- Текущая страница печатается без обработки"; break;
-    case 1: text = u"- Отмена печати текущей страницы"; break;
-    case 2: text = u"- Отмена печати всего задания"; break;
-    case 3: text = u"- Обработка текущей страницы, формирование копий"; break;
-    default: break;
-  }
-  return u"(" + Utf16Decimal(code) + u") " + text;
+  static const char16_t* const kTexts[] = {
+      u"- Текущая страница печатается без обработки",
+      u"- Отмена печати текущей страницы",
+      u"- Отмена печати всего задания",
+      u"- Обработка текущей страницы, формирование копий",
+  };
+  return u"(" + Utf16Decimal(code) + u") " + TextOfCode(kTexts, code);
 }
 
 std::u16string JobStatusText(int32_t code) {
-  std::u16string text;
-  switch (code) {
-    case 0: text = u" - Программная ошибка"; break;
-    case 1: text = u" - Текущее задание печатается без изменений"; break;
-    case 2: text = u" - Обработка задания, формирование копий"; break;
-    case 3: text = u" - Отмена печати задания"; break;
-    default: break;
-  }
-  return u"\"" + Utf16Decimal(code) + u"\"" + text;
+  static const char16_t* const kTexts[] = {
+      u" - Программная ошибка",
+      u" - Текущее задание печатается без изменений",
+      u" - Обработка задания, формирование копий",
+      u" - Отмена печати задания",
+  };
+  return u"\"" + Utf16Decimal(code) + u"\"" + TextOfCode(kTexts, code);
 }

@@ -157,34 +157,25 @@ TEST(PageSets, EveryMaskSurvivesTheDialogRoundTrip) {
   }
 }
 
-TEST(StatusTexts, PageStatusText) {
+TEST(StatusTexts, PageAndJobTables) {
   struct Case {
+    std::u16string (*text)(int32_t);
     int32_t code;
-    std::u16string text;
+    std::u16string expected;
   };
   const Case cases[] = {
-      {0, u"(0) - Текущая страница печатается без обработки"},
-      {1, u"(1) - Отмена печати текущей страницы"},
-      {2, u"(2) - Отмена печати всего задания"},
-      {3, u"(3) - Обработка текущей страницы, формирование копий"},
-      {4, u"(4) "},
-      {-1, u"(-1) "},
+      {PageStatusText, 0, u"(0) - Текущая страница печатается без обработки"},
+      {PageStatusText, 1, u"(1) - Отмена печати текущей страницы"},
+      {PageStatusText, 2, u"(2) - Отмена печати всего задания"},
+      {PageStatusText, 3, u"(3) - Обработка текущей страницы, формирование копий"},
+      {PageStatusText, 4, u"(4) "},
+      {PageStatusText, -1, u"(-1) "},
+      {JobStatusText, 0, u"\"0\" - Программная ошибка"},
+      {JobStatusText, 1, u"\"1\" - Текущее задание печатается без изменений"},
+      {JobStatusText, 2, u"\"2\" - Обработка задания, формирование копий"},
+      {JobStatusText, 3, u"\"3\" - Отмена печати задания"},
+      {JobStatusText, 4, u"\"4\""},
+      {JobStatusText, -7, u"\"-7\""},
   };
-  for (const auto& c : cases) EXPECT_EQ(PageStatusText(c.code), c.text) << c.code;
-}
-
-TEST(StatusTexts, JobStatusText) {
-  struct Case {
-    int32_t code;
-    std::u16string text;
-  };
-  const Case cases[] = {
-      {0, u"\"0\" - Программная ошибка"},
-      {1, u"\"1\" - Текущее задание печатается без изменений"},
-      {2, u"\"2\" - Обработка задания, формирование копий"},
-      {3, u"\"3\" - Отмена печати задания"},
-      {4, u"\"4\""},
-      {-7, u"\"-7\""},
-  };
-  for (const auto& c : cases) EXPECT_EQ(JobStatusText(c.code), c.text) << c.code;
+  for (const auto& c : cases) EXPECT_EQ(c.text(c.code), c.expected) << c.code;
 }
