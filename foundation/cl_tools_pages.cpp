@@ -5,26 +5,13 @@
 #include <limits>
 #include <new>
 
+#include "foundation/lib_str.h"
+
 namespace {
 
 constexpr int64_t kMaxInt32 = std::numeric_limits<int32_t>::max();
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Decimal value of a whole text (an optional sign, then digits); 0 when it is no 32-bit number.
-int32_t DecimalOrZero(std::string_view text) {
-  std::size_t i = 0;
-  const bool negative = !text.empty() && text[0] == '-';
-  if (!text.empty() && (text[0] == '-' || text[0] == '+')) i = 1;
-  if (i == text.size()) return 0;
-  int64_t value = 0;
-  for (; i < text.size(); ++i) {
-    if (!IsDigit(text[i])) return 0;
-    value = value * 10 + (text[i] - '0');
-    if (value > kMaxInt32 + (negative ? 1 : 0)) return 0;
-  }
-  return static_cast<int32_t>(negative ? -value : value);
-}
 
 std::u16string Utf16Decimal(int32_t value) {
   const std::string digits = std::to_string(value);
@@ -104,7 +91,7 @@ std::string MaskToPageList(std::string_view mask) {
 }
 
 std::string PageSetToText(std::string_view pageCountText, std::string_view customList, int32_t preset) {
-  const int32_t count = DecimalOrZero(pageCountText);
+  const int32_t count = StrToIntOrZero(pageCountText);
   return PageListToMask(count, PresetList(count, customList, preset), false);
 }
 
