@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <type_traits>
 
+#include "foundation/lib_unicode.h"
+
 template <class Char>
 void TPackedStringList<Char>::Init(int32_t growBy) {
   FCount = 0;
@@ -95,24 +97,6 @@ void TPackedStringList<Char>::Sort() {
 template class TPackedStringList<char>;
 template class TPackedStringList<char16_t>;
 
-namespace {
-
-// Simple case folding for the scripts printer and document names use: Latin, Latin-1 and Cyrillic.
-char16_t FoldCase(char16_t c) {
-  if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c + 0x20);
-  if (c >= 0x00C0 && c <= 0x00DE && c != 0x00D7) return static_cast<char16_t>(c + 0x20);
-  if (c >= 0x0410 && c <= 0x042F) return static_cast<char16_t>(c + 0x20);
-  if (c >= 0x0400 && c <= 0x040F) return static_cast<char16_t>(c + 0x50);
-  return c;
-}
-
-bool SameTextIgnoringCase(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) { return FoldCase(x) == FoldCase(y); });
-}
-
-}  // namespace
-
 void TWideStringArray::AddStrings(const TWideStringArray& source) {
   // The count is taken first so that adding a list to itself doubles it once.
   const int32_t count = source.Count();
@@ -121,7 +105,7 @@ void TWideStringArray::AddStrings(const TWideStringArray& source) {
 
 bool TWideStringArray::Find(std::u16string_view text, int32_t& index) const {
   for (int32_t i = 0; i < Count(); ++i) {
-    if (SameTextIgnoringCase(ItemView(i), text)) {
+    if (SameTextW(ItemView(i), text)) {
       index = i;
       return true;
     }
