@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "coding/lib_datcoder_compress.h"
+#include "coding/lib_datcoder_trees.h"
 
 namespace {
 
@@ -13,10 +14,7 @@ constexpr int N = 4096;        // ring size
 constexpr int F = 60;          // look-ahead
 constexpr int THRESHOLD = 2;   // matches this short go out as literals
 constexpr int NIL = N;
-constexpr int N_CHAR = 256 - THRESHOLD + F;  // 314 symbols
-constexpr int T = N_CHAR * 2 - 1;            // 627 tree nodes
-constexpr int R = T - 1;                     // root
-constexpr unsigned MAX_FREQ = 0x8000;
+static_assert(TLzhTree::kSymbols == 256 - THRESHOLD + F);
 
 // Lengths of the position codes for the upper 6 bits; the codes are canonical (consecutive).
 constexpr std::array<uint8_t, 64> kPosLen = [] {
@@ -67,15 +65,11 @@ class TBitWriter {
 
 class TLzhEncoder {
  public:
-  explicit TLzhEncoder(std::string& out) : bits_(out) { StartHuff(); InitTree(); }
+  explicit TLzhEncoder(std::string& out) : bits_(out) { InitTree(); }
 
   void Run(std::string_view data);
 
  private:
-  // Adaptive Huffman tree.
-  void StartHuff();
-  void Reconst();
-  void Update(int c);
   void EncodeChar(int c);
   void EncodePosition(unsigned c);
   // Match trees.
@@ -84,96 +78,24 @@ class TLzhEncoder {
   void DeleteNode(int p);
 
   TBitWriter bits_;
-  std::array<unsigned, T + 1> freq_{};
-  std::array<int, T + N_CHAR> prnt_{};
-  std::array<int, T> son_{};
+  TLzhTree tree_;
   std::array<unsigned char, N + F - 1> text_{};
   std::array<int, N + 1> dad_{};
   std::array<int, N + 257> lson_{}, rson_{};  // N + 1 + c: the tree root of first byte c
   int matchPosition_ = 0, matchLength_ = 0;
 };
 
-void TLzhEncoder::StartHuff() {
-  for (int i = 0; i < N_CHAR; ++i) {
-    freq_[i] = 1;
-    son_[i] = i + T;
-    prnt_[i + T] = i;
-  }
-  for (int i = 0, j = N_CHAR; j <= R; i += 2, ++j) {
-    freq_[j] = freq_[i] + freq_[i + 1];
-    son_[j] = i;
-    prnt_[i] = prnt_[i + 1] = j;
-  }
-  freq_[T] = 0xFFFF;  // sentinel above every real frequency
-  prnt_[R] = 0;
-}
-
-// Halves the frequencies and rebuilds the tree from its leaves.
-void TLzhEncoder::Reconst() {
-  int j = 0;
-  for (int i = 0; i < T; ++i) {
-    if (son_[i] >= T) {
-      freq_[j] = (freq_[i] + 1) / 2;
-      son_[j] = son_[i];
-      ++j;
-    }
-  }
-  for (int i = 0, j2 = N_CHAR; j2 < T; i += 2, ++j2) {
-    const unsigned f = freq_[j2] = freq_[i] + freq_[i + 1];
-    int k = j2 - 1;
-    while (f < freq_[k]) --k;
-    ++k;
-    std::copy_backward(freq_.begin() + k, freq_.begin() + j2, freq_.begin() + j2 + 1);
-    freq_[k] = f;
-    std::copy_backward(son_.begin() + k, son_.begin() + j2, son_.begin() + j2 + 1);
-    son_[k] = i;
-  }
-  for (int i = 0; i < T; ++i) {
-    const int k = son_[i];
-    if (k >= T) {
-      prnt_[k] = i;
-    } else {
-      prnt_[k] = prnt_[k + 1] = i;
-    }
-  }
-}
-
-void TLzhEncoder::Update(int c) {
-  if (freq_[R] == MAX_FREQ) Reconst();
-  c = prnt_[c + T];
-  do {
-    const unsigned k = ++freq_[c];
-    int l = c + 1;
-    if (k > freq_[l]) {
-      while (k > freq_[++l]) {
-      }
-      --l;
-      freq_[c] = freq_[l];
-      freq_[l] = k;
-      const int i = son_[c];
-      prnt_[i] = l;
-      if (i < T) prnt_[i + 1] = l;
-      const int j = son_[l];
-      son_[l] = i;
-      prnt_[j] = c;
-      if (j < T) prnt_[j + 1] = c;
-      son_[c] = j;
-      c = l;
-    }
-  } while ((c = prnt_[c]) != 0);
-}
-
 void TLzhEncoder::EncodeChar(int c) {
-  // Frequencies stay below 0x8000, which bounds the depth well below 64.
+  // Frequencies stay below 0x8000, which bounds the depth well below 64; codes may pass 16 bits.
   uint64_t code = 0;
   int len = 0;
-  for (int k = prnt_[c + T]; k != R; k = prnt_[k]) {
+  for (int k = tree_.prnt[c + TLzhTree::T]; k != TLzhTree::R; k = tree_.prnt[k]) {
     code |= static_cast<uint64_t>(k & 1) << len;
     ++len;
   }
   // The walk from the leaf to the root gives the bits from the last one up.
   bits_.Put(code, len);
-  Update(c);
+  tree_.Update(c);
 }
 
 void TLzhEncoder::EncodePosition(unsigned c) {

@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "coding/lib_datcoder_compress.h"
+#include "coding/lib_datcoder_trees.h"
 
 namespace {
 
 constexpr int TEXTSEARCH = 1000, BINSEARCH = 200;  // chain depth at the current position
 constexpr int TEXTNEXT = 50, BINNEXT = 20;         // and at the next one
-constexpr int MAXFREQ = 2000;
 constexpr int MINCOPY = 3, MAXCOPY = 64;
 constexpr int SHORTRANGE = 3;  // a 3-byte copy must lie in the first 4 ranges (5 for binary)
 constexpr int COPYRANGES = 6;
@@ -18,10 +18,7 @@ constexpr int kCopyBits[COPYRANGES] = {4, 6, 8, 10, 12, 14};
 constexpr int CODESPERRANGE = MAXCOPY - MINCOPY + 1;  // 62
 constexpr int TERMINATE = 256;
 constexpr int FIRSTCODE = 257;
-constexpr int MAXCHAR = FIRSTCODE + COPYRANGES * CODESPERRANGE - 1;  // 628
-constexpr int SUCCMAX = MAXCHAR + 1;
-constexpr int TWICEMAX = 2 * MAXCHAR + 1;  // 1257
-constexpr int ROOT = 1;
+static_assert(TSixpackTree::kMaxChar == FIRSTCODE + COPYRANGES * CODESPERRANGE - 1);
 constexpr int HASHSIZE = 16384;
 constexpr int NIL = -1;
 
@@ -43,13 +40,10 @@ constexpr int MAXSIZE = MAXDISTANCE + MAXCOPY;            // 21903
 
 class TSixpackEncoder {
  public:
-  explicit TSixpackEncoder(std::string& out) : out_(out) { Initialize(); }
+  explicit TSixpackEncoder(std::string& out) : out_(out) { head_.fill(NIL); }
   void Run(std::string_view data);
 
  private:
-  void Initialize();
-  void UpdateFreq(int a, int b);
-  void UpdateModel(int code);
   void PutBit(int bit);
   void PutCode(int code, int bits);
   void Flush();
@@ -62,8 +56,7 @@ class TSixpackEncoder {
   std::string& out_;
   unsigned bitBuf_ = 0;
   int bitCount_ = 0;
-  std::array<int, MAXCHAR + 1> left_{}, right_{};
-  std::array<int, TWICEMAX + 1> up_{}, freq_{};
+  TSixpackTree tree_;
   std::array<int, HASHSIZE> head_{}, tail_{};
   std::array<int, MAXSIZE> succ_{}, pred_{};
   std::array<unsigned char, MAXSIZE> buffer_{};
@@ -71,63 +64,6 @@ class TSixpackEncoder {
   int distance_ = 0;
   bool binary_ = false;
 };
-
-void TSixpackEncoder::Initialize() {
-  for (int i = 2; i <= TWICEMAX; ++i) {
-    up_[i] = i / 2;
-    freq_[i] = 1;
-  }
-  for (int i = 1; i <= MAXCHAR; ++i) {
-    left_[i] = 2 * i;
-    right_[i] = 2 * i + 1;
-  }
-  head_.fill(NIL);
-}
-
-// Sums the frequencies from a's parent up to the root; b is a's sibling.
-void TSixpackEncoder::UpdateFreq(int a, int b) {
-  do {
-    freq_[up_[a]] = freq_[a] + freq_[b];
-    a = up_[a];
-    if (a != ROOT) b = left_[up_[a]] == a ? right_[up_[a]] : left_[up_[a]];
-  } while (a != ROOT);
-  if (freq_[ROOT] == MAXFREQ)
-    for (int i = 1; i <= TWICEMAX; ++i) freq_[i] >>= 1;
-}
-
-void TSixpackEncoder::UpdateModel(int code) {
-  int a = code + SUCCMAX;
-  ++freq_[a];
-  if (up_[a] == ROOT) return;
-  int ua = up_[a];
-  UpdateFreq(a, left_[ua] == a ? right_[ua] : left_[ua]);
-  do {
-    const int uua = up_[ua];
-    const int b = left_[uua] == ua ? right_[uua] : left_[uua];
-    // A node that became more frequent than its parent's sibling moves up into the sibling's place.
-    if (freq_[a] > freq_[b]) {
-      if (left_[uua] == ua) {
-        right_[uua] = a;
-      } else {
-        left_[uua] = a;
-      }
-      int c;
-      if (left_[ua] == a) {
-        left_[ua] = b;
-        c = right_[ua];
-      } else {
-        right_[ua] = b;
-        c = left_[ua];
-      }
-      up_[b] = ua;
-      up_[a] = uua;
-      UpdateFreq(b, c);
-      a = b;
-    }
-    a = up_[a];
-    ua = up_[a];
-  } while (ua != ROOT);
-}
 
 void TSixpackEncoder::PutBit(int bit) {
   bitBuf_ = (bitBuf_ << 1) | static_cast<unsigned>(bit);
@@ -149,15 +85,15 @@ void TSixpackEncoder::Flush() {
 
 void TSixpackEncoder::Encode(int code) {
   // The path is read leaf to root and sent root first; a rebalanced tree may grow deep.
-  std::array<unsigned char, TWICEMAX> path;
+  std::array<unsigned char, TSixpackTree::kTwiceMax> path;
   int sp = 0;
-  int a = code + SUCCMAX;
+  int a = code + TSixpackTree::kSuccMax;
   do {
-    path[sp++] = right_[up_[a]] == a;
-    a = up_[a];
-  } while (a != ROOT);
+    path[sp++] = tree_.right[tree_.up[a]] == a;
+    a = tree_.up[a];
+  } while (a != TSixpackTree::kRoot);
   while (sp > 0) PutBit(path[--sp]);
-  UpdateModel(code);
+  tree_.Update(code);
 }
 
 int TSixpackEncoder::Key(int n) const {
