@@ -72,16 +72,6 @@ TEST(ClassScramble, EveryByteStaysInItsClass) {
   }
 }
 
-std::string Hex(const std::string& s) {
-  static const char* digits = "0123456789ABCDEF";
-  std::string h;
-  for (unsigned char c : s) {
-    h.push_back(digits[c >> 4]);
-    h.push_back(digits[c & 15]);
-  }
-  return h;
-}
-
 // Readers of the symbols build the same table: these values must never change.
 TEST(ClassTable, FrozenForReaders) {
   std::string table;
