@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "coding/lib_datcoder_random.h"
+#include "foundation/lib_sys.h"
 
 namespace {
 
@@ -117,10 +118,8 @@ std::string SubstituteText(std::string_view text, std::string& classTable) {
   uint32_t state = TakeSeed(out, 255);
   for (unsigned char c : text) {
     unsigned i = t[4 * c], n = t[4 * c + 1], base = t[4 * c + 2];
-    if (n != 0) {
-      i += LfsrNextByte(kLfsrTaps, n, state) & 0xFF;
-      while (i >= n) i -= n;
-    }
+    if (n != 0) i = static_cast<unsigned>(IntMod(static_cast<int32_t>(i + (LfsrNextByte(kLfsrTaps, n, state) & 0xFF)),
+                                                   static_cast<int32_t>(n)));
     out.push_back(static_cast<char>(t[4 * ((base + i) & 0xFF) + 3]));
   }
   return out;
