@@ -56,9 +56,9 @@ void TLzhTree::Update(int symbol) {
     const unsigned k = ++freq[c];
     int l = c + 1;
     if (k > freq[l]) {
-      while (k > freq[++l]) {
-      }
-      --l;
+      // Frequencies rise with the node number (the sentinel at T ends the run): the last node
+      // below k is found by bisection, not by walking the run of equal counts.
+      l = static_cast<int>(std::lower_bound(freq.begin() + l, freq.end(), k) - freq.begin()) - 1;
       freq[c] = freq[l];
       freq[l] = k;
       const int i = son[c];
