@@ -4,15 +4,16 @@
 
 #include <atomic>
 #include <mutex>
-#include <set>
+#include <map>
 
 #include "foundation/lib_unicode_win.h"
 
 namespace {
-// Test-only state: the names FindEntryPoint pretends not to find. The flag keeps the common path lock-free.
-std::mutex g_missingLock;
-std::set<std::string> g_missing;
-std::atomic<bool> g_anyMissing{false};
+// Test-only state: the entry points FindEntryPoint answers with a stand-in (nil: not found). The flag
+// keeps the common path lock-free.
+std::mutex g_replacedLock;
+std::map<std::string, FARPROC> g_replaced;
+std::atomic<bool> g_anyReplaced{false};
 
 template <typename Fn>
 Fn Entry(HMODULE module, const char* name) {
@@ -55,9 +56,10 @@ void FillFromGlobalMemoryStatus(MEMORYSTATUSEX& status) {
 
 FARPROC FindEntryPoint(HMODULE module, const char* name) {
   if (!module) return nullptr;
-  if (g_anyMissing.load()) {
-    std::lock_guard<std::mutex> lock(g_missingLock);
-    if (g_missing.count(name)) return nullptr;
+  if (g_anyReplaced.load()) {
+    std::lock_guard<std::mutex> lock(g_replacedLock);
+    const auto it = g_replaced.find(name);
+    if (it != g_replaced.end()) return it->second;
   }
   return GetProcAddress(module, name);
 }
@@ -67,20 +69,26 @@ HMODULE SystemModule(const wchar_t* name) {
   return module ? module : LoadLibraryW(name);
 }
 
+void ReplaceEntryPointForTesting(const std::string& name, FARPROC standIn) {
+  std::lock_guard<std::mutex> lock(g_replacedLock);
+  g_replaced[name] = standIn;
+  g_anyReplaced.store(true);
+}
+
 void SetEntryPointMissingForTesting(const std::string& name, bool missing) {
-  std::lock_guard<std::mutex> lock(g_missingLock);
   if (missing) {
-    g_missing.insert(name);
-  } else {
-    g_missing.erase(name);
+    ReplaceEntryPointForTesting(name, nullptr);
+    return;
   }
-  g_anyMissing.store(!g_missing.empty());
+  std::lock_guard<std::mutex> lock(g_replacedLock);
+  g_replaced.erase(name);
+  g_anyReplaced.store(!g_replaced.empty());
 }
 
 void ClearMissingEntryPointsForTesting() {
-  std::lock_guard<std::mutex> lock(g_missingLock);
-  g_missing.clear();
-  g_anyMissing.store(false);
+  std::lock_guard<std::mutex> lock(g_replacedLock);
+  g_replaced.clear();
+  g_anyReplaced.store(false);
 }
 
 NET_API_STATUS CallNetUserEnum(LPCWSTR serverName, DWORD level, DWORD filter, LPBYTE* buffer, DWORD prefMaxLen,

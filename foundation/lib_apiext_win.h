@@ -16,6 +16,9 @@ FARPROC FindEntryPoint(HMODULE module, const char* name);
 HMODULE SystemModule(const wchar_t* name);
 // Makes FindEntryPoint answer nil for the name (missing = true) or restores it.
 void SetEntryPointMissingForTesting(const std::string& name, bool missing);
+// Makes FindEntryPoint answer the given stand-in for the name (nil: missing).
+void ReplaceEntryPointForTesting(const std::string& name, FARPROC standIn);
+// Every entry point found as the system has it again.
 void ClearMissingEntryPointsForTesting();
 
 NET_API_STATUS CallNetUserEnum(LPCWSTR serverName, DWORD level, DWORD filter, LPBYTE* buffer, DWORD prefMaxLen,
