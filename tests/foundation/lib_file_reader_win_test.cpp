@@ -6,17 +6,11 @@
 
 #include <vector>
 
-#include "support/scratch_dir_win.h"
+#include "support/win_fixtures.h"
 
 using namespace std::string_literals;
 
 namespace {
-class PlatformGuard {
- public:
-  explicit PlatformGuard(DWORD id) { SetPlatformIdForTesting(id); }
-  ~PlatformGuard() { SetPlatformIdForTesting(0); }
-};
-
 std::vector<std::u16string> Lines(TMappedFile& file) {
   std::vector<std::u16string> out;
   while (!file.Eof() && out.size() < 100) out.push_back(file.ReadLine());
@@ -39,7 +33,7 @@ TEST(MappedFile, ReadsLinesOfEveryEncodingInBothBranches) {
       {u"Утф8.txt", "\xEF\xBB\xBF\xD0\x9F\n\xD1\x80", TTextEncoding::Utf8, {u"П", u"р"}},
   };
   for (DWORD platform : {DWORD(VER_PLATFORM_WIN32_NT), DWORD(VER_PLATFORM_WIN32_WINDOWS)}) {
-    PlatformGuard guard(platform);
+    TPlatformGuard guard(platform);
     for (const Case& c : cases) {
       ASSERT_TRUE(WriteFixture(dir.File(c.name), c.bytes));
       TMappedFile file;

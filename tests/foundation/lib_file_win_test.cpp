@@ -11,17 +11,11 @@
 #include "foundation/lib_api_win.h"
 #include "foundation/lib_file_reader_win.h"
 #include "foundation/lib_unicode.h"
-#include "support/scratch_dir_win.h"
+#include "support/win_fixtures.h"
 
 using namespace std::string_literals;
 
 namespace {
-class PlatformGuard {
- public:
-  explicit PlatformGuard(DWORD id) { SetPlatformIdForTesting(id); }
-  ~PlatformGuard() { SetPlatformIdForTesting(0); }
-};
-
 const DWORD kPlatforms[] = {VER_PLATFORM_WIN32_NT, VER_PLATFORM_WIN32_WINDOWS};
 
 // Boxes are recorded, never shown.
@@ -58,7 +52,7 @@ class EnvGuard {
 
 TEST(Directories, WellKnownPlaces) {
   for (DWORD platform : kPlatforms) {
-    PlatformGuard guard(platform);
+    TPlatformGuard guard(platform);
     const std::u16string system = GetSystemDir();
     ASSERT_FALSE(system.empty());
     EXPECT_NE(system.back(), u'\\');
@@ -153,7 +147,7 @@ TEST(TempNames, UniqueNamesAreCreatedAtomicallyAcrossThreads) {
 
 TEST(TempNames, TempFileNameInBothBranches) {
   for (DWORD platform : kPlatforms) {
-    PlatformGuard guard(platform);
+    TPlatformGuard guard(platform);
     const std::u16string name = MakeTempFileName();
     ASSERT_FALSE(name.empty());
     EXPECT_EQ(ExtractFilePathW(name), GetTempPathDir());
@@ -168,7 +162,7 @@ TEST(Existence, FilesDirectoriesAndSizes) {
   const std::u16string file = dir.File(u"Документ.txt");
   ASSERT_TRUE(WriteFixture(file, "0123456789"));
   for (DWORD platform : kPlatforms) {
-    PlatformGuard guard(platform);
+    TPlatformGuard guard(platform);
     EXPECT_TRUE(FilePresent(file)) << platform;
     EXPECT_TRUE(FilePresentA(WideToAnsi(file)));
     EXPECT_FALSE(FilePresent(dir.Path())) << "a directory is no file";
@@ -230,7 +224,7 @@ TEST(Handles, OpenWriteSeekReadClose) {
 TEST(WholeFiles, WritesReportFailure) {
   TScratchDir dir(u"Запись");
   for (DWORD platform : kPlatforms) {
-    PlatformGuard guard(platform);
+    TPlatformGuard guard(platform);
     const std::u16string file = dir.File(u"Строка.txt");
     EXPECT_TRUE(SaveStringToFile(file, "0123456789"));
     EXPECT_EQ(GetFileSizeByName(file), 10);
@@ -304,7 +298,7 @@ TEST(TextFiles, AppendKeepsTheFileEncoding) {
       {"a UTF-8 file stays UTF-8", "\xEF\xBB\xBFx", true, TTextEncoding::Ansi, "\xEF\xBB\xBFx\xD0\x96\r\n"},
   };
   for (DWORD platform : kPlatforms) {
-    PlatformGuard guard(platform);
+    TPlatformGuard guard(platform);
     for (const Case& c : cases) {
       const std::u16string file = dir.File(u"Журнал.log");
       DeleteFileIfExists(file);
@@ -409,7 +403,7 @@ TEST(Management, MakeDir) {
       {u"", false, u"", "empty"},
   };
   for (DWORD platform : kPlatforms) {
-    PlatformGuard guard(platform);
+    TPlatformGuard guard(platform);
     for (const Case& c : cases) {
       std::u16string name = c.in;
       EXPECT_EQ(MakeDir(name), c.ok) << c.why;
@@ -422,7 +416,7 @@ TEST(Management, MakeDir) {
 TEST(Management, DeleteReadOnlyCopyMove) {
   TScratchDir dir(u"Управление");
   for (DWORD platform : kPlatforms) {
-    PlatformGuard guard(platform);
+    TPlatformGuard guard(platform);
     const std::u16string a = dir.File(u"Исходный.txt");
     const std::u16string b = dir.File(u"Целевой.txt");
     ASSERT_TRUE(WriteFixture(a, "source"));
@@ -495,7 +489,7 @@ TEST(Management, DeleteOnReboot9xBranchAddsToWininit) {
   const bool had = FilePresent(ini);
   const std::string before = ReadFixture(ini);
   {
-    PlatformGuard guard(VER_PLATFORM_WIN32_WINDOWS);
+    TPlatformGuard guard(VER_PLATFORM_WIN32_WINDOWS);
     ASSERT_TRUE(DeleteFileOnReboot(file));
     ASSERT_TRUE(DeleteFileOnReboot(file));
     EXPECT_FALSE(DeleteFileOnReboot(dir.File(u"нет.txt"))) << "no short name for a missing file";

@@ -1,5 +1,5 @@
-// A fresh directory under the temp folder for tests that touch the real file system under Wine,
-// removed with everything in it at the end; and small helpers to write and read fixture files.
+// Fixtures of the tests under Wine: a fresh directory removed with everything in it at the end, the
+// injected platform identifier (the 9x branch), and small helpers to write and read fixture files.
 #pragma once
 
 #include <windows.h>
@@ -35,6 +35,15 @@ class TScratchDir {
     SHFileOperationW(&op);
   }
   std::u16string path_;
+};
+
+// The platform identifier for one scope; the real one comes back at its end.
+class TPlatformGuard {
+ public:
+  explicit TPlatformGuard(DWORD id) { SetPlatformIdForTesting(id); }
+  ~TPlatformGuard() { SetPlatformIdForTesting(0); }
+  TPlatformGuard(const TPlatformGuard&) = delete;
+  TPlatformGuard& operator=(const TPlatformGuard&) = delete;
 };
 
 inline bool WriteFixture(const std::u16string& name, const std::string& bytes) {
