@@ -7,68 +7,25 @@
 #include <set>
 
 #include "foundation/lib_unicode.h"
-
-namespace {
-std::u16string TempDir() {
-  wchar_t buf[MAX_PATH + 1];
-  const DWORD n = GetTempPathW(MAX_PATH, buf);
-  return FromWStr(buf, n);
-}
-
-void WriteTextFile(const std::u16string& name, const char* text) {
-  HANDLE h = CreateFileW(WStr(name), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  WriteFile(h, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
-  CloseHandle(h);
-}
-
-// A fresh directory under the temp folder, removed with its files at the end.
-class ScratchDir {
- public:
-  explicit ScratchDir(const std::u16string& leaf)
-      : path_(TempDir() + leaf + u"_" + std::u16string(1, char16_t(u'A' + GetCurrentProcessId() % 26))) {
-    Clean();
-  }
-  ~ScratchDir() { Clean(); }
-  const std::u16string& Path() const { return path_; }
-
- private:
-  void Clean() {
-    std::u16string from = path_ + u'\0';
-    SHFILEOPSTRUCTW op{};
-    op.wFunc = FO_DELETE;
-    op.pFrom = WStr(from);
-    op.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
-    SHFileOperationW(&op);
-  }
-  std::u16string path_;
-};
-
-class PlatformGuard {
- public:
-  explicit PlatformGuard(DWORD id) { SetPlatformIdForTesting(id); }
-  ~PlatformGuard() { SetPlatformIdForTesting(0); }
-};
-}  // namespace
+#include "support/win_fixtures.h"
 
 TEST(Platform, NtByDefault) {
   EXPECT_EQ(GetPlatformId(), static_cast<DWORD>(VER_PLATFORM_WIN32_NT));
   EXPECT_TRUE(UseWideApi());
-  PlatformGuard nine(VER_PLATFORM_WIN32_WINDOWS);
+  TPlatformGuard nine(VER_PLATFORM_WIN32_WINDOWS);
   EXPECT_FALSE(UseWideApi());
 }
 
 TEST(Files, ExistenceAndDirectoriesInBothBranches) {
   for (DWORD platform : {DWORD(VER_PLATFORM_WIN32_NT), DWORD(VER_PLATFORM_WIN32_WINDOWS)}) {
-    PlatformGuard guard(platform);
-    ScratchDir scratch(u"Проверка каталогов");
+    TPlatformGuard guard(platform);
+    TScratchDir scratch(u"Проверка каталогов");
     const std::u16string deep = scratch.Path() + u"\\Уровень 1\\Уровень 2\\";
     ASSERT_TRUE(ForceDirectoriesW(deep)) << platform;
     EXPECT_TRUE(DirectoryExistsW(ExcludeTrailingPathDelimiterW(deep)));
     EXPECT_TRUE(ForceDirectoriesW(deep));  // already there
     const std::u16string file = deep + u"Документ.txt";
-    WriteTextFile(file, "x");
+    ASSERT_TRUE(WriteFixture(file, "x"));
     EXPECT_TRUE(FileExistsW(file));
     EXPECT_NE(FileAgeW(file), -1);
     EXPECT_FALSE(FileExistsW(ExcludeTrailingPathDelimiterW(deep)));  // a directory is no file
@@ -81,10 +38,10 @@ TEST(Files, ExistenceAndDirectoriesInBothBranches) {
 }
 
 TEST(Files, ExistsWhateverItsTimeStamp) {
-  ScratchDir scratch(u"stamp");
+  TScratchDir scratch(u"stamp");
   ASSERT_TRUE(ForceDirectoriesW(scratch.Path()));
   const std::u16string file = scratch.Path() + u"\\old.txt";
-  WriteTextFile(file, "x");
+  ASSERT_TRUE(WriteFixture(file, "x"));
   // 1601: no DOS date can hold it, so FileAgeW has nothing to report, but the file is there.
   HANDLE h = CreateFileW(WStr(file), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
@@ -106,11 +63,11 @@ TEST(Files, ForceDirectoriesOfEmptyNameRaises) {
 }
 
 TEST(Files, SearchSkipsWhatWasNotAskedFor) {
-  ScratchDir scratch(u"search");
+  TScratchDir scratch(u"search");
   ASSERT_TRUE(ForceDirectoriesW(scratch.Path() + u"\\подкаталог"));
-  WriteTextFile(scratch.Path() + u"\\a.pr", "12345");
-  WriteTextFile(scratch.Path() + u"\\б.pr", "1");
-  WriteTextFile(scratch.Path() + u"\\c.txt", "1");
+  ASSERT_TRUE(WriteFixture(scratch.Path() + u"\\a.pr", "12345"));
+  ASSERT_TRUE(WriteFixture(scratch.Path() + u"\\б.pr", "1"));
+  ASSERT_TRUE(WriteFixture(scratch.Path() + u"\\c.txt", "1"));
 
   auto names = [&](const std::u16string& mask, int32_t attr) {
     std::set<std::u16string> found;
@@ -142,7 +99,7 @@ TEST(Resources, TextAtAnAddress) {
 
 TEST(Messages, DispatchersReachTheWindowInBothBranches) {
   for (DWORD platform : {DWORD(VER_PLATFORM_WIN32_NT), DWORD(VER_PLATFORM_WIN32_WINDOWS)}) {
-    PlatformGuard guard(platform);
+    TPlatformGuard guard(platform);
     HWND wnd = CreateWindowExW(0, L"STATIC", L"t", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(wnd, nullptr);
     UniSetWindowLong(wnd, GWLP_USERDATA, 1234);
