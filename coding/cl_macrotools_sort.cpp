@@ -64,4 +64,4 @@ void SortObjects(TObjectList& list, int32_t sortMode, bool vertical, bool lines,
   });
 }
 
-void SortIntList(std::vector<int32_t>& list) { MergeSort(list, CompareInt); }
+void SortIntList(TIntList& list) { MergeSort(list.Items, CompareInt); }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "coding/cl_macrotools.h"
+#include "foundation/lib_str_buffers.h"
 
 int32_t CompareInt(int32_t a, int32_t b);
 
@@ -51,4 +52,5 @@ void SortObjectList(TObjectList& list, TObjectOrder order);
 // or lefts (vertical) differ by less than the tolerance together in the line's own direction.
 void SortObjects(TObjectList& list, int32_t sortMode, bool vertical, bool lines, TSmallPoint sortTolerance);
 
-void SortIntList(std::vector<int32_t>& list);
+// Ascending, as the separator lists of tables are kept.
+void SortIntList(TIntList& list);

@@ -143,7 +143,7 @@ TEST(SortSafety, EqualKeysKeepTheirOrder) {
 }
 
 TEST(SortSafety, IntegerListsAscend) {
-  std::vector<int32_t> separators = {40, -3, 40, 7, INT32_MIN, 0};
+  TIntList separators{{40, -3, 40, 7, INT32_MIN, 0}};
   SortIntList(separators);
-  EXPECT_EQ(separators, (std::vector<int32_t>{INT32_MIN, -3, 0, 7, 40, 40}));
+  EXPECT_EQ(separators.Items, (TIntegerArray{INT32_MIN, -3, 0, 7, 40, 40}));
 }
