@@ -71,7 +71,8 @@ class TGrid : public TRectProTo {
 // A list of page objects that owns them; an entry may be empty (nil) while a list is reworked.
 using TObjectList = std::vector<std::unique_ptr<TRectProTo>>;
 
-// Strings each with an optional object. An owning list (the default) frees its objects with itself.
+// Strings each with an optional object. An object added as a unique_ptr is owned and freed with its
+// entry; one added as a plain pointer is borrowed (a name given to an object that lives elsewhere).
 template <class Char>
 class TStringsWithObjects {
  public:
@@ -79,24 +80,28 @@ class TStringsWithObjects {
   struct Item {
     String Text;
     TObject* Object = nullptr;
+    bool Owned = false;
   };
 
-  explicit TStringsWithObjects(bool ownsObjects = true) : FOwnsObjects(ownsObjects) {}
+  TStringsWithObjects() = default;
   TStringsWithObjects(const TStringsWithObjects&) = delete;
   TStringsWithObjects& operator=(const TStringsWithObjects&) = delete;
   ~TStringsWithObjects() { Clear(); }
 
-  bool OwnsObjects() const { return FOwnsObjects; }
-  void SetOwnsObjects(bool owns) { FOwnsObjects = owns; }
   int32_t Count() const { return static_cast<int32_t>(FItems.size()); }
   // Empty text and nil outside 0..Count-1.
   String Strings(int32_t index) const { return InRange(index) ? FItems[index].Text : String(); }
   TObject* Objects(int32_t index) const { return InRange(index) ? FItems[index].Object : nullptr; }
   const std::vector<Item>& Items() const { return FItems; }
 
-  // Takes the object over when the list owns its objects.
   int32_t AddObject(std::basic_string_view<Char> text, std::unique_ptr<TObject> object) {
-    FItems.push_back(Item{String(text), object.release()});
+    TObject* raw = object.get();
+    FItems.push_back(Item{String(text), raw, raw != nullptr});
+    object.release();
+    return Count() - 1;
+  }
+  int32_t AddObject(std::basic_string_view<Char> text, TObject* borrowed) {
+    FItems.push_back(Item{String(text), borrowed, false});
     return Count() - 1;
   }
   int32_t Add(std::basic_string_view<Char> text) { return AddObject(text, nullptr); }
@@ -108,20 +113,23 @@ class TStringsWithObjects {
   }
   void Delete(int32_t index) {
     if (!InRange(index)) return;
-    if (FOwnsObjects) delete FItems[index].Object;
+    if (FItems[index].Owned) delete FItems[index].Object;
     FItems.erase(FItems.begin() + index);
   }
   void Clear() {
-    if (FOwnsObjects)
-      for (Item& item : FItems) delete item.Object;
+    for (Item& item : FItems)
+      if (item.Owned) delete item.Object;
     FItems.clear();
+  }
+  // Every entry's object becomes owned, so that freeing the list frees them all.
+  void OwnAllObjects() {
+    for (Item& item : FItems) item.Owned = item.Object != nullptr;
   }
 
  private:
   bool InRange(int32_t index) const { return index >= 0 && static_cast<size_t>(index) < FItems.size(); }
 
   std::vector<Item> FItems;
-  bool FOwnsObjects;
 };
 
 using TStringList = TStringsWithObjects<char>;
@@ -165,8 +173,6 @@ class TArrData : public TObject {
 // Entries keyed by the decimal text of an integer key, each owning its TArrData.
 class TArray : public TStringList {
  public:
-  TArray() : TStringList(true) {}
-
   // Replaces any entry of the key by a new one at the end.
   void Put(int32_t key, int32_t kind, std::span<const uint8_t> buffer);
   void Remove(int32_t key);
@@ -177,11 +183,11 @@ class TArray : public TStringList {
 // List operations: each takes the list variable and leaves it nil or new.
 void FreeObjectList(std::unique_ptr<TObjectList>& list);
 void ResetObjectList(std::unique_ptr<TObjectList>& list);
-// Frees every attached object, owned or not, then the list.
+// Frees every attached object, borrowed ones included, then the list.
 template <class Char>
 void FreeStringsWithObjects(std::unique_ptr<TStringsWithObjects<Char>>& list) {
   if (!list) return;
-  list->SetOwnsObjects(true);
+  list->OwnAllObjects();
   list.reset();
 }
 template <class Char>

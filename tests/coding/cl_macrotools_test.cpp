@@ -137,20 +137,16 @@ TEST(Lists, StringListsFreeTheirObjects) {
   }
   EXPECT_EQ(live, 0);
 
-  // A list that does not own its objects leaves them alone, until it is freed with them.
+  // A borrowed object stays alive when its entry goes, until the list is freed with its objects.
   TCounted kept(live);
-  {
-    TStringList borrowing(false);
-    borrowing.AddObject("k", std::unique_ptr<TObject>(new TCounted(live)));
-    TObject* borrowed = borrowing.Objects(0);
-    borrowing.Clear();
-    EXPECT_EQ(live, 2);
-    delete borrowed;
-  }
-  auto list = std::make_unique<TStringList>(false);
-  list->AddObject("x", std::make_unique<TCounted>(live));
+  auto list = std::make_unique<TStringList>();
+  list->AddObject("kept", &kept);
+  list->Delete(0);
+  EXPECT_EQ(live, 1);
+  list->AddObject("owned", std::make_unique<TCounted>(live));
+  list->AddObject("borrowed", new TCounted(live));
   list->Add("no object");
-  EXPECT_EQ(live, 2);
+  EXPECT_EQ(live, 3);
   FreeStringsWithObjects(list);
   EXPECT_EQ(list, nullptr);
   EXPECT_EQ(live, 1);
