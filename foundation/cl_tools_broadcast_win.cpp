@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "foundation/lib_api_win.h"
+
 namespace {
 // A window that does not answer within this time is skipped, so one hung process cannot stop the
 // sender (and with it the monitor's menu or a settings dialog) for ever.
@@ -37,3 +39,9 @@ int BroadcastToWindowClass(const std::string& className, UINT message) {
 void NotifyPrinterEditor() { BroadcastToWindowClass("TEditVirtPrn", WM_RELOADSETTINGS); }
 
 void CloseMonitorWindow() { BroadcastToWindowClass("TMonitService", WM_CLOSE); }
+
+bool ConfirmQuit(std::u16string_view programName, HWND owner) {
+  const std::u16string text =
+      u"Вы уверены, что хотите завершить работу программы \"" + std::u16string(programName) + u"\"?";
+  return MsgBox(text, u"Внимание!", MB_YESNO | MB_ICONQUESTION, owner) == IDYES;
+}

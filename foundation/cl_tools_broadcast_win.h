@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 inline constexpr UINT WM_ACTIVATEDIALOG = WM_USER + 107;  // 1131: bring the window in wParam to the front
 inline constexpr UINT WM_RELOADSETTINGS = WM_USER + 108;  // 1132: the stored configuration changed
@@ -15,3 +16,5 @@ int BroadcastToWindowClass(const std::string& className, UINT message);
 void NotifyPrinterEditor();
 // Closes the hidden window of a running monitor.
 void CloseMonitorWindow();
+// Asks whether the program should end; true for Yes.
+bool ConfirmQuit(std::u16string_view programName, HWND owner);

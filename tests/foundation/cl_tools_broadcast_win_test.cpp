@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include "foundation/lib_api_win.h"
+
 namespace {
 std::string g_eventName;
 
@@ -116,6 +118,23 @@ TEST(Broadcast, NoWindowOfTheClassReturnsAtOnce) {
   const DWORD before = GetTickCount();
   EXPECT_EQ(BroadcastToWindowClass("NoSuchClassAnywhere", WM_RELOADSETTINGS), 0);
   EXPECT_LT(GetTickCount() - before, 1000u);
+}
+
+TEST(Broadcast, ConfirmQuitAsksAndTakesTheAnswer) {
+  TMessageBoxRequest seen;
+  int answer = IDYES;
+  SetMessageBoxHook([&](const TMessageBoxRequest& r) {
+    seen = r;
+    return answer;
+  });
+  EXPECT_TRUE(ConfirmQuit(u"Tevoran-Клиент", nullptr));
+  EXPECT_NE(seen.Text.find(u"Вы уверены, что хотите завершить работу программы \"Tevoran-Клиент\"?"),
+            std::u16string::npos);
+  EXPECT_NE(seen.Caption.find(u"Внимание!"), std::u16string::npos);
+  EXPECT_EQ(seen.Flags & (MB_YESNO | MB_ICONQUESTION), static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
+  answer = IDNO;
+  EXPECT_FALSE(ConfirmQuit(u"Tevoran-Клиент", nullptr));
+  SetMessageBoxHook(nullptr);
 }
 
 int main(int argc, char** argv) {
