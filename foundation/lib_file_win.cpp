@@ -2,7 +2,6 @@
 #include "foundation/lib_file_win.h"
 
 #include <random>
-#include <thread>
 
 #include "foundation/lib_api_win.h"
 #include "foundation/lib_unicode.h"
