@@ -157,7 +157,8 @@ int AztDrawSymbol(TAztSymbol s, const std::vector<int32_t>& dataWords, bool read
       map[oc - i - 1] = c - o - 1;
       map[oc + i] = c + o + 1;
     }
-    for (int i = 0, j = 0; i < base / 2 - 1; i += 15, j += 16)
+    // Reference grid: lines through the centre and every 16 modules out to the edge.
+    for (int j = 0; j <= size / 2; j += 16)
       for (int k = (size / 2) & 1; k < size; k += 2) {
         g.Set(size / 2 - j, k);
         g.Set(size / 2 + j, k);

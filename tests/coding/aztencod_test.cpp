@@ -6,17 +6,9 @@
 
 #include <string>
 
-namespace {
+#include "aztec_ascii.h"
 
-std::string Ascii(const TAztCoder& c) {
-  std::string s;
-  const int stride = (c.PictureWidth() + 7) / 8;
-  for (int y = 0; y < c.SymbolSize(); ++y) {
-    for (int x = 0; x < c.PictureWidth(); ++x) s += (c.Picture()[y * stride + x / 8] >> (7 - x % 8)) & 1 ? '#' : '.';
-    s += '\n';
-  }
-  return s;
-}
+namespace {
 
 int EncodeWith(TAztCoder& c, const std::string& data, int sizeMode, int count = 1) {
   c.SetData(data);
@@ -67,7 +59,7 @@ TEST(AztCoder, CodeTwoDExample) {
   TAztCoder c;
   ASSERT_EQ(EncodeWith(c, "Code 2D!", 0), AztOk);
   EXPECT_EQ(c.UsedBits(), 56);
-  EXPECT_EQ(Ascii(c),
+  EXPECT_EQ(AztAscii(c),
             "...##...##.....\n"
             "......##.....#.\n"
             "#.##....#...#.#\n"
@@ -90,7 +82,7 @@ TEST(AztCoder, Rune) {
   c.SetSymbolCount(3);
   ASSERT_EQ(EncodeWith(c, "65", AztSizeRune, 3), AztOk);
   EXPECT_EQ(c.PictureWidth(), 11) << "a rune is always one symbol";
-  EXPECT_EQ(Ascii(c),
+  EXPECT_EQ(AztAscii(c),
             "#####.#.#.#\n"
             "###########\n"
             "##.......##\n"
@@ -104,13 +96,13 @@ TEST(AztCoder, Rune) {
             "..##.####..\n");
   TAztCoder d;
   ASSERT_EQ(EncodeWith(d, "321", AztSizeRune), AztOk);
-  const std::string r321 = Ascii(d);
+  const std::string r321 = AztAscii(d);
   ASSERT_EQ(EncodeWith(d, "65", AztSizeRune), AztOk);
-  EXPECT_EQ(Ascii(d), Ascii(c)) << "the value is taken modulo 256";
+  EXPECT_EQ(AztAscii(d), AztAscii(c)) << "the value is taken modulo 256";
   ASSERT_EQ(EncodeWith(d, "x", AztSizeRune), AztOk);
-  const std::string rx = Ascii(d);
+  const std::string rx = AztAscii(d);
   ASSERT_EQ(EncodeWith(d, "0", AztSizeRune), AztOk);
-  EXPECT_EQ(Ascii(d), rx) << "not a number reads as 0";
+  EXPECT_EQ(AztAscii(d), rx) << "not a number reads as 0";
   EXPECT_NE(r321, rx);
 }
 
@@ -235,7 +227,7 @@ TEST(AztCoder, StructuredAppendPicture) {
   EXPECT_EQ(c.PictureWidth(), 31);
   EXPECT_EQ(c.SymbolSize(), 15);
   EXPECT_EQ(c.Picture().size(), 4u * 15);
-  const std::string a = Ascii(c);
+  const std::string a = AztAscii(c);
   for (int y = 0; y < 15; ++y) EXPECT_EQ(a[y * 32 + 15], '.') << "the gap column stays light";
   c.SetGap(4);
   ASSERT_EQ(c.Encode(), AztOk);
@@ -269,9 +261,9 @@ TEST(AztCoder, StuffingAndFill) {
 TEST(AztCoder, DataChangeReplans) {
   TAztCoder c;
   ASSERT_EQ(EncodeWith(c, "AAAA", 0), AztOk);
-  const std::string first = Ascii(c);
+  const std::string first = AztAscii(c);
   ASSERT_EQ(EncodeWith(c, "AAAB", 0), AztOk);
-  EXPECT_NE(Ascii(c), first);
+  EXPECT_NE(AztAscii(c), first);
   ASSERT_EQ(EncodeWith(c, "AAAA", 0), AztOk);
-  EXPECT_EQ(Ascii(c), first);
+  EXPECT_EQ(AztAscii(c), first);
 }
