@@ -186,7 +186,11 @@ namespace {
 constexpr uint32_t kEmrHeader = 1, kEmrEof = 14, kEmrSetMapMode = 17, kEmrSetStretchBltMode = 21,
                    kEmrSelectObject = 37, kEmrRectangle = 43, kEmrStretchDiBits = 81;
 constexpr uint32_t kStock = 0x80000000u, kWhiteBrush = 0, kBlackBrush = 4, kWhitePen = 6, kBlackPen = 7;
-constexpr uint32_t kMmHiMetric = 3;
+// Players differ in how they scale a map mode (Windows by the header's reference device, Wine by the
+// playing device), so the records stay in MM_TEXT on a reference device of 0.01 mm pixels, which
+// every player maps through the frame alone.
+constexpr uint32_t kMmText = 1;
+constexpr int32_t kRefPixels = 100000, kRefMillimeters = 1000;
 
 }  // namespace
 
@@ -218,10 +222,10 @@ bool BuildCodeEmf(const TMonoPicture& picture, TPictureSize size, int32_t module
   o.U16(1);  // handles
   o.U16(0);
   for (int i = 0; i < 3; ++i) o.U32(0);  // no description, no palette
-  for (int32_t v : {32767, 32767, 100, 100}) o.I32(v);
+  for (int32_t v : {kRefPixels, kRefPixels, kRefMillimeters, kRefMillimeters}) o.I32(v);
   for (int i = 0; i < 3; ++i) o.U32(0);
   record(kEmrSetMapMode, 12);
-  o.U32(kMmHiMetric);
+  o.U32(kMmText);
   if (scale) {
     record(kEmrSetStretchBltMode, 12);
     o.U32(kColorOnColor);
@@ -242,7 +246,7 @@ bool BuildCodeEmf(const TMonoPicture& picture, TPictureSize size, int32_t module
     o.U32(0);  // DIB_RGB_COLORS
     o.U32(kSrcCopy);
     o.I32(w);
-    o.I32(-h);
+    o.I32(h);
     o.Bytes(dib.data(), dib.size());
   } else {
     auto select = [&](uint32_t stock) {
@@ -255,12 +259,12 @@ bool BuildCodeEmf(const TMonoPicture& picture, TPictureSize size, int32_t module
     };
     select(kWhitePen);
     select(kWhiteBrush);
-    rect(0, 0, w, -h);
+    rect(0, 0, w, h);
     select(kBlackPen);
     select(kBlackBrush);
     for (int32_t y = 0; y < size.Height; ++y)
       for (int32_t x = 0; x < size.Width; ++x)
-        if (Module(picture, size, x, y)) rect(x * moduleSize, -y * moduleSize, (x + 1) * moduleSize, -(y + 1) * moduleSize);
+        if (Module(picture, size, x, y)) rect(x * moduleSize, y * moduleSize, (x + 1) * moduleSize, (y + 1) * moduleSize);
   }
   record(kEmrEof, 20);
   o.U32(0);
