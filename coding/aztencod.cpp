@@ -107,12 +107,12 @@ int TAztCoder::SelectSymbol(int64_t bits, TAztSymbol& symbol) const {
 }
 
 // Each symbol's bits: the whole message, or for structured append the header and that symbol's share.
-int TAztCoder::BuildParts(std::vector<TAztBits>& parts, std::vector<TAztMode>& endModes) {
+void TAztCoder::BuildParts(std::vector<TAztBits>& parts, std::vector<TAztMode>& endModes) {
   const int count = symbolCount_;
   if (count == 1) {
     parts.assign(1, bits_);
     endModes.assign(1, endMode_);
-    return AztOk;
+    return;
   }
   parts.assign(static_cast<size_t>(count), {});
   endModes.assign(static_cast<size_t>(count), azU);
@@ -138,7 +138,6 @@ int TAztCoder::BuildParts(std::vector<TAztBits>& parts, std::vector<TAztMode>& e
     endModes[static_cast<size_t>(k)] = AztEmit(view, chars_, from, end, steps_, b, nullptr);
     from = end;
   }
-  return AztOk;
 }
 
 int TAztCoder::EncodeRune() {
@@ -147,7 +146,7 @@ int TAztCoder::EncodeRune() {
   for (char c : data_) number = number && c >= '0' && c <= '9';
   if (number) value = std::stoi(data_) % 256;
   std::vector<std::vector<uint8_t>> matrices(1);
-  AztDrawRune(value, rs_, matrices[0]);
+  AztDrawRune(value, modeRs_, matrices[0]);
   compact_ = true;
   layers_ = 0;
   PlacePicture(1, 11, matrices);
@@ -164,8 +163,13 @@ void TAztCoder::PlacePicture(int count, int size, const std::vector<std::vector<
     const uint8_t* m = matrices[static_cast<size_t>(k)].data();
     for (int y = 0; y < size; ++y) {
       uint8_t* row = picture_.data() + stride * static_cast<size_t>(y);
-      for (int x = 0; x < size; ++x)
-        if (m[y * size + x]) row[(x0 + x) >> 3] |= static_cast<uint8_t>(0x80 >> ((x0 + x) & 7));
+      const uint8_t* src = m + static_cast<size_t>(y) * size;
+      int x = 0;
+      if ((x0 & 7) == 0)  // whole bytes at once where the symbol starts on a byte
+        for (uint8_t* out = row + (x0 >> 3); x + 8 <= size; x += 8)
+          *out++ = static_cast<uint8_t>(src[x] << 7 | src[x + 1] << 6 | src[x + 2] << 5 | src[x + 3] << 4 |
+                                        src[x + 4] << 3 | src[x + 5] << 2 | src[x + 6] << 1 | src[x + 7]);
+      for (; x < size; ++x) row[(x0 + x) >> 3] |= static_cast<uint8_t>(src[x] << (7 - ((x0 + x) & 7)));
     }
   }
 }
@@ -223,7 +227,7 @@ int TAztCoder::Encode() {
 
   std::vector<std::vector<uint8_t>> matrices(parts.size());
   for (size_t k = 0; k < parts.size(); ++k)
-    if (int r = AztDrawSymbol(symbol, words[k], readerInit_, rs_, matrices[k]); r != AztOk) return r;
+    if (int r = AztDrawSymbol(symbol, words[k], readerInit_, rs_, modeRs_, matrices[k]); r != AztOk) return r;
   compact_ = symbol.Compact;
   layers_ = symbol.Layers;
   PlacePicture(count, AztSymbolSize(symbol), matrices);

@@ -61,8 +61,7 @@ class TAztCoder {
  private:
   void Plan();
   int SelectSymbol(int64_t bits, TAztSymbol& symbol) const;
-  int LargerFull(int64_t bits, int from, const std::vector<std::vector<int32_t>>& parts, TAztSymbol& symbol) const;
-  int BuildParts(std::vector<TAztBits>& parts, std::vector<TAztMode>& endModes);
+  void BuildParts(std::vector<TAztBits>& parts, std::vector<TAztMode>& endModes);
   int EncodeRune();
   void PlacePicture(int count, int size, const std::vector<std::vector<uint8_t>>& matrices);
 
@@ -93,4 +92,5 @@ class TAztCoder {
   TAztMode endMode_ = azU;
   std::vector<int32_t> byteCost_;
   TReedSolomon rs_;
+  TReedSolomon modeRs_;
 };

@@ -67,6 +67,20 @@ int32_t CostIn(int mode, const TAztChar& ch) {
   return CodeBits(mode);
 }
 
+// CostIn for the bytes and pairs, looked up once per character while planning.
+struct TCostTable {
+  std::array<std::array<int32_t, 5>, AztFlg> Bits{};
+};
+
+TCostTable MakeCostTable() {
+  TCostTable t;
+  for (uint16_t i = 0; i < AztFlg; ++i)
+    for (int m = 0; m < 5; ++m) t.Bits[i][m] = CostIn(m, TAztChar{0, i, static_cast<uint8_t>(i >= AztPairCrLf ? 2 : 1), 0});
+  return t;
+}
+
+const TCostTable kCosts = MakeCostTable();
+
 // Latch costs (row: from, column: to) in U, L, M, P, D, B order.
 constexpr int32_t kLatch[5][6] = {
     {0, 5, 5, 10, 5, 10}, {9, 0, 5, 10, 5, 10}, {5, 5, 0, 5, 10, 10},
@@ -163,12 +177,18 @@ int AztPlan(const std::vector<TAztChar>& chars, int from, int limit, int64_t bud
       }
     }
     // Emission, or a shift where it is cheaper.
-    const int32_t inU = CostIn(azU, ch);
-    const int32_t inP = CostIn(azP, ch);
+    int32_t in[5];
+    if (ch.Index < AztFlg) {
+      for (int m = 0; m < 5; ++m) in[m] = kCosts.Bits[ch.Index][m];
+    } else {
+      for (int m = 0; m < 5; ++m) in[m] = CostIn(m, ch);
+    }
+    const int32_t inU = in[azU];
+    const int32_t inP = in[azP];
     for (int m = azU; m <= azD; ++m) {
       const int32_t base = tree[m].Cost;
       if (base >= kInf) continue;
-      const int32_t own = CostIn(m, ch);
+      const int32_t own = in[m];
       int32_t e = own >= kInf ? kInf : base + own;
       int32_t s = kInf;
       if (inU < kInf && m == azL) s = base + 5 + inU;

@@ -118,7 +118,7 @@ void DrawCore(TGrid& g, bool compact, const uint8_t* mode) {
 }  // namespace
 
 int AztDrawSymbol(TAztSymbol s, const std::vector<int32_t>& dataWords, bool readerInit, TReedSolomon& rs,
-                  std::vector<uint8_t>& matrix) {
+                  TReedSolomon& modeRs, std::vector<uint8_t>& matrix) {
   const int layers = s.Layers;
   const int w = AztWordSize(layers);
   const int total = AztTotalBits(s);
@@ -131,10 +131,10 @@ int AztDrawSymbol(TAztSymbol s, const std::vector<int32_t>& dataWords, bool read
   uint8_t mode[40];
   if (s.Compact) {
     const uint32_t v = static_cast<uint32_t>((layers - 1) << 6 | (n - 1)) | (readerInit ? 0x20u : 0u);
-    ModeMessage(rs, v, 2, 5, 0, mode);
+    ModeMessage(modeRs, v, 2, 5, 0, mode);
   } else {
     const uint32_t v = static_cast<uint32_t>((layers - 1) << 11 | (n - 1)) | (readerInit ? 0x400u : 0u);
-    ModeMessage(rs, v, 4, 6, 0, mode);
+    ModeMessage(modeRs, v, 4, 6, 0, mode);
   }
   RsInit(rs);
   RsSetField(rs, FieldFor(w));
@@ -168,12 +168,10 @@ int AztDrawSymbol(TAztSymbol s, const std::vector<int32_t>& dataWords, bool read
   }
   // Layers from the outside in, two modules deep, each side in turn; the words start after
   // total % w unused bits, so the first data word lies outermost and the last check word innermost.
-  const int pad = total % w;
-  auto bit = [&](int p) -> bool {
-    if (p < pad) return false;
-    const int q = p - pad;
-    return (all[q / w] >> (w - 1 - q % w)) & 1;
-  };
+  std::vector<uint8_t> bits(static_cast<size_t>(total), 0);
+  for (int i = 0, p = total % w; i < capacity; ++i)
+    for (int b = w - 1; b >= 0; --b) bits[p++] = static_cast<uint8_t>((all[i] >> b) & 1);
+  auto bit = [&](int p) { return bits[p] != 0; };
   for (int i = 0, row = 0; i < layers; ++i) {
     const int rowSize = (layers - i) * 4 + (s.Compact ? 9 : 12);
     for (int j = 0; j < rowSize; ++j)

@@ -25,6 +25,7 @@ void AztStuff(const TAztBits& bits, int wordSize, bool latchFill, TAztMode endMo
 
 // Adds the check words and draws the symbol into matrix (size x size modules, 1 dark). Returns 0,
 // AztErrNoCheckWords when the data fill the symbol, or AztErrTooLong when the mode message cannot count them.
+// The data words and the mode message use coders of their own, so each keeps its generator.
 int AztDrawSymbol(TAztSymbol s, const std::vector<int32_t>& dataWords, bool readerInit, TReedSolomon& rs,
-                  std::vector<uint8_t>& matrix);
+                  TReedSolomon& modeRs, std::vector<uint8_t>& matrix);
 void AztDrawRune(int value, TReedSolomon& rs, std::vector<uint8_t>& matrix);

@@ -35,6 +35,10 @@ struct TReedSolomon {
   std::array<int32_t, RsMaxWords + 1> Words{};      // data, then check words, then one 0
   std::array<int32_t, RsMaxWords + 1> Generator{};  // coefficient of x^j at index j
   std::vector<TRsGfEntry> GfTable;                  // 2N-1 entries: Exp doubled, Log of 1..N-1
+  // Products of the generator with every 4-bit group, kept while the field and K stay the same.
+  int32_t RowsField = 0;
+  int32_t RowsEccCount = -1;
+  std::vector<uint16_t> Rows;
 };
 
 // Parameter triple of RsEncode: check words K, data words n, and a third value kept as is.
