@@ -10,6 +10,7 @@
 #include "foundation/lib_apiext_win.h"
 #include "foundation/lib_codepage.h"
 #include "foundation/lib_unicode_win.h"
+#include "support/win_fixtures.h"
 
 namespace {
 class InjectedFlags {
@@ -163,7 +164,7 @@ TEST(Accounts, UserComputerAndSystemNamesInBothBranches) {
   DWORD m = 261;
   ASSERT_TRUE(GetComputerNameW(computer, &m));
   for (DWORD platform : {DWORD(VER_PLATFORM_WIN32_NT), DWORD(VER_PLATFORM_WIN32_WINDOWS)}) {
-    SetPlatformIdForTesting(platform);
+    TPlatformGuard guard(platform);
     std::u16string name = u"x";
     GetCurrentUserName(name);
     EXPECT_EQ(name, FromWStr(user)) << platform;
@@ -174,5 +175,4 @@ TEST(Accounts, UserComputerAndSystemNamesInBothBranches) {
     GetLocalSystemAccountName(name);
     EXPECT_EQ(name, u"SYSTEM") << platform;
   }
-  SetPlatformIdForTesting(0);
 }
