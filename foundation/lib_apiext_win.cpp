@@ -15,27 +15,7 @@ std::mutex g_replacedLock;
 std::map<std::string, FARPROC> g_replaced;
 std::atomic<bool> g_anyReplaced{false};
 
-template <typename Fn>
-Fn Entry(HMODULE module, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(FindEntryPoint(module, name)));
-}
-
 HMODULE Kernel32() { return GetModuleHandleW(L"kernel32.dll"); }
-
-// A module loaded for one call and freed again afterwards.
-class TScopedLibrary {
- public:
-  explicit TScopedLibrary(const wchar_t* name) : module_(LoadLibraryW(name)) {}
-  ~TScopedLibrary() {
-    if (module_) FreeLibrary(module_);
-  }
-  TScopedLibrary(const TScopedLibrary&) = delete;
-  TScopedLibrary& operator=(const TScopedLibrary&) = delete;
-  HMODULE Get() const { return module_; }
-
- private:
-  HMODULE module_;
-};
 
 // The pre-2000 call's figures widened into the extended record.
 void FillFromGlobalMemoryStatus(MEMORYSTATUSEX& status) {
@@ -95,7 +75,7 @@ NET_API_STATUS CallNetUserEnum(LPCWSTR serverName, DWORD level, DWORD filter, LP
                                LPDWORD entriesRead, LPDWORD totalEntries, PDWORD resumeHandle) {
   using Fn = NET_API_STATUS(WINAPI*)(LPCWSTR, DWORD, DWORD, LPBYTE*, DWORD, LPDWORD, LPDWORD, PDWORD);
   TScopedLibrary lib(L"netapi32.dll");
-  const auto fn = Entry<Fn>(lib.Get(), "NetUserEnum");
+  const auto fn = FindEntryPointAs<Fn>(lib.Get(), "NetUserEnum");
   if (!fn) return 1;
   return fn(serverName, level, filter, buffer, prefMaxLen, entriesRead, totalEntries, resumeHandle);
 }
@@ -103,7 +83,7 @@ NET_API_STATUS CallNetUserEnum(LPCWSTR serverName, DWORD level, DWORD filter, LP
 NET_API_STATUS CallNetApiBufferFree(LPVOID buffer) {
   using Fn = NET_API_STATUS(WINAPI*)(LPVOID);
   TScopedLibrary lib(L"netapi32.dll");
-  const auto fn = Entry<Fn>(lib.Get(), "NetApiBufferFree");
+  const auto fn = FindEntryPointAs<Fn>(lib.Get(), "NetApiBufferFree");
   if (!fn) return 1;
   return fn(buffer);
 }
@@ -111,7 +91,7 @@ NET_API_STATUS CallNetApiBufferFree(LPVOID buffer) {
 bool CallIsWow64Process(HANDLE process, bool& isWow64) {
   using Fn = BOOL(WINAPI*)(HANDLE, PBOOL);
   isWow64 = false;
-  const auto fn = Entry<Fn>(Kernel32(), "IsWow64Process");
+  const auto fn = FindEntryPointAs<Fn>(Kernel32(), "IsWow64Process");
   if (!fn) return false;
   BOOL flag = FALSE;
   const bool ok = fn(process, &flag) != FALSE;
@@ -126,7 +106,7 @@ bool IsProcessWow64() {
 
 bool CallGlobalMemoryStatusEx(MEMORYSTATUSEX& status) {
   using Fn = BOOL(WINAPI*)(LPMEMORYSTATUSEX);
-  const auto fn = Entry<Fn>(Kernel32(), "GlobalMemoryStatusEx");
+  const auto fn = FindEntryPointAs<Fn>(Kernel32(), "GlobalMemoryStatusEx");
   if (!fn) {
     FillFromGlobalMemoryStatus(status);
     return true;
@@ -137,7 +117,7 @@ bool CallGlobalMemoryStatusEx(MEMORYSTATUSEX& status) {
 
 void CallGetNativeSystemInfo(SYSTEM_INFO& info) {
   using Fn = void(WINAPI*)(LPSYSTEM_INFO);
-  const auto fn = IsProcessWow64() ? Entry<Fn>(Kernel32(), "GetNativeSystemInfo") : nullptr;
+  const auto fn = IsProcessWow64() ? FindEntryPointAs<Fn>(Kernel32(), "GetNativeSystemInfo") : nullptr;
   if (fn) {
     fn(&info);
   } else {
@@ -148,7 +128,7 @@ void CallGetNativeSystemInfo(SYSTEM_INFO& info) {
 bool DisableWow64Redirection(PVOID& previousState) {
   using Fn = BOOL(WINAPI*)(PVOID*);
   previousState = nullptr;
-  const auto fn = Entry<Fn>(Kernel32(), "Wow64DisableWow64FsRedirection");
+  const auto fn = FindEntryPointAs<Fn>(Kernel32(), "Wow64DisableWow64FsRedirection");
   if (!fn) return true;
   return fn(&previousState) != FALSE;
 }
@@ -156,14 +136,14 @@ bool DisableWow64Redirection(PVOID& previousState) {
 bool RevertWow64Redirection(PVOID previousState) {
   // The revert entry, not Wow64EnableWow64FsRedirection: the two families must not be mixed.
   using Fn = BOOL(WINAPI*)(PVOID);
-  const auto fn = Entry<Fn>(Kernel32(), "Wow64RevertWow64FsRedirection");
+  const auto fn = FindEntryPointAs<Fn>(Kernel32(), "Wow64RevertWow64FsRedirection");
   if (!fn) return true;
   return fn(previousState) != FALSE;
 }
 
 bool CallTryEnterCriticalSection(CRITICAL_SECTION& section) {
   using Fn = BOOL(WINAPI*)(LPCRITICAL_SECTION);
-  const auto fn = UseWideApi() ? Entry<Fn>(Kernel32(), "TryEnterCriticalSection") : nullptr;
+  const auto fn = UseWideApi() ? FindEntryPointAs<Fn>(Kernel32(), "TryEnterCriticalSection") : nullptr;
   if (fn) return fn(&section) != FALSE;
   EnterCriticalSection(&section);
   return true;
@@ -171,27 +151,27 @@ bool CallTryEnterCriticalSection(CRITICAL_SECTION& section) {
 
 bool CallSHGetPathFromIDListW(PCIDLIST_ABSOLUTE itemList, wchar_t* path) {
   using Fn = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, LPWSTR);
-  const auto fn = Entry<Fn>(SystemModule(L"shell32.dll"), "SHGetPathFromIDListW");
+  const auto fn = FindEntryPointAs<Fn>(SystemModule(L"shell32.dll"), "SHGetPathFromIDListW");
   return fn && fn(itemList, path) != FALSE;
 }
 
 PIDLIST_ABSOLUTE CallSHBrowseForFolderW(BROWSEINFOW* info) {
   using Fn = PIDLIST_ABSOLUTE(WINAPI*)(LPBROWSEINFOW);
-  const auto fn = Entry<Fn>(SystemModule(L"shell32.dll"), "SHBrowseForFolderW");
+  const auto fn = FindEntryPointAs<Fn>(SystemModule(L"shell32.dll"), "SHBrowseForFolderW");
   return fn ? fn(info) : nullptr;
 }
 
 bool CallSystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION* zone, const SYSTEMTIME& utc,
                                          SYSTEMTIME& local) {
   using Fn = BOOL(WINAPI*)(const TIME_ZONE_INFORMATION*, const SYSTEMTIME*, LPSYSTEMTIME);
-  const auto fn = Entry<Fn>(Kernel32(), "SystemTimeToTzSpecificLocalTime");
+  const auto fn = FindEntryPointAs<Fn>(Kernel32(), "SystemTimeToTzSpecificLocalTime");
   return fn && fn(zone, &utc, &local) != FALSE;
 }
 
 DWORD CallSetNamedSecurityInfoW(const std::u16string& objectName, SE_OBJECT_TYPE type, SECURITY_INFORMATION info,
                                 PSID owner, PSID group, PACL dacl, PACL sacl) {
   using Fn = DWORD(WINAPI*)(LPWSTR, SE_OBJECT_TYPE, SECURITY_INFORMATION, PSID, PSID, PACL, PACL);
-  const auto fn = Entry<Fn>(SystemModule(L"advapi32.dll"), "SetNamedSecurityInfoW");
+  const auto fn = FindEntryPointAs<Fn>(SystemModule(L"advapi32.dll"), "SetNamedSecurityInfoW");
   if (!fn) return ERROR_INVALID_FUNCTION;
   std::u16string name = objectName;  // the call takes a non-const pointer
   return fn(reinterpret_cast<LPWSTR>(name.data()), type, info, owner, group, dacl, sacl);
@@ -199,7 +179,7 @@ DWORD CallSetNamedSecurityInfoW(const std::u16string& objectName, SE_OBJECT_TYPE
 
 bool CallAddAccessAllowedAceEx(PACL acl, DWORD revision, DWORD aceFlags, DWORD mask, PSID sid) {
   using Fn = BOOL(WINAPI*)(PACL, DWORD, DWORD, DWORD, PSID);
-  const auto fn = Entry<Fn>(SystemModule(L"advapi32.dll"), "AddAccessAllowedAceEx");
+  const auto fn = FindEntryPointAs<Fn>(SystemModule(L"advapi32.dll"), "AddAccessAllowedAceEx");
   if (fn) return fn(acl, revision, aceFlags, mask, sid) != FALSE;
   // NT 4 has only the plain call: add the entry, then give the last entry its inheritance flags.
   if (aceFlags > 0xFF || !AddAccessAllowedAce(acl, revision, mask, sid)) return false;

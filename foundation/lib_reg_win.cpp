@@ -2,16 +2,13 @@
 #include "foundation/lib_reg_win.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 
+#include "foundation/lib_api_win.h"
 #include "foundation/lib_reg.h"
 #include "foundation/lib_unicode_win.h"
 
 namespace {
-// Test-only replacement of the warning box.
-std::atomic<TRegWarningHook> g_warningHook{nullptr};
-
 // A value's type and data; the size is asked first and asked again while another writer grows the value.
 bool QueryRaw(HKEY key, const std::u16string& name, bool ansi, DWORD& type, std::vector<uint8_t>& data) {
   const std::string ansiName = ansi ? WideToAnsi(name) : std::string();
@@ -364,14 +361,7 @@ bool IsMachineKeyReadOnly(const std::u16string& path) {
 
 bool WarnIfMachineKeyReadOnly(const std::u16string& path) {
   if (!IsMachineKeyReadOnly(path)) return false;
-  const std::u16string text = u"Настройки не могут быть сохранены.\r\nОбратитесь к администратору.";
-  const UINT flags = MB_ICONWARNING | MB_OK;
-  if (const TRegWarningHook hook = g_warningHook.load()) {
-    hook(text, u"Внимание!", flags);
-  } else {
-    ShowRegistryWarning(text, u"Внимание!", flags);
-  }
+  MsgBox(u"Настройки не могут быть сохранены.\r\nОбратитесь к администратору.", u"Внимание!",
+         MB_ICONWARNING | MB_OK);
   return true;
 }
-
-void SetRegistryWarningHookForTesting(TRegWarningHook hook) { g_warningHook.store(hook); }

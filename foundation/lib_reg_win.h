@@ -99,12 +99,5 @@ bool RegListSubKeys(HKEY root, const std::u16string& path, TWideStringArray& lis
 
 // True when the key under HKEY_LOCAL_MACHINE cannot be opened for writing (it is created when missing).
 bool IsMachineKeyReadOnly(const std::u16string& path);
-// The same, and when read-only the warning "Настройки не могут быть сохранены..." is shown.
+// The same, and when read-only the warning box "Настройки не могут быть сохранены..." (MsgBox).
 bool WarnIfMachineKeyReadOnly(const std::u16string& path);
-
-// The warning box of WarnIfMachineKeyReadOnly (lib_reg_warn_win.cpp): the message-box routine with the
-// given caption and flags.
-void ShowRegistryWarning(const std::u16string& text, const std::u16string& caption, UINT flags);
-// Tests take the warning instead of a box (nothing may block a test); nullptr restores the box.
-using TRegWarningHook = void (*)(const std::u16string& text, const std::u16string& caption, UINT flags);
-void SetRegistryWarningHookForTesting(TRegWarningHook hook);

@@ -8,6 +8,7 @@
 
 #include <set>
 
+#include "foundation/lib_api_win.h"
 #include "foundation/lib_unicode_win.h"
 
 namespace {
@@ -269,13 +270,24 @@ TEST_F(RegistryTest, PathReadersGiveTheDefaultForAMissingKey) {
 }
 
 namespace {
-std::u16string g_warnedText;
-std::u16string g_warnedCaption;
-UINT g_warnedFlags = 0;
-void RecordWarning(const std::u16string& text, const std::u16string& caption, UINT flags) {
-  g_warnedText = text;
-  g_warnedCaption = caption;
-  g_warnedFlags = flags;
+// The boxes the warning shows, answered without showing them.
+class RecordedBoxes {
+ public:
+  RecordedBoxes() {
+    SetMessageBoxHook([this](const TMessageBoxRequest& request) {
+      boxes_.push_back(request);
+      return IDOK;
+    });
+  }
+  ~RecordedBoxes() { SetMessageBoxHook(nullptr); }
+  std::vector<TMessageBoxRequest>& Boxes() { return boxes_; }
+
+ private:
+  std::vector<TMessageBoxRequest> boxes_;
+};
+
+bool EndsWith(const std::u16string& text, std::u16string_view tail) {
+  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 // A machine key that everyone, administrators included, may only read; its owner can still reset it.
@@ -317,16 +329,15 @@ TEST(MachineKey, WritableKeyIsCreatedAndLockedKeyWarns) {
   const std::u16string locked = base + u"\\Закрытый";
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, WStr(fresh));
   RemoveLockedKey(locked);
-  SetRegistryWarningHookForTesting(RecordWarning);
+  RecordedBoxes recorded;
   for (DWORD platform : kPlatforms) {
     PlatformGuard guard(platform);
     EXPECT_FALSE(IsMachineKeyReadOnly(fresh)) << platform;
     TRegKey probe;
     EXPECT_TRUE(RegOpenPath(HKEY_LOCAL_MACHINE, fresh, probe));  // the test created it
     probe.Reset();
-    g_warnedText.clear();
     EXPECT_FALSE(WarnIfMachineKeyReadOnly(fresh));
-    EXPECT_TRUE(g_warnedText.empty());
+    EXPECT_TRUE(recorded.Boxes().empty());
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, WStr(fresh));
   }
 
@@ -336,13 +347,14 @@ TEST(MachineKey, WritableKeyIsCreatedAndLockedKeyWarns) {
     EXPECT_TRUE(IsMachineKeyReadOnly(locked)) << platform;
     TRegKey reader;
     EXPECT_TRUE(RegOpenPath(HKEY_LOCAL_MACHINE, locked, reader));  // reading still works
-    g_warnedText.clear();
+    recorded.Boxes().clear();
     EXPECT_TRUE(WarnIfMachineKeyReadOnly(locked));
-    EXPECT_EQ(g_warnedText, u"Настройки не могут быть сохранены.\r\nОбратитесь к администратору.");
-    EXPECT_EQ(g_warnedCaption, u"Внимание!");
-    EXPECT_EQ(g_warnedFlags, 48u);
+    ASSERT_EQ(recorded.Boxes().size(), 1u);
+    const TMessageBoxRequest& box = recorded.Boxes()[0];
+    EXPECT_TRUE(EndsWith(box.Text, u"Настройки не могут быть сохранены.\r\nОбратитесь к администратору."));
+    EXPECT_TRUE(EndsWith(box.Caption, u"Внимание!"));
+    EXPECT_EQ(box.Flags & 0xFF, 48u);  // warning icon, OK button
   }
-  SetRegistryWarningHookForTesting(nullptr);
   RemoveLockedKey(locked);
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, WStr(base));
 }
