@@ -12,16 +12,16 @@ int32_t ClampConfigInteger(const TConfigInteger& value, int32_t stored) {
 }
 
 int32_t ReadConfigInteger(const TConfigStore& store, std::u16string_view key, const TConfigInteger& value) {
-  return ClampConfigInteger(value, store.ReadInteger(key, ConfigName(value.Name)).value_or(value.Default));
+  return ClampConfigInteger(value, store.ReadInteger(key, ConfigName(value.Name), value.Default));
 }
 
 int32_t ReadConfigInteger(const TConfigStore& store, std::u16string_view key, const TSpoolerInteger& value) {
-  return store.ReadInteger(key, SpoolerName(value.Name)).value_or(value.Default);
+  return store.ReadInteger(key, SpoolerName(value.Name), value.Default);
 }
 
 std::u16string ReadConfigText(const TConfigStore& store, std::u16string_view key, TConfigName name,
                               std::u16string_view def) {
-  return store.ReadText(key, ConfigName(name)).value_or(std::u16string(def));
+  return store.ReadText(key, ConfigName(name), def);
 }
 
 bool IsDocTypeEnabled(const TConfigStore& store, std::u16string_view key, std::string_view docTypeId) {
@@ -60,7 +60,7 @@ std::string GetDocOrder(const TConfigStore& store, std::u16string_view key) {
   const TStringArray list = DocTypeList(store, key);
   std::vector<std::string> remaining;
   for (int32_t i = 0; i < list.Count(); ++i) remaining.push_back(list.Get(i));
-  const std::string order = store.ReadTextA(key, ConfigName(TConfigName::DocOrder)).value_or(std::string());
+  const std::string order = store.ReadTextA(key, ConfigName(TConfigName::DocOrder), "");
 
   std::string result, tail;
   auto take = [&](const std::string& item, std::string& into) {
@@ -130,7 +130,7 @@ bool IsRunAsService(const TConfigStore& store, bool serverEdition, bool ntFamily
 }
 
 bool GetTServer(const TConfigStore& store, bool terminalServer) {
-  return store.ReadInteger(kConfigKey, u"TServer").value_or(terminalServer) != 0;
+  return store.ReadInteger(kConfigKey, u"TServer", terminalServer) != 0;
 }
 
 bool HasConfigVersion(const TConfigStore& store, std::u16string_view key) {

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,15 +15,16 @@ inline constexpr std::u16string_view kConfigKey = u"Software\\Kavrel\\Client\\Co
 inline constexpr std::u16string_view kConfigDosKey = u"Software\\Kavrel\\Client\\ConfigDos";
 
 // One key path under HKEY_LOCAL_MACHINE per call; nothing is cached, and a missing key or value, or one
-// that cannot be read, comes back empty.
+// that cannot be read, gives the default.
 class TConfigStore {
  public:
   virtual ~TConfigStore() = default;
-  // A 32-bit value; empty when missing or when the data is longer than 4 bytes.
-  virtual std::optional<int32_t> ReadInteger(std::u16string_view key, std::u16string_view name) const = 0;
-  virtual std::optional<std::u16string> ReadText(std::u16string_view key, std::u16string_view name) const = 0;
+  // A 32-bit value (REG_DWORD, or 4 bytes of binary data); anything longer or of another type is missing.
+  virtual int32_t ReadInteger(std::u16string_view key, std::u16string_view name, int32_t def) const = 0;
+  virtual std::u16string ReadText(std::u16string_view key, std::u16string_view name,
+                                  std::u16string_view def) const = 0;
   // The same text in the system code page.
-  virtual std::optional<std::string> ReadTextA(std::u16string_view key, std::u16string_view name) const = 0;
+  virtual std::string ReadTextA(std::u16string_view key, std::u16string_view name, std::string_view def) const = 0;
   // Names of the key's subkeys in the system code page, in the store's order.
   virtual std::vector<std::string> SubKeyNamesA(std::u16string_view key) const = 0;
   // Failures are ignored: no accessor reports them.

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <map>
-#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -20,20 +19,18 @@ class TMemoryConfigStore : public TConfigStore {
     Put(key, name, std::u16string(value));
   }
 
-  std::optional<int32_t> ReadInteger(std::u16string_view key, std::u16string_view name) const override {
+  int32_t ReadInteger(std::u16string_view key, std::u16string_view name, int32_t def) const override {
     const Value* v = Find(key, name);
-    if (v && std::holds_alternative<int32_t>(*v)) return std::get<int32_t>(*v);
-    return std::nullopt;
+    return v && std::holds_alternative<int32_t>(*v) ? std::get<int32_t>(*v) : def;
   }
-  std::optional<std::u16string> ReadText(std::u16string_view key, std::u16string_view name) const override {
+  std::u16string ReadText(std::u16string_view key, std::u16string_view name, std::u16string_view def) const override {
     const Value* v = Find(key, name);
-    if (v && std::holds_alternative<std::u16string>(*v)) return std::get<std::u16string>(*v);
-    return std::nullopt;
+    return v && std::holds_alternative<std::u16string>(*v) ? std::get<std::u16string>(*v) : std::u16string(def);
   }
-  std::optional<std::string> ReadTextA(std::u16string_view key, std::u16string_view name) const override {
-    auto text = ReadText(key, name);
-    if (!text) return std::nullopt;
-    return EncodeCodePage(*text, kCodePage1251);
+  std::string ReadTextA(std::u16string_view key, std::u16string_view name, std::string_view def) const override {
+    const Value* v = Find(key, name);
+    if (v && std::holds_alternative<std::u16string>(*v)) return EncodeCodePage(std::get<std::u16string>(*v), kCodePage1251);
+    return std::string(def);
   }
   std::vector<std::string> SubKeyNamesA(std::u16string_view key) const override {
     std::vector<std::string> names;
