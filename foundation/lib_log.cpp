@@ -139,31 +139,31 @@ std::vector<TFieldStatus> TLogFile::FieldStatus() const {
   return fieldStatus_;
 }
 
-void TLogFile::Report(const TLogEvent& event) {
+void TLogFile::Report(const TMessageEvent& event) {
   std::lock_guard<std::mutex> guard(lock_);
   if (eventSource_) eventSource_->Report(event);
 }
 
 void TLogFile::ReportStarted(bool service) {
-  Report({kLogEventSuccess, kCategoryStartStop, service ? kEventServiceStarted : kEventStarted, {}});
+  Report({kEventTypeSuccess, kCategoryStartStop, service ? kEventServiceStarted : kEventStarted, {}});
 }
 
 void TLogFile::ReportClosed(bool abnormal, bool service) {
   if (abnormal) {
-    Report({kLogEventError, kCategoryError, kEventAbnormalTermination, {}});
+    Report({kEventTypeError, kCategoryError, kEventAbnormalTermination, {}});
     return;
   }
-  Report({kLogEventSuccess, kCategoryStartStop, service ? kEventServiceClosed : kEventClosed, {}});
+  Report({kEventTypeSuccess, kCategoryStartStop, service ? kEventServiceClosed : kEventClosed, {}});
 }
 
 void TLogFile::ReportError(std::u16string_view text) {
-  Report({kLogEventError, kCategoryError, kEventErrorText, std::u16string(text)});
+  Report({kEventTypeError, kCategoryError, kEventErrorText, std::u16string(text)});
   AddWide(text);
 }
 
 void TLogFile::ReportDebugInfo() {
   const std::u16string description = host_.SystemDescription();
-  Report({kLogEventInformation, kCategorySystemInformation, kEventInfoText, description});
+  Report({kEventTypeInformation, kCategorySystemInformation, kEventInfoText, description});
   AddWide(u"Debug Information:\r\n" + description);
 }
 
@@ -173,7 +173,7 @@ void TLogFile::ReportEventText(uint16_t type, uint16_t category, std::u16string_
 
 void TLogFile::ErrorBoxW(std::u16string_view text) {
   AddWide(text);
-  Report({kLogEventError, kCategoryError, kEventErrorText, std::u16string(text)});
+  Report({kEventTypeError, kCategoryError, kEventErrorText, std::u16string(text)});
   host_.ShowError(text);
 }
 

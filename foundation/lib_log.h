@@ -10,11 +10,12 @@
 #include <string_view>
 #include <vector>
 
-// Event types (the Windows values) and the categories and events of the program's message table.
-inline constexpr uint16_t kLogEventSuccess = 0x0000;
-inline constexpr uint16_t kLogEventError = 0x0001;
-inline constexpr uint16_t kLogEventWarning = 0x0002;
-inline constexpr uint16_t kLogEventInformation = 0x0004;
+#include "foundation/lib_api.h"
+
+// Event types (the Windows values; error and warning come with the message boxes) and the categories and
+// events of the program's message table.
+inline constexpr uint16_t kEventTypeSuccess = 0x0000;
+inline constexpr uint16_t kEventTypeInformation = 0x0004;
 
 inline constexpr uint16_t kCategoryStartStop = 1;
 inline constexpr uint16_t kCategorySystemInformation = 2;
@@ -32,20 +33,12 @@ inline constexpr uint32_t kEventWarningText = 272;
 inline constexpr uint32_t kEventServiceStarted = 273;
 inline constexpr uint32_t kEventServiceClosed = 274;
 
-// One event-log entry; Text is its one insertion string (none when empty).
-struct TLogEvent {
-  uint16_t Type = 0;
-  uint16_t Category = 0;
-  uint32_t EventId = 0;
-  std::u16string Text;
-  friend bool operator==(const TLogEvent&, const TLogEvent&) = default;
-};
-
 // A registered event source: the real event log on Windows, a list in tests. Closing it deregisters it.
+// An entry's Text is its one insertion string (none when empty).
 class TEventSink {
  public:
   virtual ~TEventSink() = default;
-  virtual void Report(const TLogEvent& event) = 0;
+  virtual void Report(const TMessageEvent& event) = 0;
 };
 
 // What a log needs of the system.
@@ -130,7 +123,7 @@ class TLogFile {
   void AddLocked(std::u16string_view text);
   // Writes what is pending; the name of a file that failed, for the box shown after the lock is left.
   std::u16string FlushLocked();
-  void Report(const TLogEvent& event);
+  void Report(const TMessageEvent& event);
   void ShowWriteError(const std::u16string& failedFile);
 
   TLogHost& host_;

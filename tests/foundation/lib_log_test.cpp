@@ -10,10 +10,10 @@
 
 namespace {
 struct RecordingSink : TEventSink {
-  explicit RecordingSink(std::vector<TLogEvent>& events, int& open) : events_(events), open_(open) { ++open_; }
+  explicit RecordingSink(std::vector<TMessageEvent>& events, int& open) : events_(events), open_(open) { ++open_; }
   ~RecordingSink() override { --open_; }
-  void Report(const TLogEvent& event) override { events_.push_back(event); }
-  std::vector<TLogEvent>& events_;
+  void Report(const TMessageEvent& event) override { events_.push_back(event); }
+  std::vector<TMessageEvent>& events_;
   int& open_;
 };
 
@@ -24,7 +24,7 @@ class FakeHost : public TLogHost {
   std::map<std::u16string, std::vector<std::u16string>> files;  // one entry per append call
   std::set<std::u16string> readOnly;
   std::vector<std::u16string> writeErrors, errorBoxes;
-  std::vector<TLogEvent> events;
+  std::vector<TMessageEvent> events;
   int openSources = 0;
   uint32_t tick = 0;
   mutable std::mutex m;
@@ -167,20 +167,20 @@ TEST(LogFile, FieldStatusOnlyWhileHeld) {
 TEST(LogFile, EventReports) {
   struct Case {
     void (*report)(TLogFile&);
-    TLogEvent expected;
+    TMessageEvent expected;
     const char* why;
   } cases[] = {
-      {[](TLogFile& l) { l.ReportStarted(false); }, {kLogEventSuccess, 1, 256, u""}, "started"},
-      {[](TLogFile& l) { l.ReportStarted(true); }, {kLogEventSuccess, 1, 273, u""}, "service started"},
-      {[](TLogFile& l) { l.ReportClosed(false, false); }, {kLogEventSuccess, 1, 257, u""}, "closed"},
-      {[](TLogFile& l) { l.ReportClosed(false, true); }, {kLogEventSuccess, 1, 274, u""}, "service closed"},
-      {[](TLogFile& l) { l.ReportClosed(true, false); }, {kLogEventError, 4, 258, u""}, "abnormal: its own event"},
-      {[](TLogFile& l) { l.ReportClosed(true, true); }, {kLogEventError, 4, 258, u""}, "abnormal service end"},
-      {[](TLogFile& l) { l.ReportError(u"сбой"); }, {kLogEventError, 4, 264, u"сбой"}, "error"},
-      {[](TLogFile& l) { l.ReportDebugInfo(); }, {kLogEventInformation, 2, 265, u"Windows 7 (6.1.7601)"}, "debug"},
-      {[](TLogFile& l) { l.ReportEventText(kLogEventWarning, 5, u"внимание", 272); },
-       {kLogEventWarning, 5, 272, u"внимание"}, "any entry"},
-      {[](TLogFile& l) { l.ErrorBoxW(u"ошибка"); }, {kLogEventError, 4, 264, u"ошибка"}, "error box"},
+      {[](TLogFile& l) { l.ReportStarted(false); }, {kEventTypeSuccess, 1, 256, u""}, "started"},
+      {[](TLogFile& l) { l.ReportStarted(true); }, {kEventTypeSuccess, 1, 273, u""}, "service started"},
+      {[](TLogFile& l) { l.ReportClosed(false, false); }, {kEventTypeSuccess, 1, 257, u""}, "closed"},
+      {[](TLogFile& l) { l.ReportClosed(false, true); }, {kEventTypeSuccess, 1, 274, u""}, "service closed"},
+      {[](TLogFile& l) { l.ReportClosed(true, false); }, {kEventTypeError, 4, 258, u""}, "abnormal: its own event"},
+      {[](TLogFile& l) { l.ReportClosed(true, true); }, {kEventTypeError, 4, 258, u""}, "abnormal service end"},
+      {[](TLogFile& l) { l.ReportError(u"сбой"); }, {kEventTypeError, 4, 264, u"сбой"}, "error"},
+      {[](TLogFile& l) { l.ReportDebugInfo(); }, {kEventTypeInformation, 2, 265, u"Windows 7 (6.1.7601)"}, "debug"},
+      {[](TLogFile& l) { l.ReportEventText(kEventTypeWarning, 5, u"внимание", 272); },
+       {kEventTypeWarning, 5, 272, u"внимание"}, "any entry"},
+      {[](TLogFile& l) { l.ErrorBoxW(u"ошибка"); }, {kEventTypeError, 4, 264, u"ошибка"}, "error box"},
   };
   for (const Case& c : cases) {
     FakeHost host;
