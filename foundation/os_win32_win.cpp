@@ -4,6 +4,7 @@
 #include <atomic>
 #include <vector>
 
+#include "foundation/lib_file_win.h"
 #include "foundation/lib_str_cmdline.h"
 #include "foundation/lib_unicode_win.h"
 
@@ -67,8 +68,8 @@ bool InstanceLockExists(const std::string& name, bool global, int count) {
 
 void SignalNamedEvent(const std::string& name, bool global) {
   const std::string full = MakeKernelObjectName(name, global);
-  TKernelHandle event(OpenEventA(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, full.c_str()));
-  if (event) SetEvent(event.Get());
+  TFileHandle event(OpenEventA(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, full.c_str()));
+  if (event.Valid()) SetEvent(event.Get());
 }
 
 bool IsHandleSignaled(HANDLE h) { return h && WaitForSingleObject(h, 0) == WAIT_OBJECT_0; }
@@ -152,7 +153,7 @@ void RebootSystem() {
   }
   HANDLE raw = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &raw)) return;
-  TKernelHandle token(raw);
+  TFileHandle token(raw);
   TOKEN_PRIVILEGES privileges{};
   privileges.PrivilegeCount = 1;
   privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;

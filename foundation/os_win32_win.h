@@ -10,36 +10,6 @@
 
 #include "foundation/os_win32.h"
 
-// Owner of a kernel handle; closes it once.
-class TKernelHandle {
- public:
-  TKernelHandle() = default;
-  explicit TKernelHandle(HANDLE h) : h_(h) {}
-  ~TKernelHandle() { Reset(); }
-  TKernelHandle(TKernelHandle&& other) noexcept : h_(other.Release()) {}
-  TKernelHandle& operator=(TKernelHandle&& other) noexcept {
-    if (this != &other) Reset(other.Release());
-    return *this;
-  }
-  TKernelHandle(const TKernelHandle&) = delete;
-  TKernelHandle& operator=(const TKernelHandle&) = delete;
-
-  HANDLE Get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
-  HANDLE Release() {
-    HANDLE h = h_;
-    h_ = nullptr;
-    return h;
-  }
-  void Reset(HANDLE h = nullptr) {
-    if (h_ && h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    h_ = h;
-  }
-
- private:
-  HANDLE h_ = nullptr;
-};
-
 // Whether the system is of the NT family from version 5 on, as the naming rule needs it. The answer comes
 // from the system information of the process, handed in by whoever gathers it (tests inject it); until
 // then names are used as they are.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/lib_file_win.h"
 #include "foundation/lib_unicode_win.h"
 
 namespace {
@@ -54,14 +55,14 @@ void StartChild(Child& child, const std::vector<std::string>& args) {
 }
 
 void SetNamedEvent(const std::string& name) {
-  TKernelHandle ev(OpenEventA(EVENT_MODIFY_STATE, FALSE, name.c_str()));
-  if (ev) SetEvent(ev.Get());
+  TFileHandle ev(OpenEventA(EVENT_MODIFY_STATE, FALSE, name.c_str()));
+  if (ev.Valid()) SetEvent(ev.Get());
 }
 
 // --lock name global count startEvent holdMs: waits for the start, tries the lock, holds it.
 int ChildLock(char** a) {
-  TKernelHandle start(OpenEventA(SYNCHRONIZE, FALSE, a[5]));
-  if (start) WaitForSingleObject(start.Get(), 10000);
+  TFileHandle start(OpenEventA(SYNCHRONIZE, FALSE, a[5]));
+  if (start.Valid()) WaitForSingleObject(start.Get(), 10000);
   TInstanceLock lock(a[2], std::atoi(a[3]) != 0, std::atoi(a[4]));
   Sleep(static_cast<DWORD>(std::atoi(a[6])));
   return lock.Held() ? kWon : kLost;
@@ -124,10 +125,10 @@ TEST(InstanceLock, GlobalAndLocalNamesFromWindows2000On) {
   const std::string name = Unique("global");
   TInstanceLock lock(name, true, 1);
   ASSERT_TRUE(lock.Held());
-  TKernelHandle global(OpenMutexA(SYNCHRONIZE, FALSE, ("Global\\" + name).c_str()));
-  EXPECT_TRUE(global) << "the lock lives under Global\\";
-  TKernelHandle local(OpenMutexA(SYNCHRONIZE, FALSE, ("Local\\" + name).c_str()));
-  EXPECT_FALSE(local) << "and not under Local\\";
+  TFileHandle global(OpenMutexA(SYNCHRONIZE, FALSE, ("Global\\" + name).c_str()));
+  EXPECT_TRUE(global.Valid()) << "the lock lives under Global\\";
+  TFileHandle local(OpenMutexA(SYNCHRONIZE, FALSE, ("Local\\" + name).c_str()));
+  EXPECT_FALSE(local.Valid()) << "and not under Local\\";
   EXPECT_FALSE(InstanceLockExists(name, false, 1)) << "the local name is another object";
   EXPECT_EQ(MakeKernelObjectName(name, true), "Global\\" + name);
 
@@ -145,8 +146,8 @@ TEST(InstanceLock, OldSystemsUseTheBareName) {
   HANDLE lock = CreateInstanceLock(name, true, 3);
   g_nt5Up = true;
   ASSERT_NE(lock, nullptr);
-  TKernelHandle bare(OpenMutexA(SYNCHRONIZE, FALSE, name.c_str()));
-  EXPECT_TRUE(bare) << "a mutex under the bare name, whatever the count";
+  TFileHandle bare(OpenMutexA(SYNCHRONIZE, FALSE, name.c_str()));
+  EXPECT_TRUE(bare.Valid()) << "a mutex under the bare name, whatever the count";
   ReleaseInstanceLock(lock);
 }
 
@@ -169,7 +170,7 @@ TEST(InstanceLock, SemaphoreGivesItsSlotsThenNothing) {
 TEST(InstanceLock, ProcessesStartingTogetherHaveOneWinner) {
   const std::string name = Unique("race");
   const std::string startName = Unique("start");
-  TKernelHandle start(CreateEventA(nullptr, TRUE, FALSE, startName.c_str()));
+  TFileHandle start(CreateEventA(nullptr, TRUE, FALSE, startName.c_str()));
   constexpr int kProcesses = 6;
   Child children[kProcesses];
   for (Child& c : children) StartChild(c, {"--lock", name, "1", "1", startName, "1500"});
@@ -187,8 +188,8 @@ TEST(InstanceLock, ProcessesStartingTogetherHaveOneWinner) {
 
 TEST(NamedEvent, AnotherProcessSignalsIt) {
   const std::string name = Unique("event");
-  TKernelHandle ev(CreateEventA(nullptr, TRUE, FALSE, MakeKernelObjectName(name, true).c_str()));
-  ASSERT_TRUE(ev);
+  TFileHandle ev(CreateEventA(nullptr, TRUE, FALSE, MakeKernelObjectName(name, true).c_str()));
+  ASSERT_TRUE(ev.Valid());
   EXPECT_FALSE(IsHandleSignaled(ev.Get()));
   Child signaller;
   StartChild(signaller, {"--signal", name, "1"});
@@ -198,12 +199,19 @@ TEST(NamedEvent, AnotherProcessSignalsIt) {
   SignalNamedEvent(Unique("missing"), true);  // nothing to set, nothing happens
 }
 
-TEST(ActivateWindowByTitle, FindsExactTitleAndWaitsForItToGo) {
+namespace {
+// A child showing a window with one of the titles for lifeMs; true once the window is there.
+bool StartWindowChild(Child& child, int titleIndex, int lifeMs) {
   const std::string ready = Unique("ready");
-  TKernelHandle readyEvent(CreateEventA(nullptr, TRUE, FALSE, ready.c_str()));
+  TFileHandle readyEvent(CreateEventA(nullptr, TRUE, FALSE, ready.c_str()));
+  StartChild(child, {"--window", std::to_string(titleIndex), ready, std::to_string(lifeMs)});
+  return WaitForSingleObject(readyEvent.Get(), 10000) == WAIT_OBJECT_0;
+}
+}  // namespace
+
+TEST(ActivateWindowByTitle, FindsExactTitleAndWaitsForItToGo) {
   Child window;
-  StartChild(window, {"--window", "0", ready, "1500"});
-  ASSERT_EQ(WaitForSingleObject(readyEvent.Get(), 10000), WAIT_OBJECT_0);
+  ASSERT_TRUE(StartWindowChild(window, 0, 1500));
   const std::string title = ChildTitle(0);
   EXPECT_FALSE(ActivateWindowByTitle(title.substr(0, title.size() - 1), false)) << "a prefix is not the title";
   EXPECT_FALSE(ActivateWindowByTitle(WideToAnsi(u"настройка виртуального принтера"), false)) << "case counts";
@@ -215,11 +223,8 @@ TEST(ActivateWindowByTitle, FindsExactTitleAndWaitsForItToGo) {
 }
 
 TEST(ActivateWindowByTitle, WaitIsBounded) {
-  const std::string ready = Unique("ready");
-  TKernelHandle readyEvent(CreateEventA(nullptr, TRUE, FALSE, ready.c_str()));
   Child window;
-  StartChild(window, {"--window", "1", ready, "6000"});
-  ASSERT_EQ(WaitForSingleObject(readyEvent.Get(), 10000), WAIT_OBJECT_0);
+  ASSERT_TRUE(StartWindowChild(window, 1, 6000));
   const DWORD before = GetTickCount();
   EXPECT_TRUE(ActivateWindowByTitle(ChildTitle(1), true, 600));
   const DWORD took = GetTickCount() - before;
@@ -255,7 +260,7 @@ DWORD WINAPI QuickWorker(void*) { return 7; }
 }  // namespace
 
 TEST(WorkerThread, StartsSuspendedResumesAndStopsOnTheEvent) {
-  TKernelHandle stop(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+  TFileHandle stop(CreateEventA(nullptr, FALSE, FALSE, nullptr));
   WorkerState state;
   state.stop = stop.Get();
   DWORD id = 0;
@@ -288,7 +293,7 @@ TEST(WorkerThread, EndedThreadStopsAtOnce) {
 }
 
 TEST(WorkerThread, ThreadIgnoringTheEventIsLeftRunning) {
-  TKernelHandle stop(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+  TFileHandle stop(CreateEventA(nullptr, FALSE, FALSE, nullptr));
   std::atomic<bool> quit{false};
   DWORD id = 0;
   HANDLE thread = nullptr;
