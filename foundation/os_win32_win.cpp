@@ -1,0 +1,173 @@
+// Named mutexes, semaphores and events, the running instance's window, and worker threads.
+#include "foundation/os_win32_win.h"
+
+#include <atomic>
+#include <vector>
+
+#include "foundation/lib_file_win.h"
+#include "foundation/lib_str_cmdline.h"
+#include "foundation/lib_unicode_win.h"
+
+namespace {
+// Process-wide: the system does not change while the process runs; set once at start-up.
+std::atomic<TSystemFlagQuery> g_nt5UpQuery{nullptr};
+}  // namespace
+
+void SetNT5UpQuery(TSystemFlagQuery query) { g_nt5UpQuery.store(query); }
+
+bool KernelNamesNT5Up() {
+  TSystemFlagQuery query = g_nt5UpQuery.load();
+  return query && query();
+}
+
+std::string MakeKernelObjectName(std::string_view name, bool global) {
+  return MakeKernelObjectName(name, global, KernelNamesNT5Up());
+}
+
+HANDLE CreateInstanceLock(const std::string& name, bool global, int count) {
+  const bool nt5Up = KernelNamesNT5Up();
+  const std::string full = MakeKernelObjectName(name, global, nt5Up);
+  if (InstanceLockIsMutex(count, nt5Up)) {
+    // Create-or-open in one call: whoever created it holds the lock. Access denied means another
+    // session's process created it.
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, full.c_str());
+    if (!mutex) return nullptr;
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+      CloseHandle(mutex);
+      return nullptr;
+    }
+    return mutex;
+  }
+  HANDLE semaphore = CreateSemaphoreA(nullptr, count, count, full.c_str());
+  if (!semaphore) return nullptr;
+  if (WaitForSingleObject(semaphore, 0) != WAIT_OBJECT_0) {
+    CloseHandle(semaphore);
+    return nullptr;
+  }
+  return semaphore;
+}
+
+void ReleaseInstanceLock(HANDLE lock) {
+  if (!lock) return;
+  // Fails harmlessly on a mutex, which holds no slot.
+  ReleaseSemaphore(lock, 1, nullptr);
+  CloseHandle(lock);
+}
+
+bool InstanceLockExists(const std::string& name, bool global, int count) {
+  const bool nt5Up = KernelNamesNT5Up();
+  const std::string full = MakeKernelObjectName(name, global, nt5Up);
+  HANDLE h = InstanceLockIsMutex(count, nt5Up) ? OpenMutexA(MUTEX_ALL_ACCESS, FALSE, full.c_str())
+                                               : OpenSemaphoreA(SEMAPHORE_ALL_ACCESS, FALSE, full.c_str());
+  if (h) {
+    CloseHandle(h);
+    return true;
+  }
+  return GetLastError() == ERROR_ACCESS_DENIED;
+}
+
+void SignalNamedEvent(const std::string& name, bool global) {
+  const std::string full = MakeKernelObjectName(name, global);
+  TFileHandle event(OpenEventA(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, full.c_str()));
+  if (event.Valid()) SetEvent(event.Get());
+}
+
+bool IsHandleSignaled(HANDLE h) { return h && WaitForSingleObject(h, 0) == WAIT_OBJECT_0; }
+
+namespace {
+struct TTitleSearch {
+  const std::string* Title;
+  bool Activate;
+  bool Found = false;
+};
+
+BOOL CALLBACK MatchTitle(HWND wnd, LPARAM param) {
+  auto* search = reinterpret_cast<TTitleSearch*>(param);
+  char text[1024];
+  const int n = GetWindowTextA(wnd, text, sizeof text);
+  if (n < 0 || std::string_view(text, static_cast<size_t>(n)) != *search->Title) return TRUE;
+  search->Found = true;
+  if (search->Activate) {
+    if (IsIconic(wnd)) ShowWindow(wnd, SW_RESTORE);
+    SetForegroundWindow(wnd);
+  }
+  return FALSE;
+}
+
+bool FindTitledWindow(const std::string& title, bool activate) {
+  TTitleSearch search{&title, activate};
+  EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
+  return search.Found;
+}
+}  // namespace
+
+bool ActivateWindowByTitle(const std::string& title, bool wait, DWORD maxWaitMs) {
+  const bool found = FindTitledWindow(title, true);
+  if (!found || !wait) return found;
+  const DWORD start = GetTickCount();
+  do {
+    Sleep(250);
+  } while (FindTitledWindow(title, false) && GetTickCount() - start < maxWaitMs);
+  return true;
+}
+
+bool StartThread(LPTHREAD_START_ROUTINE routine, void* parameter, DWORD& threadId, bool suspended,
+                 HANDLE& threadHandle) {
+  threadId = 0;
+  threadHandle = CreateThread(nullptr, 0, routine, parameter, suspended ? CREATE_SUSPENDED : 0, &threadId);
+  return threadHandle != nullptr;
+}
+
+bool IsThreadRunning(HANDLE threadHandle) {
+  DWORD code = 0;
+  return threadHandle && GetExitCodeThread(threadHandle, &code) && code == STILL_ACTIVE;
+}
+
+bool StopThread(HANDLE stopEvent, DWORD /*threadId*/, HANDLE& threadHandle, DWORD pauseMs) {
+  if (!threadHandle) return true;
+  const TStopThreadSteps steps{
+      [&] { SetEvent(stopEvent); },
+      [&] { return IsThreadRunning(threadHandle); },
+      [](uint32_t ms) { Sleep(ms); },
+  };
+  if (!RunThreadStopRounds(steps, stopEvent != nullptr, pauseMs)) return false;
+  CloseHandle(threadHandle);
+  threadHandle = nullptr;
+  return true;
+}
+
+bool PauseWorkerThread(HANDLE threadHandle) {
+  SuspendThread(threadHandle);
+  return true;
+}
+
+bool ResumeWorkerThread(HANDLE threadHandle) {
+  ResumeThread(threadHandle);
+  return true;
+}
+
+void RebootSystem() {
+  if (GetPlatformId() != VER_PLATFORM_WIN32_NT) {
+    ExitWindowsEx(EWX_REBOOT, 0);
+    return;
+  }
+  HANDLE raw = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &raw)) return;
+  TFileHandle token(raw);
+  TOKEN_PRIVILEGES privileges{};
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  if (!LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid)) return;
+  // AdjustTokenPrivileges answers TRUE also when the privilege was not granted.
+  SetLastError(ERROR_SUCCESS);
+  if (!AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr) ||
+      GetLastError() != ERROR_SUCCESS)
+    return;
+  ExitWindowsEx(EWX_REBOOT, 0);
+}
+
+bool HasCmdLineSwitch(std::string_view name) {
+  const std::u16string line = UseWideApi() ? FromWStr(GetCommandLineW()) : AnsiToWide(GetCommandLineA());
+  const std::vector<std::u16string> args = SplitCommandLine(line);
+  return FindCmdLineSwitch(args, AnsiToWide(name));
+}

@@ -1,0 +1,76 @@
+// Named mutexes, semaphores and events shared between the program's processes, the search for a running
+// instance's window, and the start and stop of worker threads. Kernel objects take 8-bit names (the
+// A calls) on every system.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "foundation/os_win32.h"
+
+// Whether the system is of the NT family from version 5 on, as the naming rule needs it. The answer comes
+// from the system information of the process, handed in by whoever gathers it (tests inject it); until
+// then names are used as they are.
+using TSystemFlagQuery = bool (*)();
+void SetNT5UpQuery(TSystemFlagQuery query);
+bool KernelNamesNT5Up();
+
+// The name under the naming rule of this system.
+std::string MakeKernelObjectName(std::string_view name, bool global);
+
+// A new lock, held while its handle stays open; nullptr when another process (or this one) holds it or
+// all its slots. The mutex is created and tested in one call, so two processes starting together cannot
+// both win.
+HANDLE CreateInstanceLock(const std::string& name, bool global, int count);
+// Gives back a semaphore slot (a closed handle alone would keep it taken while other holders live) and
+// closes the handle; nullptr is ignored.
+void ReleaseInstanceLock(HANDLE lock);
+// True when a lock of that name exists (also when it exists but this process may not open it).
+bool InstanceLockExists(const std::string& name, bool global, int count);
+
+// Owner of an instance lock: releases it once.
+class TInstanceLock {
+ public:
+  TInstanceLock() = default;
+  TInstanceLock(const std::string& name, bool global, int count) : h_(CreateInstanceLock(name, global, count)) {}
+  ~TInstanceLock() { ReleaseInstanceLock(h_); }
+  TInstanceLock(const TInstanceLock&) = delete;
+  TInstanceLock& operator=(const TInstanceLock&) = delete;
+  bool Held() const { return h_ != nullptr; }
+  HANDLE Get() const { return h_; }
+
+ private:
+  HANDLE h_ = nullptr;
+};
+
+// Sets the named event when it exists; nothing otherwise.
+void SignalNamedEvent(const std::string& name, bool global);
+// False for nullptr; true when a wait of 0 ms succeeds.
+bool IsHandleSignaled(HANDLE h);
+
+// The longest ActivateWindowByTitle waits for the window to go.
+inline constexpr DWORD kWindowWaitLimitMs = 30000;
+// Brings the first top-level window with exactly that title (case-sensitive, 8-bit) to the front,
+// restoring it when minimised; true when one was found. With wait, it then looks again every 250 ms until
+// no window with the title is left or maxWaitMs has passed.
+bool ActivateWindowByTitle(const std::string& title, bool wait, DWORD maxWaitMs = kWindowWaitLimitMs);
+
+// Starts a worker thread (suspended when asked); true when a handle was obtained.
+bool StartThread(LPTHREAD_START_ROUTINE routine, void* parameter, DWORD& threadId, bool suspended,
+                 HANDLE& threadHandle);
+// False for nullptr or when the exit code cannot be read; true while the exit code is STILL_ACTIVE.
+bool IsThreadRunning(HANDLE threadHandle);
+// Asks the thread to end through the stop event (may be nullptr), pausing pauseMs between requests.
+// True when it has ended: the handle is then closed and set to nullptr. A thread that does not end is
+// left running and its handle open; it is never ended by force.
+bool StopThread(HANDLE stopEvent, DWORD threadId, HANDLE& threadHandle, DWORD pauseMs);
+bool PauseWorkerThread(HANDLE threadHandle);
+bool ResumeWorkerThread(HANDLE threadHandle);
+
+// Restarts Windows (on the NT family after enabling the shutdown privilege).
+void RebootSystem();
+
+// True when some argument of the process's command line is "-" or "/" and the name, ignoring case.
+bool HasCmdLineSwitch(std::string_view name);
