@@ -10,6 +10,7 @@
 #include "foundation/lib_api.h"
 #include "foundation/lib_api_win.h"
 #include "foundation/lib_file_win.h"
+#include "foundation/lib_sysinfo_win.h"
 #include "foundation/lib_unicode_win.h"
 
 namespace {
@@ -100,7 +101,9 @@ class TWindowsLogHost : public TLogHost {
   }
   std::u16string SystemDescription() override {
     TSystemDescriptionSource source = g_descriptionSource.load();
-    return source ? source() : std::u16string();
+    if (source) return source();
+    const std::u16string stored = SystemReportText();
+    return stored.empty() ? GetSystemReport() : stored;
   }
 
  private:

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "foundation/lib_file_win.h"
+#include "foundation/lib_sysinfo_win.h"
 #include "foundation/lib_str_cmdline.h"
 #include "foundation/lib_unicode_win.h"
 
@@ -17,7 +18,7 @@ void SetNT5UpQuery(TSystemFlagQuery query) { g_nt5UpQuery.store(query); }
 
 bool KernelNamesNT5Up() {
   TSystemFlagQuery query = g_nt5UpQuery.load();
-  return query && query();
+  return query ? query() : IsWinNT5Up();
 }
 
 std::string MakeKernelObjectName(std::string_view name, bool global) {

@@ -10,9 +10,8 @@
 
 #include "foundation/os_win32.h"
 
-// Whether the system is of the NT family from version 5 on, as the naming rule needs it. The answer comes
-// from the system information of the process, handed in by whoever gathers it (tests inject it); until
-// then names are used as they are.
+// Whether the system is of the NT family from version 5 on, as the naming rule needs it: the process's
+// system information unless a test injects its own answer.
 using TSystemFlagQuery = bool (*)();
 void SetNT5UpQuery(TSystemFlagQuery query);
 bool KernelNamesNT5Up();
