@@ -55,37 +55,37 @@ HANDLE Start(const std::u16string& commandLine, bool useShow, WORD show) {
                            pi);
 }
 
-// The process the shell started for the "Install" verb (nil when it handed the work elsewhere);
-// false when the shell could not open the file.
+// Runs the shell's "Install" verb on the filled record; process: the installer the shell started (nil
+// when it handed the work elsewhere). False when the shell could not open the file.
+template <class Info>
+bool ExecuteInstall(BOOL(WINAPI* execute)(Info*), Info info, HANDLE& process) {
+  info.cbSize = sizeof info;
+  info.fMask = kInstallMask;
+  info.nShow = SW_SHOWNORMAL;
+  process = nullptr;
+  if (!execute(&info)) return false;
+  process = info.hProcess;
+  return true;
+}
+
 bool ShellInstall(const std::u16string& file, const std::u16string& dir, HANDLE& process) {
   using FnW = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
   const auto fnW = reinterpret_cast<FnW>(
       reinterpret_cast<void*>(FindEntryPoint(SystemModule(L"shell32.dll"), "ShellExecuteExW")));
-  process = nullptr;
   if (fnW) {
     SHELLEXECUTEINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = kInstallMask;
     info.lpVerb = L"Install";
     info.lpFile = WStr(file);
     info.lpDirectory = WStr(dir);
-    info.nShow = SW_SHOWNORMAL;
-    if (!fnW(&info)) return false;
-    process = info.hProcess;
-    return true;
+    return ExecuteInstall(fnW, info, process);
   }
   const std::string fileA = WideToAnsi(file);
   const std::string dirA = WideToAnsi(dir);
   SHELLEXECUTEINFOA info{};
-  info.cbSize = sizeof info;
-  info.fMask = kInstallMask;
   info.lpVerb = "Install";
   info.lpFile = fileA.c_str();
   info.lpDirectory = dirA.c_str();
-  info.nShow = SW_SHOWNORMAL;
-  if (!ShellExecuteExA(&info)) return false;
-  process = info.hProcess;
-  return true;
+  return ExecuteInstall(&ShellExecuteExA, info, process);
 }
 }  // namespace
 

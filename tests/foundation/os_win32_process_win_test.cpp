@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <future>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,9 +29,10 @@ std::string SelfCommandA(const std::string& args) { return WideToAnsi(SelfComman
 
 // Runs the wait on a thread so that a wait that never ends fails the test instead of hanging it.
 bool ExitCodeWithin(HANDLE process, DWORD ms, int& code) {
-  std::promise<int> result;
-  std::future<int> done = result.get_future();
-  std::thread([process, &result] { result.set_value(WaitProcessExitCode(process)); }).detach();
+  // Shared: a thread still waiting after the test gave up must not write into a gone promise.
+  auto result = std::make_shared<std::promise<int>>();
+  std::future<int> done = result->get_future();
+  std::thread([process, result] { result->set_value(WaitProcessExitCode(process)); }).detach();
   if (done.wait_for(std::chrono::milliseconds(ms)) != std::future_status::ready) return false;
   code = done.get();
   return true;
