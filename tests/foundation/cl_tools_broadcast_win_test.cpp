@@ -91,20 +91,34 @@ void Finish(Receiver& r) {
 }  // namespace
 
 TEST(Broadcast, ReachesEveryWindowOfTheClassInOtherProcesses) {
-  Receiver a = StartReceiver("TEditVirtPrn", 1);
-  Receiver b = StartReceiver("TEditVirtPrn", 2);
-  // Class names share one case-insensitive atom table, so a name differing only in case cannot be told
+  // Class names of this run only, so test runs side by side on one Wine server do not count each
+  // other's windows. Class atoms are case-insensitive, so a name differing only in case cannot be told
   // apart here; a longer name must not match.
-  Receiver other = StartReceiver("TEditVirtPrnX", 3);
-  NotifyPrinterEditor();
+  const std::string cls = "TEditVirtPrn" + std::to_string(GetCurrentProcessId());
+  Receiver a = StartReceiver(cls, 1);
+  Receiver b = StartReceiver(cls, 2);
+  Receiver other = StartReceiver(cls + "X", 3);
+  EXPECT_EQ(BroadcastToWindowClass(cls, WM_RELOADSETTINGS), 2);
   EXPECT_EQ(WaitForSingleObject(a.got, 5000), WAIT_OBJECT_0);
   EXPECT_EQ(WaitForSingleObject(b.got, 5000), WAIT_OBJECT_0);
   EXPECT_EQ(WaitForSingleObject(other.got, 300), static_cast<DWORD>(WAIT_TIMEOUT));
-  EXPECT_EQ(BroadcastToWindowClass("TEditVirtPrn", WM_CLOSE), 2);
-  EXPECT_EQ(BroadcastToWindowClass("TEditVirtPrnX", WM_CLOSE), 1);
+  EXPECT_EQ(BroadcastToWindowClass(cls, WM_CLOSE), 2);
+  EXPECT_EQ(BroadcastToWindowClass(cls + "X", WM_CLOSE), 1);
   Finish(a);
   Finish(b);
   Finish(other);
+}
+
+TEST(Broadcast, NotifyPrinterEditorReachesTheSettingsDialogs) {
+  Receiver a = StartReceiver("TEditVirtPrn", 5);
+  Receiver b = StartReceiver("TEditVirtPrn", 6);
+  NotifyPrinterEditor();
+  EXPECT_EQ(WaitForSingleObject(a.got, 5000), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(b.got, 5000), WAIT_OBJECT_0);
+  TerminateProcess(a.pi.hProcess, 0);
+  TerminateProcess(b.pi.hProcess, 0);
+  Finish(a);
+  Finish(b);
 }
 
 TEST(Broadcast, CloseMonitorWindowEndsTheMonitor) {

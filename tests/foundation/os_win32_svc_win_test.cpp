@@ -83,6 +83,12 @@ class TestService {
   bool created_ = false;
 };
 
+// Names of this run only: test runs side by side on one Wine server must not share a service.
+std::u16string UniqueName(const std::u16string& base) {
+  const std::string pid = std::to_string(GetCurrentProcessId());
+  return base + std::u16string(pid.begin(), pid.end());
+}
+
 bool WaitFor(TNTServiceControlManager& svc, bool (TNTServiceControlManager::*state)() const) {
   for (int i = 0; i < 100; ++i) {
     if ((svc.*state)()) return true;
@@ -93,9 +99,10 @@ bool WaitFor(TNTServiceControlManager& svc, bool (TNTServiceControlManager::*sta
 }  // namespace
 
 TEST(ServiceController, StartsQueriesAndStopsARealService) {
-  TestService registered(u"ClientTestSvc", u"--service");
+  const std::u16string name = UniqueName(u"ClientTestSvc");
+  TestService registered(name, u"--service");
   ASSERT_TRUE(registered.Created());
-  TNTServiceControlManager svc(u"ClientTestSvc");
+  TNTServiceControlManager svc(name);
   ASSERT_TRUE(svc.IsOpen());
   EXPECT_EQ(svc.State(), static_cast<DWORD>(SERVICE_STOPPED));
   EXPECT_TRUE(svc.IsStopped());
@@ -115,9 +122,10 @@ TEST(ServiceController, StartsQueriesAndStopsARealService) {
 }
 
 TEST(ServiceController, StopAnswersFalseWhenTheServiceEndsWithAnError) {
-  TestService registered(u"ClientTestSvcFail", u"--service-failing");
+  const std::u16string name = UniqueName(u"ClientTestSvcFail");
+  TestService registered(name, u"--service-failing");
   ASSERT_TRUE(registered.Created());
-  TNTServiceControlManager svc(u"ClientTestSvcFail");
+  TNTServiceControlManager svc(name);
   ASSERT_TRUE(svc.Start());
   ASSERT_TRUE(WaitFor(svc, &TNTServiceControlManager::IsRunning));
   EXPECT_FALSE(svc.Stop());  // the control was delivered, but the service reported an exit code
