@@ -1,0 +1,68 @@
+// Fixtures of the configuration import tests under Wine: a test key under HKCU removed at both ends,
+// registry export files written in either encoding, and raw value reads.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/lib_unicode_win.h"
+#include "support/win_fixtures.h"
+
+inline const std::u16string kImportTestKey = u"Software\\ClientTests\\config-import";
+// How a file's sections name the test key: the import lands them under HKCU instead of the machine key.
+inline const std::u16string kImportTestSection = u"HKEY_LOCAL_MACHINE\\Software\\ClientTests\\config-import";
+
+class TTestKey {
+ public:
+  TTestKey() { Remove(); }
+  ~TTestKey() { Remove(); }
+  TTestKey(const TTestKey&) = delete;
+  TTestKey& operator=(const TTestKey&) = delete;
+  static void Remove() { RegDeleteTreeW(HKEY_CURRENT_USER, WStr(kImportTestKey)); }
+};
+
+// REGEDIT4 files go out in the ANSI code page, version 5.00 files in UTF-16LE with the mark.
+inline bool WriteRegFileAnsi(const std::u16string& name, const std::u16string& text) {
+  return WriteFixture(name, WideToAnsi(text));
+}
+inline bool WriteRegFileUtf16(const std::u16string& name, const std::u16string& text) {
+  std::string bytes = "\xFF\xFE";
+  bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t));
+  return WriteFixture(name, bytes);
+}
+
+struct TRawValue {
+  bool Found = false;
+  DWORD Type = REG_NONE;
+  std::vector<uint8_t> Data;
+};
+
+inline TRawValue ReadRawValue(const std::u16string& path, const std::u16string& name) {
+  TRawValue v;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, WStr(path), 0, KEY_READ, &key) != ERROR_SUCCESS) return v;
+  DWORD size = 0;
+  if (RegQueryValueExW(key, WStr(name), nullptr, &v.Type, nullptr, &size) == ERROR_SUCCESS) {
+    v.Data.resize(size);
+    v.Found = RegQueryValueExW(key, WStr(name), nullptr, &v.Type, v.Data.data(), &size) == ERROR_SUCCESS;
+    v.Data.resize(size);
+  }
+  RegCloseKey(key);
+  return v;
+}
+
+inline bool KeyExists(const std::u16string& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, WStr(path), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+inline std::u16string WideOf(const TRawValue& v) {
+  std::u16string s(v.Data.size() / 2, u'\0');
+  if (!s.empty()) std::memcpy(s.data(), v.Data.data(), s.size() * 2);
+  while (!s.empty() && s.back() == u'\0') s.pop_back();
+  return s;
+}
