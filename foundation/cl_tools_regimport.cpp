@@ -89,8 +89,11 @@ class TRegFileParser {
     }
     std::u16string path = TrimW(rest);
     while (!path.empty() && path.back() == u'\\') path.pop_back();
+    while (!path.empty() && path.front() == u'\\') path.erase(0, 1);
     // The root itself is never written to or deleted.
     if (path.empty()) return;
+    // The system would stop the name at the NUL and act on another key.
+    if (path.find(u'\0') != std::u16string::npos) return Problem("key path with a NUL character");
     Add(remove ? TRegFileOpKind::DeleteKey : TRegFileOpKind::OpenKey).Path = std::move(path);
     keyInHand_ = !remove;
   }
@@ -113,6 +116,7 @@ class TRegFileParser {
     std::u16string name;
     size_t after = 0;
     if (!QuotedName(line, name, after)) return Problem("value name without closing quotation mark");
+    if (name.find(u'\0') != std::u16string::npos) return Problem("value name with a NUL character");
     const size_t eq = line.find(u'=', after);
     if (eq == std::u16string_view::npos) return Problem("value without '='");
     const std::u16string data = TrimW(line.substr(eq + 1));

@@ -9,13 +9,15 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const TRegFile file = ParseRegFile(std::span<const uint8_t>(data, size));
-  // A file without a header asks for nothing; every value step follows the key it belongs to.
+  // A file without a header asks for nothing; every value step follows the key it belongs to; no
+  // key path or value name holds a NUL, which the system would take as its end.
   if (!file.Valid && !file.Ops.empty()) std::abort();
   bool keyOpen = false;
   for (const TRegFileOp& op : file.Ops) {
     switch (op.Kind) {
       case TRegFileOpKind::OpenKey:
         if (op.Path.empty() || op.Path.front() == u'\\' || op.Path.back() == u'\\') std::abort();
+        if (op.Path.find(u'\0') != std::u16string::npos) std::abort();
         keyOpen = true;
         break;
       case TRegFileOpKind::DeleteKey:
@@ -23,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         keyOpen = false;
         break;
       default:
-        if (!keyOpen) std::abort();
+        if (!keyOpen || op.Name.find(u'\0') != std::u16string::npos) std::abort();
         break;
     }
     if (op.Line == 0) std::abort();

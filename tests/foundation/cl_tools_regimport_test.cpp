@@ -95,6 +95,7 @@ TEST(RegFileParse, CasesInBothEncodings) {
       {"other roots are skipped with their values",
        u"[HKEY_CURRENT_USER\\Software]\r\n\"x\"=\"1\"\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"y\"=\"2\"\r\n", true,
        "open A\nsz y=2\n"},
+      {"separator doubled after the root", u"[HKEY_LOCAL_MACHINE\\\\A\\B]\r\n", true, "open A\\B\n"},
       {"root alone is never opened", u"[HKEY_LOCAL_MACHINE]\r\n\"x\"=\"1\"\r\n[HKEY_LOCAL_MACHINE\\]\r\n", true, ""},
       {"deletion of a key; its values are not written",
        u"[-HKEY_LOCAL_MACHINE\\A\\B]\r\n\"x\"=\"1\"\r\n[ - HKEY_LOCAL_MACHINE\\A\\C\\ ]\r\n", true,
@@ -228,4 +229,14 @@ TEST(IncludeList, Walk) {
     EXPECT_EQ(ImportIncludeList(c.includes, u"Config.reg", dir), c.ok);
     EXPECT_EQ(dir.imported, c.imported);
   }
+}
+
+TEST(RegFileParse, NulInsideAKeyPathOrValueName) {
+  // The system would end the name at the NUL and act on another key or value.
+  std::u16string text = u"REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\A#B]\r\n\"x\"=\"1\"\r\n[HKEY_LOCAL_MACHINE\\C]\r\n\"n#m\"=\"2\"\r\n";
+  for (char16_t& c : text) {
+    if (c == u'#') c = u'\0';
+  }
+  EXPECT_EQ(Describe(ParseRegFile(Utf16WithMark(text))),
+            "open C\nproblem 2: key path with a NUL character\nproblem 5: value name with a NUL character\n");
 }
