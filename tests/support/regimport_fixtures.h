@@ -59,10 +59,3 @@ inline bool KeyExists(const std::u16string& path) {
   RegCloseKey(key);
   return true;
 }
-
-inline std::u16string WideOf(const TRawValue& v) {
-  std::u16string s(v.Data.size() / 2, u'\0');
-  if (!s.empty()) std::memcpy(s.data(), v.Data.data(), s.size() * 2);
-  while (!s.empty() && s.back() == u'\0') s.pop_back();
-  return s;
-}
