@@ -13,6 +13,8 @@
 #include "support/regimport_fixtures.h"
 
 namespace {
+const std::u16string kImportTestKey = ImportTestKey(u"cfgcheck");
+const std::u16string kImportTestSection = ImportTestSection(u"cfgcheck");
 const std::u16string kConfig = kImportTestKey + u"\\Config";
 
 struct TBox {
@@ -55,7 +57,7 @@ class ConfigCheckWin : public ::testing::Test {
     ASSERT_TRUE(WriteRegFileUtf16(dir_.File(u"Types.reg"), u"Windows Registry Editor Version 5.00\r\n[" + section +
                                                                u"]\r\n\"DocOrder\"=\"СЧ,АКТ\"\r\n"));
   }
-  TTestKey key_;
+  TTestKey key_{kImportTestKey};
   TScratchDir dir_{u"cfgcheck"};
   TConfigSite site_;
 };
@@ -76,7 +78,7 @@ TEST_F(ConfigCheckWin, WithoutRestore) {
   WriteExportFile(u"4.01.23");  // present, but the restore is not offered
   for (const Case& c : cases) {
     SCOPED_TRACE(c.version ? WideToAnsi(c.version) : "none");
-    TTestKey::Remove();
+    key_.Remove();
     if (c.version) RegWriteString(HKEY_CURRENT_USER, kConfig, u"Version", c.version);
     TBoxScript script({});
     EXPECT_EQ(CheckConfigurationAt(site_, false, true), c.result);

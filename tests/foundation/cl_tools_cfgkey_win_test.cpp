@@ -65,6 +65,8 @@ extern "C" uint8_t __stdcall TestProcessFileDos(const wchar_t* inputFile, const 
 __asm__(".section .drectve\n\t.ascii \" -export:TestCreateCodeDos@16 @20 -export:TestProcessFileDos@28 @22\"\n\t.text");
 
 namespace {
+const std::u16string kImportTestKey = ImportTestKey(u"cfgkey");
+const std::u16string kImportTestSection = ImportTestSection(u"cfgkey");
 const std::u16string kConfig = kImportTestKey + u"\\Config";
 
 std::u16string OwnFileName() { return ExtractFileNameW(GetExeName()); }
@@ -84,7 +86,7 @@ class TBoxRecorder {
 }  // namespace
 
 TEST(ConfigKeyWin, ReadConfigVersionTrims) {
-  TTestKey testKey;
+  TTestKey testKey(kImportTestKey);
   EXPECT_EQ(ReadConfigVersion(kConfig, HKEY_CURRENT_USER), "");
   RegWriteString(HKEY_CURRENT_USER, kConfig, u"Version", u"  4.01.23 \t");
   EXPECT_EQ(ReadConfigVersion(kConfig, HKEY_CURRENT_USER), "4.01.23");

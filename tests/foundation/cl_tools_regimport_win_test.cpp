@@ -12,13 +12,15 @@
 #include "support/regimport_fixtures.h"
 
 namespace {
+const std::u16string kImportTestKey = ImportTestKey(u"regimport");
+const std::u16string kImportTestSection = ImportTestSection(u"regimport");
 const std::u16string kConfig = kImportTestKey + u"\\Config";
 
 std::vector<uint8_t> Bytes(std::initializer_list<uint8_t> list) { return list; }
 }  // namespace
 
 TEST(RegImport, ConfigWithIncludeListReadBack) {
-  TTestKey testKey;
+  TTestKey testKey(kImportTestKey);
   TScratchDir dir(u"cfgimport");
   // Stale state the import must change: a key the file deletes (with a subkey of its own) under a key it keeps.
   RegWriteString(HKEY_CURRENT_USER, kConfig + u"\\A\\B\\Deep", u"x", u"old");
@@ -67,7 +69,7 @@ TEST(RegImport, ConfigWithIncludeListReadBack) {
 }
 
 TEST(RegImport, NineXBranchWritesThroughTheCodePage) {
-  TTestKey testKey;
+  TTestKey testKey(kImportTestKey);
   TScratchDir dir(u"cfgimport9x");
   TPlatformGuard platform(VER_PLATFORM_WIN32_WINDOWS);
   ASSERT_TRUE(WriteRegFileAnsi(dir.File(u"Config.reg"), u"REGEDIT4\r\n[" + kImportTestSection +
@@ -81,7 +83,7 @@ TEST(RegImport, NineXBranchWritesThroughTheCodePage) {
 }
 
 TEST(RegImport, FilesThatFail) {
-  TTestKey testKey;
+  TTestKey testKey(kImportTestKey);
   TScratchDir dir(u"cfgimportbad");
   const std::u16string head = u"REGEDIT4\r\n[" + kImportTestSection + u"\\Config]\r\n";
   struct Case {
@@ -99,7 +101,7 @@ TEST(RegImport, FilesThatFail) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
-    TTestKey::Remove();
+    testKey.Remove();
     ASSERT_TRUE(WriteRegFileAnsi(dir.File(u"case.reg"), c.text));
     EXPECT_EQ(ImportRegFile(dir.File(u"case.reg"), false, HKEY_CURRENT_USER), c.ok);
     EXPECT_EQ(ReadRawValue(kConfig, u"Good").Found, c.written);
@@ -188,7 +190,7 @@ void LockKey(const std::u16string& path, bool locked) {
 TEST(RegCopy, WholeTreeWithTypesInBothBranches) {
   for (const DWORD platform : {DWORD(VER_PLATFORM_WIN32_NT), DWORD(VER_PLATFORM_WIN32_WINDOWS)}) {
     SCOPED_TRACE(platform);
-    TTestKey testKey;
+    TTestKey testKey(kImportTestKey);
     FillSource();
     TPlatformGuard guard(platform);
     ASSERT_TRUE(CopyRegistryKey(HKEY_CURRENT_USER, kSource, kTarget, false));
@@ -200,7 +202,7 @@ TEST(RegCopy, WholeTreeWithTypesInBothBranches) {
 }
 
 TEST(RegCopy, ValuesOnlyAndSourceDeletion) {
-  TTestKey testKey;
+  TTestKey testKey(kImportTestKey);
   const DWORD one = 1;
   PutValue(kSource, u"One", REG_DWORD, &one, sizeof one);
   // A key without subkeys copies too, and the answer says so.
@@ -213,7 +215,7 @@ TEST(RegCopy, ValuesOnlyAndSourceDeletion) {
 }
 
 TEST(RegCopy, LoopsAreRefusedAndNothingChanges) {
-  TTestKey testKey;
+  TTestKey testKey(kImportTestKey);
   FillSource();
   struct Case {
     std::u16string target;
@@ -236,7 +238,7 @@ TEST(RegCopy, LoopsAreRefusedAndNothingChanges) {
 }
 
 TEST(RegCopy, FailedCopyKeepsTheSource) {
-  TTestKey testKey;
+  TTestKey testKey(kImportTestKey);
   FillSource();
   // A key of the target that cannot be opened makes the copy fail half-way.
   RegWriteIntegerW(HKEY_CURRENT_USER, kTarget + u"\\Ветка", u"x", 1);
@@ -250,7 +252,7 @@ TEST(RegCopy, FailedCopyKeepsTheSource) {
 TEST(RegRemoveTree, NestedKeysInBothBranches) {
   for (const DWORD platform : {DWORD(VER_PLATFORM_WIN32_NT), DWORD(VER_PLATFORM_WIN32_WINDOWS)}) {
     SCOPED_TRACE(platform);
-    TTestKey testKey;
+    TTestKey testKey(kImportTestKey);
     FillSource();
     TPlatformGuard guard(platform);
     EXPECT_TRUE(RemoveRegistryTree(HKEY_CURRENT_USER, kSource));

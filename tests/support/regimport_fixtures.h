@@ -10,17 +10,28 @@
 #include "foundation/lib_unicode_win.h"
 #include "support/win_fixtures.h"
 
-inline const std::u16string kImportTestKey = u"Software\\ClientTests\\config-import";
-// How a file's sections name the test key: the import lands them under HKCU instead of the machine key.
-inline const std::u16string kImportTestSection = u"HKEY_LOCAL_MACHINE\\Software\\ClientTests\\config-import";
+// Each test program keeps to its own key below HKCU\Software\ClientTests\config-import: CTest runs
+// them side by side.
+inline std::u16string ImportTestKey(std::u16string_view leaf) {
+  return u"Software\\ClientTests\\config-import\\" + std::u16string(leaf);
+}
+// How a file's sections name a test key: the import lands them under HKCU instead of the machine key.
+inline std::u16string ImportTestSection(std::u16string_view leaf) { return u"HKEY_LOCAL_MACHINE\\" + ImportTestKey(leaf); }
 
+// The test key, removed at both ends (its parent too once no other test program uses it).
 class TTestKey {
  public:
-  TTestKey() { Remove(); }
-  ~TTestKey() { Remove(); }
+  explicit TTestKey(std::u16string path) : path_(std::move(path)) { Remove(); }
+  ~TTestKey() {
+    Remove();
+    RegDeleteKeyW(HKEY_CURRENT_USER, WStr(path_.substr(0, path_.rfind(u'\\'))));
+  }
   TTestKey(const TTestKey&) = delete;
   TTestKey& operator=(const TTestKey&) = delete;
-  static void Remove() { RegDeleteTreeW(HKEY_CURRENT_USER, WStr(kImportTestKey)); }
+  void Remove() const { RegDeleteTreeW(HKEY_CURRENT_USER, WStr(path_)); }
+
+ private:
+  std::u16string path_;
 };
 
 // REGEDIT4 files go out in the ANSI code page, version 5.00 files in UTF-16LE with the mark.
