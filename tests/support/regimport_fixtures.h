@@ -18,14 +18,12 @@ inline std::u16string ImportTestKey(std::u16string_view leaf) {
 // How a file's sections name a test key: the import lands them under HKCU instead of the machine key.
 inline std::u16string ImportTestSection(std::u16string_view leaf) { return u"HKEY_LOCAL_MACHINE\\" + ImportTestKey(leaf); }
 
-// The test key, removed at both ends (its parent too once no other test program uses it).
+// The test key, removed at both ends. The shared parent stays: removing it could pull the path from
+// under another test program while it creates its own key.
 class TTestKey {
  public:
   explicit TTestKey(std::u16string path) : path_(std::move(path)) { Remove(); }
-  ~TTestKey() {
-    Remove();
-    RegDeleteKeyW(HKEY_CURRENT_USER, WStr(path_.substr(0, path_.rfind(u'\\'))));
-  }
+  ~TTestKey() { Remove(); }
   TTestKey(const TTestKey&) = delete;
   TTestKey& operator=(const TTestKey&) = delete;
   void Remove() const { RegDeleteTreeW(HKEY_CURRENT_USER, WStr(path_)); }
