@@ -2,6 +2,7 @@
 #include "foundation/cl_tools_cfgcheck.h"
 
 #include "foundation/cl_tools_cfgkey.h"
+#include "foundation/lib_str.h"
 
 uint32_t VersionToNumber(std::string_view version) {
   uint32_t n = 0;
@@ -16,6 +17,10 @@ bool IsConfigVersionTextValid(std::string_view version) {
   const auto m = static_cast<int32_t>(VersionToNumber(kOldestConfigVersion));
   if (v != 0 && m != 0) return v >= m;
   return version == kProgramVersion;
+}
+
+bool IsConfigVersionValid(const TConfigStore& store, std::u16string_view key) {
+  return IsConfigVersionTextValid(TrimStr(store.ReadTextA(key, ConfigName(TConfigName::Version), "")));
 }
 
 bool RunConfigurationCheck(TConfigCheckHost& host, bool restoreMode, bool strict) {

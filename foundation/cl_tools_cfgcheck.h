@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/cl_tools_config.h"
+
 inline constexpr std::string_view kOldestConfigVersion = "2.32.09";
 
 inline constexpr std::u16string_view kMsgConfigVersionMismatch = u"Конфигурация не соответствует версии программы.";
@@ -24,6 +26,9 @@ inline constexpr std::u16string_view kMsgRegistryUnavailable = u"Реестр Wi
 uint32_t VersionToNumber(std::string_view version);
 // Accepted: from "2.32.09" on (compared as signed numbers), or exactly "4.01.23" when either number is 0.
 bool IsConfigVersionTextValid(std::string_view version);
+
+// The same test on a side key of the configuration store: the version check the program modes take.
+bool IsConfigVersionValid(const TConfigStore& store, std::u16string_view key);
 
 // What the check needs from the side it checks.
 class TConfigCheckHost {

@@ -7,15 +7,15 @@
 #include "foundation/lib_str.h"
 
 std::u16string ChooseActiveConfigKey(std::string_view configVersion, std::string_view dosVersion) {
-  if (!TrimStr(configVersion).empty()) return std::u16string(kConfigKeyPath);
-  if (!TrimStr(dosVersion).empty()) return std::u16string(kConfigDosKeyPath);
-  return std::u16string(kConfigKeyPath);
+  if (!TrimStr(configVersion).empty()) return std::u16string(kConfigKey);
+  if (!TrimStr(dosVersion).empty()) return std::u16string(kConfigDosKey);
+  return std::u16string(kConfigKey);
 }
 
 std::u16string ConfigKeyOfProduct(uint8_t flags) {
-  if (flags & kProductWin) return std::u16string(kConfigKeyPath);
-  if (flags & (kProductDos | kProductDosDirs | kProductDosFlavour)) return std::u16string(kConfigDosKeyPath);
-  return std::u16string(kConfigKeyPath);
+  if (flags & kProductWin) return std::u16string(kConfigKey);
+  if (flags & (kProductDos | kProductDosDirs | kProductDosFlavour)) return std::u16string(kConfigDosKey);
+  return std::u16string(kConfigKey);
 }
 
 std::string RegExportFileName(uint8_t flags) {
@@ -25,8 +25,8 @@ std::string RegExportFileName(uint8_t flags) {
 }
 
 void ProgramModeText(uint8_t modeFlags, std::string& text) {
-  const bool win = modeFlags & kProgramModeWin;
-  const bool dos = modeFlags & kProgramModeDos;
+  const bool win = modeFlags & kModeWin;
+  const bool dos = modeFlags & kModeDos;
   if (win && dos) {
     text = "Win&Dos";
   } else if (win) {

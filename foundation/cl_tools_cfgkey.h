@@ -7,19 +7,13 @@
 #include <string_view>
 #include <vector>
 
-// The two side keys under HKEY_LOCAL_MACHINE.
-inline constexpr std::u16string_view kConfigKeyPath = u"Software\\Kavrel\\Client\\Config";
-inline constexpr std::u16string_view kConfigDosKeyPath = u"Software\\Kavrel\\Client\\ConfigDos";
+#include "foundation/cl_tools_config.h"
 
 // Product flags: the Windows side, the DOS side and two DOS flavours that share the DOS key.
 inline constexpr uint8_t kProductWin = 1;
 inline constexpr uint8_t kProductDos = 2;
 inline constexpr uint8_t kProductDosDirs = 4;
 inline constexpr uint8_t kProductDosFlavour = 8;
-
-// Program mode flags.
-inline constexpr uint8_t kProgramModeWin = 1;
-inline constexpr uint8_t kProgramModeDos = 2;
 
 // The program's version, also the newest configuration version it accepts.
 inline constexpr std::string_view kProgramVersion = "4.01.23";
@@ -36,7 +30,7 @@ std::u16string ChooseActiveConfigKey(std::string_view configVersion, std::string
 std::u16string ConfigKeyOfProduct(uint8_t flags);
 // "Config.reg", "ConfigDos.reg", or empty without a side flag.
 std::string RegExportFileName(uint8_t flags);
-// "Win", "Dos" or "Win&Dos"; text is left alone without either bit.
+// "Win", "Dos" or "Win&Dos" for the mode bits kModeWin and kModeDos; text is left alone without either.
 void ProgramModeText(uint8_t modeFlags, std::string& text);
 
 // The base directory (system directory on NT, Windows directory on 9x) followed by "\Tevoran\Spool".

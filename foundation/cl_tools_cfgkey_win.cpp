@@ -6,6 +6,7 @@
 #include "foundation/lib_reg_win.h"
 #include "foundation/lib_security_win.h"
 #include "foundation/lib_str.h"
+#include "foundation/lib_sysinfo_win.h"
 #include "foundation/lib_unicode.h"
 #include "foundation/lib_unicode_win.h"
 
@@ -23,8 +24,8 @@ std::string ReadConfigVersion(const std::u16string& keyPath, HKEY root) {
 }
 
 std::u16string ActiveConfigKey() {
-  const std::string config = ReadConfigVersion(std::u16string(kConfigKeyPath));
-  return ChooseActiveConfigKey(config, config.empty() ? ReadConfigVersion(std::u16string(kConfigDosKeyPath)) : "");
+  const std::string config = ReadConfigVersion(std::u16string(kConfigKey));
+  return ChooseActiveConfigKey(config, config.empty() ? ReadConfigVersion(std::u16string(kConfigDosKey)) : "");
 }
 
 std::u16string RegExportFilePath(uint8_t flags) {
@@ -34,8 +35,7 @@ std::u16string RegExportFilePath(uint8_t flags) {
 }
 
 std::u16string GetProgramSpoolDir() {
-  const bool nt = GetPlatformId() == VER_PLATFORM_WIN32_NT;
-  const std::u16string dir = ProgramSpoolDirOf(nt ? GetSystemDir() : AnsiToWide(GetWindowsDirA()));
+  const std::u16string dir = ProgramSpoolDirOf(IsWinNT() ? GetSystemDir() : AnsiToWide(GetWindowsDirA()));
   if (!DirectoryExistsW(dir) && ForceDirectoriesW(dir)) OpenFileAclToEveryone(dir);
   return dir;
 }

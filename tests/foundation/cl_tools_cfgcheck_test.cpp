@@ -5,6 +5,8 @@
 
 #include <deque>
 
+#include "support/memory_config_store.h"
+
 TEST(ConfigVersion, Numbers) {
   struct Case {
     const char* text;
@@ -27,6 +29,17 @@ TEST(ConfigVersion, Validity) {
       {"80000000", false},  // a negative number is below the oldest
   };
   for (const Case& c : cases) EXPECT_EQ(IsConfigVersionTextValid(c.text), c.valid) << c.text;
+}
+
+TEST(ConfigVersion, OnTheStoreDecidesTheProgramModes) {
+  TMemoryConfigStore store;
+  store.Set(kConfigKey, u"Version", u" 4.01.23 ");
+  store.Set(kConfigDosKey, u"Version", u"2.31.99");
+  EXPECT_TRUE(IsConfigVersionValid(store, kConfigKey));
+  EXPECT_FALSE(IsConfigVersionValid(store, kConfigDosKey));
+  EXPECT_FALSE(IsConfigVersionValid(store, u"Software\\Kavrel\\Client\\None"));
+  // An old DOS configuration does not count as configured.
+  EXPECT_EQ(GetProgramModes(store, IsConfigVersionValid).Mask & (kModeWin | kModeDos), kModeWin);
 }
 
 namespace {

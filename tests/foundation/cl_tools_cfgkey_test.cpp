@@ -14,12 +14,12 @@ TEST(ConfigKey, ActiveKeyByVersions) {
     std::u16string_view key;
     const char* why;
   } cases[] = {
-      {"4.01.23", "", kConfigKeyPath, "Windows side configured"},
-      {"4.01.23", "4.01.23", kConfigKeyPath, "both: Windows wins"},
-      {"", "2.32.09", kConfigDosKeyPath, "DOS side only"},
-      {"   ", "", kConfigKeyPath, "blanks are no version"},
-      {" \t", " 1 ", kConfigDosKeyPath, "blank Windows version, DOS version with blanks"},
-      {"", "", kConfigKeyPath, "nothing configured"},
+      {"4.01.23", "", kConfigKey, "Windows side configured"},
+      {"4.01.23", "4.01.23", kConfigKey, "both: Windows wins"},
+      {"", "2.32.09", kConfigDosKey, "DOS side only"},
+      {"   ", "", kConfigKey, "blanks are no version"},
+      {" \t", " 1 ", kConfigDosKey, "blank Windows version, DOS version with blanks"},
+      {"", "", kConfigKey, "nothing configured"},
   };
   for (const Case& c : cases) EXPECT_EQ(ChooseActiveConfigKey(c.config, c.dos), c.key) << c.why;
 }
@@ -30,9 +30,9 @@ TEST(ConfigKey, ProductFlags) {
     std::u16string_view key;
     const char* file;
   } cases[] = {
-      {0, kConfigKeyPath, ""},          {1, kConfigKeyPath, "Config.reg"},        {2, kConfigDosKeyPath, "ConfigDos.reg"},
-      {3, kConfigKeyPath, "Config.reg"}, {4, kConfigDosKeyPath, "ConfigDos.reg"}, {8, kConfigDosKeyPath, "ConfigDos.reg"},
-      {12, kConfigDosKeyPath, "ConfigDos.reg"}, {0xE0, kConfigKeyPath, ""},    {0xE1, kConfigKeyPath, "Config.reg"},
+      {0, kConfigKey, ""},          {1, kConfigKey, "Config.reg"},        {2, kConfigDosKey, "ConfigDos.reg"},
+      {3, kConfigKey, "Config.reg"}, {4, kConfigDosKey, "ConfigDos.reg"}, {8, kConfigDosKey, "ConfigDos.reg"},
+      {12, kConfigDosKey, "ConfigDos.reg"}, {0xE0, kConfigKey, ""},    {0xE1, kConfigKey, "Config.reg"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ConfigKeyOfProduct(c.flags), c.key) << int(c.flags);

@@ -10,6 +10,7 @@
 #include "foundation/lib_api_win.h"
 #include "foundation/lib_file_win.h"
 #include "foundation/lib_reg_win.h"
+#include "foundation/lib_sysinfo_win.h"
 #include "foundation/lib_unicode.h"
 #include "support/regimport_fixtures.h"
 
@@ -105,18 +106,16 @@ TEST(ConfigKeyWin, ExportFileBesideTheProgram) {
 
 TEST(ConfigKeyWin, SpoolDirectoryOnBothFamilies) {
   struct Case {
-    DWORD platform;
+    TSysFlags flags;
     std::u16string base;
-  } cases[] = {{VER_PLATFORM_WIN32_NT, GetSystemDir()}, {VER_PLATFORM_WIN32_WINDOWS, AnsiToWide(GetWindowsDirA())}};
+  } cases[] = {{DeriveVersionFlags(2, 6, 1), GetSystemDir()}, {DeriveVersionFlags(1, 4, 10), AnsiToWide(GetWindowsDirA())}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.platform);
+    SCOPED_TRACE(c.flags.PlatformId);
     const std::u16string tevoran = IncludeTrailingPathDelimiterW(c.base) + u"Tevoran";
     const bool existed = DirectoryExistsW(tevoran);
-    std::u16string dir;
-    {
-      TPlatformGuard guard(c.platform);
-      dir = GetProgramSpoolDir();
-    }
+    SetSysFlagsForTesting(c.flags);
+    const std::u16string dir = GetProgramSpoolDir();
+    ResetSysFlagsForTesting();
     EXPECT_TRUE(SameTextW(dir, tevoran + u"\\Spool")) << WideToAnsi(dir);
     EXPECT_TRUE(DirectoryExistsW(dir));
     if (!existed) {
