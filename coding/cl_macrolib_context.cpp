@@ -56,8 +56,10 @@ bool IsContextFileName(std::u16string_view name, std::u16string_view storeDir) {
   if (storeDir.empty() || name.size() != storeDir.size() + 12) return false;
   if (!SameTextW(name.substr(0, storeDir.size()), storeDir)) return false;
   const std::u16string_view leaf = name.substr(storeDir.size());
-  for (size_t i = 0; i < 8; ++i)
-    if (HexDigitValue(leaf[i]) < 0) return false;
+  for (size_t i = 0; i < 8; ++i) {
+    const char16_t c = leaf[i];
+    if (!((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f'))) return false;
+  }
   return SameTextW(leaf.substr(8), u".TMP");
 }
 

@@ -1,0 +1,96 @@
+// Stand-ins for the coder's surroundings in tests: a settings store kept in memory that records every
+// read in order, a context host with files in memory, and a log that keeps its lines.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "coding/cl_macrolib.h"
+#include "coding/cl_macrolib_context.h"
+#include "coding/cl_macrolib_store.h"
+
+class TMemoryStore : public TSettingsStore {
+ public:
+  struct Value {
+    enum Kind { Integer, Text, Bytes } Kind = Integer;
+    int32_t Int = 0;
+    std::u16string Str;
+    std::string Raw;
+  };
+
+  // Setting a value creates its key and the key's parents; subkeys list in the order they were made.
+  void AddKey(std::u16string_view key);
+  void SetInteger(std::u16string_view key, std::u16string_view name, int32_t value);
+  void SetText(std::u16string_view key, std::u16string_view name, std::u16string_view value);
+  void SetBytes(std::u16string_view key, std::u16string_view name, std::string_view value);
+  std::optional<Value> Get(std::u16string_view key, std::u16string_view name) const;
+
+  bool KeyExists(std::u16string_view key) const override;
+  int32_t ReadInteger(std::u16string_view key, std::u16string_view name, int32_t def) const override;
+  std::u16string ReadText(std::u16string_view key, std::u16string_view name, std::u16string_view def) const override;
+  std::string ReadTextA(std::u16string_view key, std::u16string_view name, std::string_view def) const override;
+  std::string ReadBytes(std::u16string_view key, std::u16string_view name, std::string_view def) const override;
+  std::vector<std::u16string> SubKeyNames(std::u16string_view key) const override;
+  std::vector<std::u16string> ValueNames(std::u16string_view key) const override;
+  bool CreateKey(std::u16string_view key) override;
+  bool WriteInteger(std::u16string_view key, std::u16string_view name, int32_t value) override;
+  bool WriteText(std::u16string_view key, std::u16string_view name, std::u16string_view value) override;
+  bool WriteTextA(std::u16string_view key, std::u16string_view name, std::string_view value) override;
+
+  // Every read as "<kind> <key>[|<name>]" (kinds K, I, T, A, B, S, V), UTF-8, in order.
+  mutable std::vector<std::string> Reads;
+  // Keys that cannot be created.
+  std::set<std::u16string> Unwritable;
+
+ private:
+  void Record(char kind, std::u16string_view key, std::u16string_view name = {}) const;
+  const std::vector<std::pair<std::u16string, Value>>* Values(std::u16string_view key) const;
+
+  std::vector<std::u16string> keys_;
+  std::map<std::u16string, std::vector<std::pair<std::u16string, Value>>> values_;
+};
+
+class TMemoryContextHost : public TContextHost {
+ public:
+  static constexpr std::u16string_view kDir = u"C:\\TEMP\\";
+
+  std::u16string ReadValue(std::u16string_view section, std::u16string_view name, std::u16string_view def) override;
+  void WriteValue(std::u16string_view section, std::u16string_view name, std::u16string_view value) override;
+  std::u16string StoreDir() const override { return std::u16string(kDir); }
+  std::u16string MakeContextFile() override;
+  std::optional<std::string> ReadFileBytes(const std::u16string& name) override;
+  bool WriteFileBytes(const std::u16string& name, std::string_view bytes) override;
+  void DeleteFileByName(const std::u16string& name) override;
+  void ShowError(std::u16string_view text) override;
+  void Lock() override;
+  void Unlock() override;
+  std::string ToAnsi(std::u16string_view text) const override;
+  std::u16string FromAnsi(std::string_view text) const override;
+
+  std::map<std::pair<std::u16string, std::u16string>, std::u16string> Values;
+  std::map<std::u16string, std::string> Files;
+  std::vector<std::u16string> Errors;
+  std::vector<std::string> FileReads;
+  bool FailWrites = false;
+  bool FailMake = false;
+  int LockDepth = 0;
+  // Store or file work done without the lock, or a box shown while holding it.
+  int Violations = 0;
+  uint32_t NextFile = 0x1A2B3C4D;
+};
+
+class TMemoryLog : public TCoderLog {
+ public:
+  bool Enabled() const override { return enabled; }
+  void Add(std::string_view text) override { Lines.push_back(DecodeCodePage(text, kCodePage1251)); }
+  void AddWide(std::u16string_view text) override { Lines.emplace_back(text); }
+  void ClearFieldStatus() override { ++FieldStatusClears; }
+
+  bool enabled = true;
+  std::vector<std::u16string> Lines;
+  int FieldStatusClears = 0;
+};
