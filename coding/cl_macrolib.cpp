@@ -17,7 +17,7 @@ std::u16string Decimal(int64_t v) {
 }  // namespace
 
 TCoder::TCoder(TCreateKey, const TSettingsStore& store, std::u16string_view configKey, TContext* context,
-               uint8_t mode, TCoderLog* log, const TDocIdClass& docId)
+               uint8_t mode, TLogFile* log, const TDocIdClass& docId)
     : Log(log), Context(context), ConfigKey(configKey), store_(store) {
   DocId = TDocIdClass::CreateCopy(docId);
   Grids = std::make_unique<TObjectList>();
@@ -32,7 +32,10 @@ TCoder::TCoder(TCreateKey, const TSettingsStore& store, std::u16string_view conf
   Mode = mode;
 }
 
-void TCoder::CompleteCreate() { AddPageParams(); }
+void TCoder::CompleteCreate() {
+  AddPageParams();
+  AztCoder = std::make_unique<TAztCoder>();
+}
 
 TCoder::~TCoder() {
   Texts.reset();
@@ -42,6 +45,9 @@ TCoder::~TCoder() {
   Found.reset();
   NamedParams.reset();
   LogLine(u"Кодер: конец");
+  AztCoder.reset();
+  Payload.clear();
+  Errors.reset();
 }
 
 void TCoder::LogLine(std::u16string_view text) const {
@@ -239,7 +245,9 @@ bool TCoder::ScanStarted() {
 
 std::unique_ptr<TWideStringList> LoadDocParams(const TSettingsStore& store, std::u16string_view configKey) {
   auto list = std::make_unique<TWideStringList>();
-  for (const std::string& id : ListDocTypeKeys(store, configKey)) {
+  std::string ids = ListDocTypes(store, configKey);
+  while (!ids.empty()) {
+    const std::string id = ExtractToken(ids, ',');
     const std::u16string key = SubKeyPathA(store, configKey, id);
     if (!store.KeyExists(key)) continue;
     const TDocIdClass docId = TDocIdClass::CreateFromText(id);

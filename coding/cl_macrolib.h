@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "coding/aztencod.h"
 #include "coding/cl_macrolib_context.h"
 #include "coding/cl_macrolib_docparam.h"
 #include "coding/cl_macrolib_format.h"
@@ -16,18 +17,9 @@
 #include "coding/cl_macrotools.h"
 #include "coding/cl_macrotools_pattern.h"
 #include "foundation/cl_tools_docid.h"
+#include "foundation/lib_log.h"
 #include "foundation/lib_str.h"
 #include "foundation/lib_str_lists.h"
-
-// What the coder writes to the program's log; the log file lends itself through this.
-class TCoderLog {
- public:
-  virtual ~TCoderLog() = default;
-  virtual bool Enabled() const = 0;
-  virtual void Add(std::string_view text) = 0;  // system code page
-  virtual void AddWide(std::u16string_view text) = 0;
-  virtual void ClearFieldStatus() = 0;
-};
 
 inline constexpr int32_t kDefaultCharset = 204;
 inline constexpr int32_t kDefaultModelTimeOut = 5000;
@@ -57,7 +49,7 @@ class TCoder {
   }
 
   TCoder(TCreateKey, const TSettingsStore& store, std::u16string_view configKey, TContext* context, uint8_t mode,
-         TCoderLog* log, const TDocIdClass& docId);
+         TLogFile* log, const TDocIdClass& docId);
   virtual ~TCoder();
   TCoder(const TCoder&) = delete;
   TCoder& operator=(const TCoder&) = delete;
@@ -121,7 +113,7 @@ class TCoder {
   TRect PageExtent;
   TCharMap CharMap;
   std::u16string Payload;
-  TCoderLog* Log;
+  TLogFile* Log;
   std::unique_ptr<TObjectList> Texts;
   std::unique_ptr<TObjectList> Grids;
   std::unique_ptr<TObjectList> HLines;
@@ -142,6 +134,7 @@ class TCoder {
   TRect OutputArea;
   int32_t PicTop = 0;
   int32_t MaxAllowedPages = 1;
+  std::unique_ptr<TAztCoder> AztCoder;
   std::unique_ptr<TWideStringArray> Errors;
 
  protected:

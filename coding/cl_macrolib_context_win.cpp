@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "foundation/lib_api_win.h"
+#include "foundation/os_win32_win.h"
 #include "foundation/lib_unicode.h"
 #include "foundation/lib_unicode_win.h"
 
@@ -26,6 +27,8 @@ std::basic_string<Char> ReadProfile(Call call) {
 }
 }  // namespace
 
+std::string ContextMutexName() { return MakeKernelObjectName(kContextMutexName, false); }
+
 TContextFile::TContextFile() {
   std::u16string dir = GetTempDirectory();
   if (!dir.empty() && CheckFileAccess(IncludeTrailingPathDelimiterW(dir) + std::u16string(kContextStoreName), true) == 0) {
@@ -41,9 +44,9 @@ void TContextFile::Open(std::u16string dir) {
   MakeDir(dir);
   dir_ = IncludeTrailingPathDelimiterW(dir);
   fileName_ = dir_ + std::u16string(kContextStoreName);
-  // The section ".Default" is shared by the threads and processes that code raw jobs.
-  // A bare name for now: the kernel-object naming of the program (global on NT 5 and later) is not in yet.
-  mutex_ = CreateMutexA(nullptr, FALSE, kContextMutexName);
+  // The section ".Default" is shared by the threads and processes that code raw jobs. The store sits in
+  // the user's temporary directory, so the lock is one of the session's own.
+  mutex_ = CreateMutexA(nullptr, FALSE, ContextMutexName().c_str());
 }
 
 TContextFile::~TContextFile() {

@@ -44,5 +44,6 @@ class TContextFile : public TContextHost {
   bool locked_ = false;
 };
 
-// The name of the mutex every process takes while it loads or stores a section.
+// The mutex every process takes while it loads or stores a section, and its name under the naming rule.
 inline constexpr char kContextMutexName[] = "Tevoran Context Store";
+std::string ContextMutexName();

@@ -56,9 +56,10 @@ bool SaveDocParams(TSettingsStore& store, std::u16string_view configKey, const T
   return true;
 }
 
-std::u16string DescribeDocTypes(const TSettingsStore& store, std::u16string_view configKey, std::string_view docOrder,
-                                std::string_view extra, bool remoteSession) {
+std::u16string DescribeDocTypes(const TSettingsStore& store, std::u16string_view configKey, std::string_view extra,
+                                bool remoteSession) {
   std::u16string text;
+  const std::string docOrder = GetDocOrder(store, configKey);
   if (docOrder.empty()) return text;
   text = u"Параметры:\r\n";
   if (!extra.empty()) text += u"- " + store.FromAnsi(extra) + u"\r\n";
@@ -87,7 +88,7 @@ TWideStringArray GetDemoPages(const TSettingsStore& store, std::u16string_view c
   const std::u16string dir = IncludeTrailingPathDelimiterW(host.ProgramDir);
   for (const std::u16string& sub : store.SubKeyNames(configKey)) {
     if (sub.size() != 2 && sub.size() != 4) continue;
-    if (host.IsDocTypeEnabled && !host.IsDocTypeEnabled(store.ToAnsi(sub))) continue;
+    if (!IsDocTypeEnabled(store, configKey, store.ToAnsi(sub))) continue;
     const std::u16string typeKey = SubKeyPath(configKey, sub);
     const std::u16string demoPage = TrimW(store.ReadText(typeKey, u"DemoPage", u""));
     if (demoPage.empty()) continue;
@@ -143,32 +144,32 @@ void SetPrinterModelMode(TSettingsStore& store, std::u16string_view dosKey, std:
 }
 
 int32_t GetAllPages(const TSettingsStore& store, std::u16string_view key) {
-  return store.ReadInteger(key, u"AllPages", 0);
+  return ReadConfigInteger(store, key, cfgAllPages);
 }
 void SetAllPages(TSettingsStore& store, std::u16string_view key, bool flag) {
-  store.WriteInteger(key, u"AllPages", flag ? 1 : 0);
+  store.WriteInteger(key, ConfigName(cfgAllPages.Name), flag ? 1 : 0);
 }
 int32_t GetCreateCopies(const TSettingsStore& store, std::u16string_view key) {
-  return store.ReadInteger(key, u"CreateCpy", 1);
+  return ReadConfigInteger(store, key, cfgCreateCpy);
 }
 void SetCreateCopies(TSettingsStore& store, std::u16string_view key, bool flag) {
-  store.WriteInteger(key, u"CreateCpy", flag ? 1 : 0);
+  store.WriteInteger(key, ConfigName(cfgCreateCpy.Name), flag ? 1 : 0);
 }
 int32_t GetCRAfterFF(const TSettingsStore& store, std::u16string_view dosKey) {
   return store.ReadInteger(dosKey, u"CRAfterFF", 1);
 }
 
 int32_t GetTimeOut(const TSettingsStore& store, std::u16string_view activeKey) {
-  return std::clamp(store.ReadInteger(activeKey, u"TimeOut", 2000), kMonitorTimeOutMin, kTimeOutMax);
+  return ReadConfigInteger(store, activeKey, cfgMonitorTimeOut);
 }
 void SetTimeOut(TSettingsStore& store, std::u16string_view activeKey, int32_t ms) {
-  store.WriteInteger(activeKey, u"TimeOut", std::clamp(ms, kMonitorTimeOutMin, kTimeOutMax));
+  store.WriteInteger(activeKey, ConfigName(cfgMonitorTimeOut.Name), ClampConfigInteger(cfgMonitorTimeOut, ms));
 }
 int32_t GetDosJobTimeOut(const TSettingsStore& store, std::u16string_view activeKey) {
-  return std::clamp(store.ReadInteger(activeKey, u"TimeOut", 0), 0, kTimeOutMax);
+  return ReadConfigInteger(store, activeKey, cfgJoinTimeOut);
 }
 void SetDosJobTimeOut(TSettingsStore& store, std::u16string_view activeKey, int32_t ms) {
-  store.WriteInteger(activeKey, u"TimeOut", std::clamp(ms, 0, kTimeOutMax));
+  store.WriteInteger(activeKey, ConfigName(cfgJoinTimeOut.Name), ClampConfigInteger(cfgJoinTimeOut, ms));
 }
 
 void UsePointDecimalSeparator() {

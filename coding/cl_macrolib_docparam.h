@@ -53,15 +53,13 @@ class TNamedParam : public TObject {
 // Stops at the first type whose key cannot be created and answers false; the types before it stay written.
 bool SaveDocParams(TSettingsStore& store, std::u16string_view configKey, const TWideStringList& list);
 
-// The summary of the document types for the About box and the support report. docOrder is the side's
-// document-type order (comma-separated identifiers); an empty order gives an empty text.
-std::u16string DescribeDocTypes(const TSettingsStore& store, std::u16string_view configKey, std::string_view docOrder,
-                                std::string_view extra, bool remoteSession);
+// The summary of the document types (in the side's document-type order) for the About box and the
+// support report; an empty order gives an empty text. extra is 8-bit.
+std::u16string DescribeDocTypes(const TSettingsStore& store, std::u16string_view configKey, std::string_view extra,
+                                bool remoteSession);
 
-// What the demo-page lister asks of the system: whether a type is enabled, and a file's size (-1 when
-// there is no such file).
+// What the demo-page lister asks of the system: a file's size (-1 when there is no such file).
 struct TDemoPageHost {
-  std::function<bool(std::string_view docTypeId)> IsDocTypeEnabled;
   std::function<int64_t(const std::u16string& fileName)> FileSize;
   std::u16string ProgramDir;  // with or without a trailing backslash
 };
@@ -88,8 +86,6 @@ int32_t GetCRAfterFF(const TSettingsStore& store, std::u16string_view dosKey);
 
 // "TimeOut" of the active side key, as the monitors' readiness wait (100..29999, default 2000) and as the
 // wait that joins a split DOS job (0..29999, default 0).
-inline constexpr int32_t kMonitorTimeOutMin = 100;
-inline constexpr int32_t kTimeOutMax = 29999;
 int32_t GetTimeOut(const TSettingsStore& store, std::u16string_view activeKey);
 void SetTimeOut(TSettingsStore& store, std::u16string_view activeKey, int32_t ms);
 int32_t GetDosJobTimeOut(const TSettingsStore& store, std::u16string_view activeKey);

@@ -14,20 +14,20 @@ bool TRegistryStore::KeyExists(std::u16string_view key) const {
 }
 
 int32_t TRegistryStore::ReadInteger(std::u16string_view key, std::u16string_view name, int32_t def) const {
-  return RegReadIntegerW(root_, S(key), S(name), def);
+  return config_.ReadInteger(key, name, def);
 }
 
 std::u16string TRegistryStore::ReadText(std::u16string_view key, std::u16string_view name,
                                         std::u16string_view def) const {
-  std::u16string out;
-  RegReadString(root_, S(key), S(name), out, S(def));
-  return out;
+  return config_.ReadText(key, name, def);
 }
 
 std::string TRegistryStore::ReadTextA(std::u16string_view key, std::u16string_view name, std::string_view def) const {
-  std::string out;
-  RegReadStringA(root_, S(key), S(name), out, std::string(def));
-  return out;
+  return config_.ReadTextA(key, name, def);
+}
+
+std::vector<std::string> TRegistryStore::SubKeyNamesA(std::u16string_view key) const {
+  return config_.SubKeyNamesA(key);
 }
 
 std::string TRegistryStore::ReadBytes(std::u16string_view key, std::u16string_view name, std::string_view def) const {
@@ -63,16 +63,16 @@ bool TRegistryStore::CreateKey(std::u16string_view key) {
   return RegCreatePath(root_, S(key), k);
 }
 
-bool TRegistryStore::WriteInteger(std::u16string_view key, std::u16string_view name, int32_t value) {
-  return RegWriteIntegerW(root_, S(key), S(name), value);
+void TRegistryStore::WriteInteger(std::u16string_view key, std::u16string_view name, int32_t value) {
+  config_.WriteInteger(key, name, value);
 }
 
-bool TRegistryStore::WriteText(std::u16string_view key, std::u16string_view name, std::u16string_view value) {
-  return RegWriteString(root_, S(key), S(name), S(value));
+void TRegistryStore::WriteText(std::u16string_view key, std::u16string_view name, std::u16string_view value) {
+  config_.WriteText(key, name, value);
 }
 
-bool TRegistryStore::WriteTextA(std::u16string_view key, std::u16string_view name, std::string_view value) {
-  return RegWriteStringA(root_, S(key), S(name), std::string(value));
+void TRegistryStore::WriteTextA(std::u16string_view key, std::u16string_view name, std::string_view value) {
+  RegWriteStringA(root_, S(key), S(name), std::string(value));
 }
 
 std::u16string TRegistryStore::FromAnsi(std::string_view text) const { return AnsiToWide(text); }

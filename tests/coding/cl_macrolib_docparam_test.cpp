@@ -86,11 +86,14 @@ TEST(DocTypes, Described) {
   store.SetText(u"Cfg\\AB\\Params\\P1", u"Data", u"  N*  ");
   store.SetText(u"Cfg\\AB\\Params\\P2", u"Data", u"  ");
   store.AddKey(u"Cfg\\CD");
-  EXPECT_EQ(DescribeDocTypes(store, kCfg, "", "x", true), u"") << "an empty order, even with types";
-  EXPECT_EQ(DescribeDocTypes(store, kCfg, "AB, CD", EncodeCodePage(u"Версия", kCodePage1251), true),
-            u"Параметры:\r\n- Версия\r\n- Remote Session\r\n- Счёт\r\n--- Номер: \"N*\"\r\n"
-            u"- Неизвестный тип документа\r\n");
-  EXPECT_EQ(DescribeDocTypes(store, kCfg, "CD", "", false), u"Параметры:\r\n- Неизвестный тип документа\r\n");
+  store.SetText(kCfg, u"DocOrder", u"CD");
+  EXPECT_EQ(DescribeDocTypes(store, kCfg, EncodeCodePage(u"Версия", kCodePage1251), true),
+            u"Параметры:\r\n- Версия\r\n- Remote Session\r\n- Неизвестный тип документа\r\n- Счёт\r\n"
+            u"--- Номер: \"N*\"\r\n");
+  store.SetInteger(u"Cfg\\AB", u"Disabled", 1);
+  EXPECT_EQ(DescribeDocTypes(store, kCfg, "", false), u"Параметры:\r\n- Неизвестный тип документа\r\n");
+  store.SetInteger(u"Cfg\\CD", u"Disabled", 1);
+  EXPECT_EQ(DescribeDocTypes(store, kCfg, "x", true), u"") << "an empty order, even with types";
 }
 
 TEST(DemoPages, ListedWhenTheFileIsLargeEnough) {
@@ -108,7 +111,7 @@ TEST(DemoPages, ListedWhenTheFileIsLargeEnough) {
   type(u"GGGG", u"Четыре", u"p12.emf");
   TDemoPageHost host;
   host.ProgramDir = u"C:\\Prog";
-  host.IsDocTypeEnabled = [](std::string_view id) { return id != "FF"; };
+  store.SetInteger(u"Cfg\\FF", u"Disabled", 1);
   host.FileSize = [](const std::u16string& name) -> int64_t {
     if (name == u"C:\\Prog\\p11.emf") return 11;
     if (name == u"C:\\Prog\\p10.emf") return 10;

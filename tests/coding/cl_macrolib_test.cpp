@@ -23,7 +23,7 @@ class TWinTestCoder : public TCoder {
 
 std::unique_ptr<TCoder> MakeCoder(const TMemoryStore& store, TMemoryLog* log = nullptr, TContext* context = nullptr,
                                   std::string_view id = "AB") {
-  return TCoder::Create(store, kCfg, context, 0, log, TDocIdClass::CreateFromText(id));
+  return TCoder::Create(store, kCfg, context, 0, log ? &log->file : nullptr, TDocIdClass::CreateFromText(id));
 }
 
 std::vector<std::u16string> ParamNames(const TCoder& coder) {
@@ -43,7 +43,8 @@ TEST(Coder, CreationRunsTheOverriddenPageParameters) {
   TContext context(host, u"P1");
   context.Context = std::u16string(u"Номер\0" u"42", 8);
   TMemoryLog log;
-  auto coder = TCoder::Create<TWinTestCoder>(store, kCfg, &context, 3, &log, TDocIdClass::CreateFromText("AB"));
+  log.file.AddFieldStatus(u"Поле", u"1", false, false);
+  auto coder = TCoder::Create<TWinTestCoder>(store, kCfg, &context, 3, log, TDocIdClass::CreateFromText("AB"));
   EXPECT_EQ(ParamNames(*coder), (std::vector<std::u16string>{u"%Page%", u"Номер", u"%Win%"}));
   EXPECT_EQ(Param(*coder, 0).Data, u"(1)");
   EXPECT_EQ(Param(*coder, 1).Data, u"42");
@@ -51,8 +52,9 @@ TEST(Coder, CreationRunsTheOverriddenPageParameters) {
   EXPECT_EQ(Param(*coder, 2).Data, u"1");
   EXPECT_EQ(coder->Mode, 3);
   EXPECT_EQ(coder->State, 1);
+  EXPECT_NE(coder->AztCoder, nullptr);
   EXPECT_EQ(log.Lines, std::vector<std::u16string>{u"Кодер: инициализация"});
-  EXPECT_EQ(log.FieldStatusClears, 1);
+  EXPECT_TRUE(log.file.FieldStatus().empty());
   coder.reset();
   EXPECT_EQ(log.Lines.back(), u"Кодер: конец");
 }
@@ -124,8 +126,7 @@ TEST(Coder, MissingTypeKeyAbortsLoadParam) {
 TEST(Coder, DefaultsOfAnEmptyTypeKey) {
   TMemoryStore store;
   store.AddKey(kAB);
-  TMemoryLog log;
-  log.enabled = false;
+  TMemoryLog log(false);
   auto coder = MakeCoder(store, &log);
   ASSERT_TRUE(coder->LoadParam());
   EXPECT_EQ(coder->DocType, u"Неизвестный тип документа");
@@ -207,7 +208,7 @@ TEST(Coder, ReinitKeepsTheTypesNamedParameters) {
   TMemoryContextHost host;
   TContext context(host, u".Default");
   TMemoryLog log;
-  auto coder = TCoder::Create<TWinTestCoder>(store, kCfg, &context, 0, &log, TDocIdClass::CreateFromText("AB"));
+  auto coder = TCoder::Create<TWinTestCoder>(store, kCfg, &context, 0, log, TDocIdClass::CreateFromText("AB"));
   ASSERT_TRUE(coder->LoadParam());
   const auto first = ParamNames(*coder);
   EXPECT_EQ(first, (std::vector<std::u16string>{u"%Page%", u"%Win%", u"Server"}));
@@ -215,6 +216,7 @@ TEST(Coder, ReinitKeepsTheTypesNamedParameters) {
   coder->Found->AddObject(u"x", coder->Texts->back().get());
   coder->Errors->Add(u"e");
   coder->Picture = {1, 2};
+  log.file.AddFieldStatus(u"Поле", u"1", false, false);
   context.SetPage(2);
   coder->Reinit();
   EXPECT_EQ(ParamNames(*coder), first);
@@ -223,7 +225,7 @@ TEST(Coder, ReinitKeepsTheTypesNamedParameters) {
   EXPECT_EQ(coder->Found->Count(), 0);
   EXPECT_EQ(coder->Errors->Count(), 0);
   EXPECT_TRUE(coder->Picture.empty());
-  EXPECT_EQ(log.FieldStatusClears, 2);
+  EXPECT_TRUE(log.file.FieldStatus().empty());
 }
 
 TEST(Coder, DocTypeIdPrefersAVirtualTypeOfTwoOrFourCharacters) {
@@ -256,10 +258,11 @@ TEST(Coder, DumpObjectsShowsParametersAndTables) {
   EXPECT_EQ(log.Lines, (std::vector<std::u16string>{u"P-Objects:", u"  [%Page%]: \"(1)\"", u"  [Ctx]: \"[... 6 ...]\"",
                                                      u"  [D]: \"v\", (описание)", u"G-Objects:",
                                                      u"  [T1], (1,2,30,40), [3,2]"}));
-  log.enabled = false;
-  log.Lines.clear();
+  TMemoryLog quiet(false);
+  coder->Log = quiet;
   coder->DumpObjects();
-  EXPECT_TRUE(log.Lines.empty());
+  EXPECT_TRUE(quiet.Lines.empty());
+  coder->Log = log;
 }
 
 TEST(Coder, FoundObjectsByNameAndByObject) {

@@ -207,7 +207,7 @@ TEST(ContextFile, ForeignFileIsLeftAlone) {
 
 TEST(ContextFile, SectionsWaitForTheLockAcrossProcesses) {
   TScratchDir dir(u"coderbase_lock");
-  HANDLE mutex = CreateMutexA(nullptr, TRUE, kContextMutexName);
+  HANDLE mutex = CreateMutexA(nullptr, TRUE, ContextMutexName().c_str());
   ASSERT_NE(mutex, nullptr);
   // The child loads while this process holds the store; it gets through once the lock is let go.
   std::u16string cmd = u"\"" + ExePath() + u"\" --context-child \"" + dir.Path() + u"\" \"" + dir.File(u"o.txt") + u"\"";

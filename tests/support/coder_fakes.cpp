@@ -121,20 +121,22 @@ bool TMemoryStore::CreateKey(std::u16string_view key) {
   return true;
 }
 
-bool TMemoryStore::WriteInteger(std::u16string_view key, std::u16string_view name, int32_t value) {
-  if (!CreateKey(key)) return false;
-  SetInteger(key, name, value);
-  return true;
+std::vector<std::string> TMemoryStore::SubKeyNamesA(std::u16string_view key) const {
+  std::vector<std::string> names;
+  for (const std::u16string& name : SubKeyNames(key)) names.push_back(ToAnsi(name));
+  return names;
 }
 
-bool TMemoryStore::WriteText(std::u16string_view key, std::u16string_view name, std::u16string_view value) {
-  if (!CreateKey(key)) return false;
-  SetText(key, name, value);
-  return true;
+void TMemoryStore::WriteInteger(std::u16string_view key, std::u16string_view name, int32_t value) {
+  if (CreateKey(key)) SetInteger(key, name, value);
 }
 
-bool TMemoryStore::WriteTextA(std::u16string_view key, std::u16string_view name, std::string_view value) {
-  return WriteText(key, name, FromAnsi(value));
+void TMemoryStore::WriteText(std::u16string_view key, std::u16string_view name, std::u16string_view value) {
+  if (CreateKey(key)) SetText(key, name, value);
+}
+
+void TMemoryStore::WriteTextA(std::u16string_view key, std::u16string_view name, std::string_view value) {
+  WriteText(key, name, FromAnsi(value));
 }
 
 std::u16string TMemoryContextHost::ReadValue(std::u16string_view section, std::u16string_view name,

@@ -12,6 +12,7 @@
 #include "coding/cl_macrolib.h"
 #include "coding/cl_macrolib_context.h"
 #include "coding/cl_macrolib_store.h"
+#include "foundation/lib_log.h"
 
 class TMemoryStore : public TSettingsStore {
  public:
@@ -37,9 +38,10 @@ class TMemoryStore : public TSettingsStore {
   std::vector<std::u16string> SubKeyNames(std::u16string_view key) const override;
   std::vector<std::u16string> ValueNames(std::u16string_view key) const override;
   bool CreateKey(std::u16string_view key) override;
-  bool WriteInteger(std::u16string_view key, std::u16string_view name, int32_t value) override;
-  bool WriteText(std::u16string_view key, std::u16string_view name, std::u16string_view value) override;
-  bool WriteTextA(std::u16string_view key, std::u16string_view name, std::string_view value) override;
+  std::vector<std::string> SubKeyNamesA(std::u16string_view key) const override;
+  void WriteInteger(std::u16string_view key, std::u16string_view name, int32_t value) override;
+  void WriteText(std::u16string_view key, std::u16string_view name, std::u16string_view value) override;
+  void WriteTextA(std::u16string_view key, std::u16string_view name, std::string_view value) override;
 
   // Every read as "<kind> <key>[|<name>]" (kinds K, I, T, A, B, S, V), UTF-8, in order.
   mutable std::vector<std::string> Reads;
@@ -83,14 +85,38 @@ class TMemoryContextHost : public TContextHost {
   uint32_t NextFile = 0x1A2B3C4D;
 };
 
-class TMemoryLog : public TCoderLog {
+// The system behind a log file that keeps its lines in memory.
+class TMemoryLogHost : public TLogHost {
  public:
-  bool Enabled() const override { return enabled; }
-  void Add(std::string_view text) override { Lines.push_back(DecodeCodePage(text, kCodePage1251)); }
-  void AddWide(std::u16string_view text) override { Lines.emplace_back(text); }
-  void ClearFieldStatus() override { ++FieldStatusClears; }
+  bool NTFamily() const override { return true; }
+  bool DirectoryExists(const std::u16string&) const override { return true; }
+  std::u16string DateText() const override { return u"01.02.24"; }
+  std::u16string TimeText() const override { return u"10:00:00"; }
+  uint32_t TickCount() const override { return 0; }
+  std::u16string FromAnsi(std::string_view text) const override { return DecodeCodePage(text, kCodePage1251); }
+  bool AppendLine(const std::u16string&, std::u16string_view text) override {
+    Lines.emplace_back(text);
+    return true;
+  }
+  void ShowFileWriteError(const std::u16string&) override {}
+  void ShowError(std::u16string_view) override {}
+  std::unique_ptr<TEventSink> OpenEventSource() override { return nullptr; }
+  std::u16string SystemDescription() override { return {}; }
 
-  bool enabled = true;
   std::vector<std::u16string> Lines;
-  int FieldStatusClears = 0;
+};
+
+// A log file (enabled, or not when it has no name) whose lines land in Lines.
+class TMemoryLog {
+ public:
+  explicit TMemoryLog(bool enabled = true) : file(host, enabled ? u"C:\\log\\client.log" : u"", false) {
+    host.Lines.clear();  // the opening time stamp
+  }
+  TMemoryLog(const TMemoryLog&) = delete;
+  TMemoryLog& operator=(const TMemoryLog&) = delete;
+  operator TLogFile*() { return &file; }
+
+  TMemoryLogHost host;
+  TLogFile file;
+  std::vector<std::u16string>& Lines = host.Lines;
 };
