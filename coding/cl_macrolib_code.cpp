@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "coding/cl_macrolib.h"
 #include "coding/lib_datcoder_random.h"
 #include "coding/lib_datcoder_scramble.h"
 #include "coding/lib_graph.h"
@@ -322,7 +323,71 @@ void TCodeRun::Run(TCodeResult& result) {
   result.Ok = ok;
 }
 
+// The coder's log, context and lent services as code generation sees them.
+class TCoderCodeHost : public TCodeHost {
+ public:
+  explicit TCoderCodeHost(TCoder& coder) : coder_(coder) {}
+  void Log(std::u16string_view line) override {
+    if (coder_.Log) coder_.Log->AddWide(line);
+  }
+  // The monotonic tick on both ends, so the difference never wraps.
+  void LogElapsed(uint32_t startTick) override {
+    if (coder_.Log) coder_.Log->AddWide(ElapsedText(startTick, MonotonicTick()));
+  }
+  uint32_t TickCount() override { return MonotonicTick(); }
+  void ShowError(std::u16string_view text) override {
+    if (coder_.CodeServices) coder_.CodeServices->ShowError(text);
+  }
+  std::optional<TCodeCounters> UpdatePageCount() override {
+    if (!coder_.Context) return std::nullopt;
+    TContext& c = *coder_.Context;
+    c.UpdatePageCount();
+    return TCodeCounters{static_cast<uint16_t>(c.PageCount), static_cast<uint16_t>(c.PageNo), c.DocumentId};
+  }
+  void SaveDebugData(std::string_view data) override {
+    if (coder_.CodeServices) coder_.CodeServices->SaveDebugData(data);
+  }
+  const TCodePageSystem& CodePages() const override {
+    return coder_.CodeServices ? coder_.CodeServices->CodePages() : DefaultCodePages();
+  }
+
+ private:
+  TCoder& coder_;
+};
+
 }  // namespace
+
+bool TCoder::MakeCode(uint8_t charset) {
+  if (Payload.empty()) return false;
+  TCodeRequest q;
+  q.Payload = Payload;
+  q.State = State;
+  q.FormatLetter = FormatLetter;
+  q.Unicode = Unicode != 0;
+  q.Charset = charset;
+  q.IsCompact = IsCompact != 0;
+  q.Rotated = Rotated != 0;
+  q.Layers = Layers;
+  q.Symbols = Symbols;
+  q.SymLines = SymLines;
+  q.SymOffsets = SymOffsets;
+  q.ECP = ECP;
+  q.AppEndHdr = AppEndHdr;
+  q.LabelEnd = LabelEnd;
+  q.LabelTrunc = LabelTrunc;
+  q.FieldDelim = FieldDelim;
+  q.Debug = Debug != 0;
+  q.DocTypeId = GetDocTypeId();
+  TCoderCodeHost host(*this);
+  TCodeResult r = MakeCodePicture(q, *AztCoder, SubstTable, host);
+  // An empty payload leaves the picture as it was; every other outcome replaces it, a failure with none.
+  if (r.Started) {
+    Picture = std::move(r.Picture);
+    PictureWidth = r.PictureWidth;
+    PictureHeight = r.PictureHeight;
+  }
+  return r.Ok;
+}
 
 TCodeResult MakeCodePicture(const TCodeRequest& request, TAztCoder& encoder, std::string& substTable, TCodeHost& host) {
   TCodeResult result;

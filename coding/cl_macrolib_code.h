@@ -57,6 +57,16 @@ class TCodeHost {
   virtual const TCodePageSystem& CodePages() const = 0;
 };
 
+// What the coder's creator lends to code generation: the system's code pages, the error box, and the
+// temporary file that keeps the encoder's input of a debug run.
+class TCodeServices {
+ public:
+  virtual ~TCodeServices() = default;
+  virtual const TCodePageSystem& CodePages() const = 0;
+  virtual void ShowError(std::u16string_view text) = 0;
+  virtual void SaveDebugData(std::string_view data) = 0;
+};
+
 struct TCodeResult {
   bool Ok = false;
   bool Started = false;     // false only for an empty payload: the picture stays as it was

@@ -1,7 +1,10 @@
 // Payload text: field entries, the print-server payload and the code-page choice of the payload bytes.
 #include "coding/cl_macrolib_payload.h"
 
+#include "coding/cl_macrolib.h"
+#include "coding/cl_macrolib_code.h"
 #include "foundation/lib_codepage.h"
+#include "foundation/lib_unicode.h"
 
 namespace {
 
@@ -93,6 +96,11 @@ std::u16string TPortableCodePages::Decode(std::string_view bytes, uint32_t codeP
   return DecodeCodePage(bytes, codePage);
 }
 
+const TCodePageSystem& DefaultCodePages() {
+  static const TPortableCodePages pages(kCodePage1251, kCodePage866);
+  return pages;
+}
+
 std::string ToAnsiBytes(const TCodePageSystem& system, std::u16string_view text) {
   bool lossy = false;
   std::optional<std::string> bytes = system.Encode(text, system.AnsiCodePage(), lossy);
@@ -167,4 +175,37 @@ size_t CharBoundaryAtOrBelow(std::string_view bytes, size_t maxLength, uint32_t 
     pos += step;
   }
   return pos;
+}
+
+std::u16string TCoder::PayloadEntry(char16_t type, std::u16string_view label, std::u16string_view displayName,
+                                    std::u16string_view value) {
+  TPayloadDelims d;
+  d.LabelDelim = Store().FromAnsi(LabelDelim);
+  d.FieldDelim = Store().FromAnsi(FieldDelim);
+  d.LinesDelim = LinesDelim;
+  TFieldEntry e = MakeFieldEntry(type, label, value, CharList, d);
+  if (e.HasInvalid) {
+    LogLine(InvalidCharsLogLine(label, displayName, e.Invalid));
+    Errors->Add(InvalidCharsMessage(displayName, e.Invalid));
+  }
+  if (Log) Log->AddFieldStatus(displayName, e.StatusValue, e.HasInvalid, e.Acceptable);
+  return std::move(e.Entry);
+}
+
+bool TCoder::ProcessDocData(uint32_t docData) {
+  State = 0;
+  Payload.clear();
+  LogLine(u"  Обработка полей");
+  std::optional<std::u16string> param;
+  for (const TWideStringList::Item& item : NamedParams->Items()) {
+    const auto* p = dynamic_cast<const TNamedParam*>(item.Object);
+    if (p && SameTextW(item.Text, u"docdata")) {
+      param = p->Data;
+      break;
+    }
+  }
+  const TCodePageSystem& pages = CodeServices ? CodeServices->CodePages() : DefaultCodePages();
+  Payload = DocDataPayload(docData, param, pages);
+  LogLine(u"OK!");
+  return !Payload.empty();
 }

@@ -80,6 +80,9 @@ class TPortableCodePages : public TCodePageSystem {
   uint32_t oem_;
 };
 
+// The core's code pages of a Russian system (1251, 866), where the system's are not lent.
+const TCodePageSystem& DefaultCodePages();
+
 // Text through the system code page and back, so that characters outside it arrive as "?".
 std::u16string ThroughAnsi(const TCodePageSystem& system, std::u16string_view text);
 // The text in the system code page; characters outside it become "?".

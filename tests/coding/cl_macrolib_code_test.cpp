@@ -13,6 +13,7 @@
 #include "coding/lib_datcoder_scramble.h"
 #include "coding/lib_graph.h"
 #include "foundation/lib_codepage.h"
+#include "support/coder_fakes.h"
 #include "support/datcoder_decoders.h"
 
 #ifndef _WIN32
@@ -526,4 +527,74 @@ TEST(MakeCode, SymbolRows) {
   ArrangeSymbolRows(picture, n, s, g, 1, w, h);
   EXPECT_EQ(w, 3);
   EXPECT_EQ(h, 19);
+}
+
+// The coder's own call: the type's code format from the store, the context's counters in the header,
+// the log lines, and the picture replaced (or emptied on a failure).
+namespace {
+class TRecordingServices : public TCodeServices {
+ public:
+  const TCodePageSystem& CodePages() const override { return DefaultCodePages(); }
+  void ShowError(std::u16string_view text) override { Boxes.emplace_back(text); }
+  void SaveDebugData(std::string_view data) override { Debug.emplace_back(data); }
+  std::vector<std::u16string> Boxes;
+  std::vector<std::string> Debug;
+};
+}  // namespace
+
+TEST(CoderMakeCode, FromTheTypeSettings) {
+  TMemoryStore store;
+  store.SetText(u"Cfg\\AB\\Format", u"Version", u"H");
+  store.SetInteger(u"Cfg\\AB\\Code", u"Layers", 3);
+  TMemoryContextHost contextHost;
+  TContext context(contextHost, u"P1");
+  context.PageNo = 2;
+  context.DocumentId = {'1', '2', '3', '4'};
+  TMemoryLog log;
+  TRecordingServices services;
+  auto coder = TCoder::Create(store, u"Cfg", &context, 0, &log.file, TDocIdClass::CreateFromText("AB"));
+  ASSERT_TRUE(coder->LoadParam());
+  coder->CodeServices = &services;
+  coder->Payload = u"ИНН:7701\t";
+  log.Lines.clear();
+  ASSERT_TRUE(coder->MakeCode(204));
+  EXPECT_EQ(context.PageCount, 2) << "no new context: the last page, its number is the count";
+  const std::string header = TextHeader("AQX", "AB", "260", 'H', "0202" "1234");
+  EXPECT_EQ(coder->AztCoder->Data().substr(0, header.size()), header);
+  EXPECT_EQ(coder->AztCoder->SizeMode(), 203);
+  EXPECT_EQ(coder->PictureWidth, 27);
+  EXPECT_EQ(coder->PictureHeight, 27);
+  EXPECT_EQ(coder->Picture, coder->AztCoder->Picture());
+  EXPECT_EQ(coder->SubstTable.size(), kClassTableSize) << "built on first use and kept";
+  ASSERT_EQ(log.Lines.size(), 2u);
+  EXPECT_EQ(log.Lines[0], u"Формирование символики: \"H\"");
+  EXPECT_EQ(log.Lines[1].rfind(u"- время выполнения: ", 0), 0u);
+  EXPECT_TRUE(services.Boxes.empty());
+
+  coder->Payload.clear();
+  EXPECT_FALSE(coder->MakeCode(204));
+  EXPECT_EQ(coder->PictureWidth, 27) << "an empty payload leaves the picture";
+
+  coder->Payload = u"X:1\t";
+  coder->FormatLetter = 'P';
+  EXPECT_FALSE(coder->MakeCode(204));
+  EXPECT_TRUE(coder->Picture.empty()) << "a failed code leaves no picture to print";
+  EXPECT_EQ(coder->PictureWidth, 0);
+  EXPECT_EQ(services.Boxes, std::vector<std::u16string>{std::u16string(kCodeErrorText)});
+  EXPECT_EQ(log.Lines.back(), u"  Ошибка в параметрах!");
+}
+
+TEST(CoderMakeCode, PrintServerPayload) {
+  TMemoryStore store;
+  TMemoryLog log;
+  auto coder = TCoder::Create(store, u"Cfg", nullptr, 0, &log.file, TDocIdClass::CreateFromText("@@"));
+  coder->State = 1;
+  ASSERT_TRUE(coder->ProcessDocData(255));
+  EXPECT_EQ(coder->Payload, u"FF");
+  EXPECT_EQ(coder->State, 0);
+  coder->NamedParams->AddObject(u"DocData", std::make_unique<TNamedParam>(u"abc 中"));
+  ASSERT_TRUE(coder->ProcessDocData(255));
+  EXPECT_EQ(coder->Payload, u"FF|abc ?") << "names compare without case; the value passes the system code page";
+  const std::vector<std::u16string> tail(log.Lines.end() - 2, log.Lines.end());
+  EXPECT_EQ(tail, (std::vector<std::u16string>{u"  Обработка полей", u"OK!"}));
 }

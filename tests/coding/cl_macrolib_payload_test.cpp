@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "foundation/lib_codepage.h"
+#include "support/coder_fakes.h"
 
 namespace {
 
@@ -117,4 +118,22 @@ TEST(CharBoundary, CutsNeverSplitACharacter) {
     bool IsLeadByte(uint32_t, uint8_t b) const override { return b >= 0x81 && b <= 0xFE; }
   } sjis;
   EXPECT_EQ(CharBoundaryAtOrBelow("a\x82\xA0\x82\xA2", 4, 932, sjis), 3u) << "double-byte characters stay whole";
+}
+
+TEST(FieldEntry, TheCoderLogsReportsAndRecordsTheStatus) {
+  TMemoryStore store;
+  TMemoryLogHost host;
+  TLogFile log(host, u"C:\\log\\client.log", true);  // field records are kept while the log is held
+  auto coder = TCoder::Create(store, u"Cfg", nullptr, 0, &log, TDocIdClass::CreateFromText("AB"));
+  coder->CharList = DefaultCharList();
+  EXPECT_EQ(coder->PayloadEntry(u'R', u"INN", u"ИНН", u"77#1"), u"INN:77#1\t");
+  EXPECT_EQ(coder->PayloadEntry(u'L', u"CTX", u"Контекст", u"A\tB\t"), u"A\tB\t");
+  EXPECT_EQ(coder->PayloadEntry(u'O', u"KPP", u"КПП", u""), u"");
+  ASSERT_EQ(coder->Errors->Count(), 1);
+  EXPECT_EQ(coder->Errors->Get(0), u"Недопустимые символы в поле \"ИНН\": '#'(0x23)");
+  const std::vector<TFieldStatus> status = log.FieldStatus();
+  ASSERT_EQ(status.size(), 3u);
+  EXPECT_EQ(status[0], (TFieldStatus{u"ИНН", u"77#1", true, true}));
+  EXPECT_EQ(status[1], (TFieldStatus{u"Контекст", u"[... 4 ...]", false, true}));
+  EXPECT_EQ(status[2], (TFieldStatus{u"КПП", u"", false, false}));
 }
