@@ -30,6 +30,8 @@ inline constexpr std::u16string_view kDefaultChrCnvSrc =
 inline constexpr std::u16string_view kDefaultChrCnvDst =
     u"OONQWERTYUIOPASDFGHJKLZXCVBNMЙЦYKEHГШШЗXЪФЫBAПPOЛДЖЭЯЧCMИTЬБЮEЙЦYKEHГШШЗXЪФЫBAПPOЛДЖЭЯЧCMИTЬБЮE";
 
+class TCodeServices;
+
 class TCoder {
  protected:
   // Only Create makes coders, so that the creation always ends with the overridden page parameters.
@@ -76,6 +78,16 @@ class TCoder {
   void ConnectLines(bool extend, TSmallPoint tolerance);
   bool CheckTimeOut(uint32_t startTick);
   bool ScanStarted();
+
+  // The entry step of a field of type "R", "O", "C", "P" or "L": the character check with its log line
+  // and user message, the field status, and the entry for the level's payload (empty for an empty value).
+  std::u16string PayloadEntry(char16_t type, std::u16string_view label, std::u16string_view displayName,
+                              std::u16string_view value);
+  // The print-server pass: the payload from a number and the "docdata" parameter.
+  bool ProcessDocData(uint32_t docData);
+  // The payload as the code picture (Picture, PictureWidth, PictureHeight); charset is used when the
+  // type's Unicode value is set. True when a picture was made or the document was filtered off.
+  bool MakeCode(uint8_t charset);
 
   // Payload delimiters and code format, as read.
   std::string WordDelims;
@@ -136,6 +148,9 @@ class TCoder {
   int32_t MaxAllowedPages = 1;
   std::unique_ptr<TAztCoder> AztCoder;
   std::unique_ptr<TWideStringArray> Errors;
+  // Code pages, the error box and the debug file of code generation, lent by the creator; without
+  // them the core's code pages serve and no box is shown.
+  TCodeServices* CodeServices = nullptr;
 
  protected:
   const TSettingsStore& Store() const { return store_; }
