@@ -14,8 +14,8 @@ struct TSystemTime {
 };
 
 // A spooler job: the fields of JOB_INFO_2 in their order, texts as wide strings, then the copy count
-// of the job's device settings. DevMode and SecurityDescriptor point into the enumeration buffer the
-// record was copied from and are valid only while it lives.
+// of the job's device settings. The record keeps its own copies of the device settings and the
+// security descriptor (empty when the job has none), so it outlives the enumeration it came from.
 struct _JOBINFO {
   uint32_t JobId = 0;
   std::u16string PrinterName;
@@ -27,9 +27,9 @@ struct _JOBINFO {
   std::u16string PrintProcessor;
   std::u16string Parameters;
   std::u16string DriverName;
-  const void* DevMode = nullptr;
+  std::vector<uint8_t> DevMode;
   std::u16string Status;
-  const void* SecurityDescriptor = nullptr;
+  std::vector<uint8_t> SecurityDescriptor;
   uint32_t StatusCode = 0;
   uint32_t Priority = 0;
   uint32_t Position = 0;

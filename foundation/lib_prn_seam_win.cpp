@@ -66,4 +66,12 @@ BOOL TSpoolerApi::WritePrinter(HANDLE handle, LPVOID data, DWORD size, LPDWORD w
   return ::WritePrinter(handle, data, size, written);
 }
 BOOL TSpoolerApi::EndDocPrinter(HANDLE handle) { return ::EndDocPrinter(handle); }
+BOOL TSpoolerApi::EnumPrintProcessors(LPWSTR server, LPWSTR environment, DWORD level, LPBYTE buffer, DWORD size,
+                                      LPDWORD needed, LPDWORD returned) {
+  return ::EnumPrintProcessorsW(server, environment, level, buffer, size, needed, returned);
+}
+BOOL TSpoolerApi::EnumPrintProcessorDatatypes(LPWSTR server, LPWSTR processor, DWORD level, LPBYTE buffer, DWORD size,
+                                              LPDWORD needed, LPDWORD returned) {
+  return ::EnumPrintProcessorDatatypesW(server, processor, level, buffer, size, needed, returned);
+}
 bool TSpoolerApi::SpoolDirectoryOf(const std::u16string&, std::u16string&) { return false; }

@@ -34,6 +34,10 @@ class TSpoolerApi {
   virtual DWORD StartDocPrinter(HANDLE handle, DWORD level, LPBYTE docInfo);
   virtual BOOL WritePrinter(HANDLE handle, LPVOID data, DWORD size, LPDWORD written);
   virtual BOOL EndDocPrinter(HANDLE handle);
+  virtual BOOL EnumPrintProcessors(LPWSTR server, LPWSTR environment, DWORD level, LPBYTE buffer, DWORD size,
+                                   LPDWORD needed, LPDWORD returned);
+  virtual BOOL EnumPrintProcessorDatatypes(LPWSTR server, LPWSTR processor, DWORD level, LPBYTE buffer, DWORD size,
+                                           LPDWORD needed, LPDWORD returned);
 
   // Not a winspool call: the directory of a printer's spool files when this spooler keeps them
   // somewhere the registry does not tell; false leaves the answer to the registry.
