@@ -8,14 +8,18 @@
 
 #include "foundation/lib_unicode_win.h"
 
-std::vector<uint8_t> MakePageMetafile(RECT blackRect, bool landscape) {
-  RECT frame{0, 0, landscape ? 29700 : 21000, landscape ? 21000 : 29700};
-  HDC screen = GetDC(nullptr);
+std::vector<uint8_t> MakePageMetafile(RECT blackRect) {
+  RECT frame{0, 0, 21000, 29700};
+  // A printer's spooled pages have the printer as reference device (its page shape decides the
+  // orientation); the destination printer of the test prefix plays that part, the screen without it.
+  HDC printer = CreateDCW(nullptr, L"Client Test PS", nullptr, nullptr);
+  HDC screen = printer ? printer : GetDC(nullptr);
   HDC dc = CreateEnhMetaFileW(screen, nullptr, &frame, L"test page");
   // Logical units: the reference device's pixels; convert from 0.01 mm.
   const int wmm = GetDeviceCaps(screen, HORZSIZE), hmm = GetDeviceCaps(screen, VERTSIZE);
   const int wpx = GetDeviceCaps(screen, HORZRES), hpx = GetDeviceCaps(screen, VERTRES);
-  ReleaseDC(nullptr, screen);
+  if (printer) DeleteDC(printer);
+  else ReleaseDC(nullptr, screen);
   RECT r{MulDiv(blackRect.left, wpx, wmm * 100), MulDiv(blackRect.top, hpx, hmm * 100),
          MulDiv(blackRect.right, wpx, wmm * 100), MulDiv(blackRect.bottom, hpx, hmm * 100)};
   HBRUSH black = CreateSolidBrush(RGB(0, 0, 0));

@@ -12,9 +12,9 @@
 
 #include "foundation/lib_prn_standin_win.h"
 
-// An enhanced metafile of an A4 page (0.01 mm frame) with a black rectangle filled at the given
-// place in 0.01 mm; landscape swaps the page's sides.
-std::vector<uint8_t> MakePageMetafile(RECT blackRect, bool landscape = false);
+// An enhanced metafile of a portrait A4 page (0.01 mm frame) with a black rectangle filled at the
+// given place in 0.01 mm.
+std::vector<uint8_t> MakePageMetafile(RECT blackRect);
 
 // A fresh directory in the temp directory, removed with its contents at the end.
 struct TScratchDirectory {
