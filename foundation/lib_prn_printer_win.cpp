@@ -181,24 +181,8 @@ DWORD AddVirtualPrinter(TPrinter& printer, const std::u16string& name, const std
   const PRINTER_INFO_2W* source = CorrectPrintProcessor(chosen) ? PrinterInfo2(chosen) : &info;
   PRINTER_INFO_2W add = *source;
   // Everyone may print and manage the queue; the same rights OpenPrinterAclToEveryone grants.
-  SECURITY_DESCRIPTOR sd;
-  std::vector<uint8_t> acl;
-  if (PrnSystem().IsWinNT) {
-    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-    PSID everyone = nullptr;
-    if (AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone)) {
-      const DWORD size = sizeof(ACL) + 2 * (sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(everyone));
-      acl.resize(size);
-      auto* dacl = reinterpret_cast<PACL>(acl.data());
-      if (InitializeAcl(dacl, size, ACL_REVISION) &&
-          AddAccessAllowedAceEx(dacl, ACL_REVISION, CONTAINER_INHERIT_ACE, PRINTER_ALL_ACCESS, everyone) &&
-          AddAccessAllowedAceEx(dacl, ACL_REVISION, OBJECT_INHERIT_ACE | INHERIT_ONLY_ACE,
-                                PrnSystem().Major >= 5 ? 0xF0030 : GENERIC_ALL, everyone) &&
-          InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) && SetSecurityDescriptorDacl(&sd, TRUE, dacl, FALSE))
-        add.pSecurityDescriptor = &sd;
-      FreeSid(everyone);
-    }
-  }
+  TEveryoneSecurity everyone;
+  if (PrnSystem().IsWinNT && everyone.Build()) add.pSecurityDescriptor = &everyone.Descriptor;
   HANDLE h = Spooler().AddPrinter(nullptr, 2, reinterpret_cast<LPBYTE>(&add));
   if (!h) return GetLastError();
   printer.Handle = h;

@@ -211,20 +211,9 @@ int32_t RemovePrinter(const std::u16string& name) {
 int32_t OpenPrinterAclToEveryone(const std::u16string& name) {
   const TPrnSystemFacts sys = PrnSystem();
   if (!sys.IsWinNT) return -1;
-  SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-  PSID everyone = nullptr;
-  if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone)) return 0;
-  const DWORD jobRights = sys.Major >= 5 ? 0xF0030 : GENERIC_ALL;
-  const DWORD aclSize = sizeof(ACL) + 2 * (sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(everyone));
-  std::vector<uint8_t> acl(aclSize);
-  auto* dacl = reinterpret_cast<PACL>(acl.data());
-  SECURITY_DESCRIPTOR sd;
-  bool built = InitializeAcl(dacl, aclSize, ACL_REVISION) &&
-               AddAccessAllowedAceEx(dacl, ACL_REVISION, CONTAINER_INHERIT_ACE, PRINTER_ALL_ACCESS, everyone) &&
-               AddAccessAllowedAceEx(dacl, ACL_REVISION, OBJECT_INHERIT_ACE | INHERIT_ONLY_ACE, jobRights, everyone) &&
-               InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) && SetSecurityDescriptorDacl(&sd, TRUE, dacl, FALSE);
-  FreeSid(everyone);
-  if (!built) return 0;
+  TEveryoneSecurity everyone;
+  if (!everyone.Build()) return 0;
+  const ACL* dacl = everyone.Dacl();
 
   TPrinterHandle printer(name, READ_CONTROL | WRITE_DAC);
   if (!printer.Handle) return 0;
@@ -239,7 +228,7 @@ int32_t OpenPrinterAclToEveryone(const std::u16string& name) {
         present && old && old->AclSize == dacl->AclSize && std::memcmp(old, dacl, dacl->AclSize) == 0)
       return 1;
   }
-  PRINTER_INFO_3 info{&sd};
+  PRINTER_INFO_3 info{&everyone.Descriptor};
   return Spooler().SetPrinter(printer.Handle, 3, reinterpret_cast<LPBYTE>(&info), 0) ? 1 : 0;
 }
 

@@ -167,20 +167,22 @@ bool ListDrivers2W(std::vector<uint8_t>& bytes, DWORD& count) {
   return EnumerateInto([&](LPBYTE b, DWORD s, LPDWORD n, LPDWORD r) { return EnumPrinterDriversW(nullptr, env, 2, b, s, n, r); },
                        bytes, count);
 }
-bool ListDrivers2A(std::vector<uint8_t>& bytes, DWORD& count) {
+namespace {
+
+// The 8-bit driver enumerations pass the environment argument as 8-bit text.
+bool ListDriversA(DWORD level, std::vector<uint8_t>& bytes, DWORD& count) {
   LPWSTR envW = PrinterEnvironmentArg();
   std::string env = envW ? WideToAnsi(FromWStr(envW)) : std::string();
   LPSTR envA = envW ? env.data() : nullptr;
-  return EnumerateInto([&](LPBYTE b, DWORD s, LPDWORD n, LPDWORD r) { return EnumPrinterDriversA(nullptr, envA, 2, b, s, n, r); },
-                       bytes, count);
+  return EnumerateInto(
+      [&](LPBYTE b, DWORD s, LPDWORD n, LPDWORD r) { return EnumPrinterDriversA(nullptr, envA, level, b, s, n, r); }, bytes,
+      count);
 }
-bool ListDrivers3A(std::vector<uint8_t>& bytes, DWORD& count) {
-  LPWSTR envW = PrinterEnvironmentArg();
-  std::string env = envW ? WideToAnsi(FromWStr(envW)) : std::string();
-  LPSTR envA = envW ? env.data() : nullptr;
-  return EnumerateInto([&](LPBYTE b, DWORD s, LPDWORD n, LPDWORD r) { return EnumPrinterDriversA(nullptr, envA, 3, b, s, n, r); },
-                       bytes, count);
-}
+
+}  // namespace
+
+bool ListDrivers2A(std::vector<uint8_t>& bytes, DWORD& count) { return ListDriversA(2, bytes, count); }
+bool ListDrivers3A(std::vector<uint8_t>& bytes, DWORD& count) { return ListDriversA(3, bytes, count); }
 
 namespace {
 
@@ -292,6 +294,23 @@ bool AddEpsonLqDriver() {
   info.pDependentFiles = d.DependentFiles.data();
   if (d.EmptyMonitorAndEmfDatatype) info.pMonitorName = empty.data(), info.pDefaultDataType = emf.data();
   return AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&info)) != FALSE;
+}
+
+bool TEveryoneSecurity::Build() {
+  SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+  PSID everyone = nullptr;
+  if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone)) return false;
+  const DWORD jobRights = PrnSystem().Major >= 5 ? 0xF0030 : GENERIC_ALL;
+  const DWORD size = sizeof(ACL) + 2 * (sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(everyone));
+  Acl.assign(size, 0);
+  auto* dacl = reinterpret_cast<PACL>(Acl.data());
+  const bool built = InitializeAcl(dacl, size, ACL_REVISION) &&
+                     AddAccessAllowedAceEx(dacl, ACL_REVISION, CONTAINER_INHERIT_ACE, PRINTER_ALL_ACCESS, everyone) &&
+                     AddAccessAllowedAceEx(dacl, ACL_REVISION, OBJECT_INHERIT_ACE | INHERIT_ONLY_ACE, jobRights, everyone) &&
+                     InitializeSecurityDescriptor(&Descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+                     SetSecurityDescriptorDacl(&Descriptor, TRUE, dacl, FALSE);
+  FreeSid(everyone);
+  return built;
 }
 
 const PRINTER_INFO_2W* PrinterInfo2(const std::vector<uint8_t>& bytes) {

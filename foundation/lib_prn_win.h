@@ -110,5 +110,14 @@ bool CopyJobInfo(const std::vector<uint8_t>& bytes, DWORD count, DWORD index, _J
 // GetPrinterInfo2 gives them); the bytes are rebuilt, the printer is not touched.
 bool CorrectPrintProcessor(std::vector<uint8_t>& info);
 
+// A security descriptor whose DACL grants Everyone (S-1-1-0) all printer rights (inherited by the
+// printer) and the job rights (inherited by its jobs): 0xF0030 from NT 5 on, GENERIC_ALL before.
+struct TEveryoneSecurity {
+  SECURITY_DESCRIPTOR Descriptor{};
+  std::vector<uint8_t> Acl;
+  bool Build();
+  const ACL* Dacl() const { return reinterpret_cast<const ACL*>(Acl.data()); }
+};
+
 // The PRINTER_INFO_2 held in bytes; nullptr when they are too short to hold one.
 const PRINTER_INFO_2W* PrinterInfo2(const std::vector<uint8_t>& bytes);
