@@ -3,10 +3,12 @@
 
 #include <winspool.h>
 
-#include <cstdio>
 #include <mutex>
 
+#include "foundation/lib_api_win.h"
 #include "foundation/lib_prn_seam_win.h"
+#include "foundation/lib_reg_win.h"
+#include "foundation/lib_sysinfo_win.h"
 #include "foundation/lib_str.h"
 #include "foundation/lib_unicode.h"
 #include "foundation/lib_unicode_win.h"
@@ -16,40 +18,42 @@ namespace {
 const std::u16string kPrintKey = u"System\\CurrentControlSet\\Control\\Print";
 
 TPrnSystemFacts SystemFromWindows() {
-  TPrnSystemFacts sys;
-  sys.IsWinNT = UseWideApi();
-  OSVERSIONINFOW version{};
-  version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  if (GetVersionExW(&version)) sys.Major = version.dwMajorVersion, sys.Minor = version.dwMinorVersion;
-#pragma GCC diagnostic pop
-  sys.IsWin95 = !sys.IsWinNT && sys.Major == 4 && sys.Minor == 0;
-  SYSTEM_INFO info{};
-  GetNativeSystemInfo(&info);
-  sys.ProcessorArchitecture = info.wProcessorArchitecture;
-  return sys;
-}
-
-std::u16string HexCode(DWORD code) {
-  char text[32];
-  std::snprintf(text, sizeof text, "0x%.8lX", static_cast<unsigned long>(code));
-  return AnsiToWide(text);
+  const TSysFlags flags = SysFlags();
+  return {flags.IsWinNT, flags.MajorVersion, flags.MinorVersion, ProcessorArchitecture(), flags.IsWin95};
 }
 
 TPrnHooks DefaultHooks() {
   TPrnHooks h;
-  h.ReadString = [](HKEY, const std::u16string&, const std::u16string&) { return std::u16string(); };
-  h.KeyExists = [](HKEY, const std::u16string&) { return false; };
-  h.ReadDword = [](HKEY, const std::u16string&, const std::u16string&, uint32_t&) { return false; };
-  h.WriteDword = [](HKEY, const std::u16string&, const std::u16string&, uint32_t) { return false; };
-  h.ReadBinary = [](HKEY, const std::u16string&, const std::u16string&, std::vector<uint8_t>&) { return false; };
-  h.WriteBinary = [](HKEY, const std::u16string&, const std::u16string&, const std::vector<uint8_t>&) { return false; };
+  h.ReadString = [](HKEY root, const std::u16string& path, const std::u16string& name) {
+    std::u16string out;
+    RegReadString(root, path, name, out, u"");
+    return out;
+  };
+  h.KeyExists = [](HKEY root, const std::u16string& path) {
+    TRegKey key;
+    return RegOpenPath(root, path, key);
+  };
+  h.ReadDword = [](HKEY root, const std::u16string& path, const std::u16string& name, uint32_t& value) {
+    TRegKey key;
+    std::vector<uint8_t> bytes;
+    if (!RegOpenPath(root, path, key) || !RegKeyReadBytes(key.Get(), name, {}, bytes) || bytes.size() != 4) return false;
+    value = uint32_t(RegKeyReadInteger(key.Get(), name, 0));
+    return true;
+  };
+  h.WriteDword = [](HKEY root, const std::u16string& path, const std::u16string& name, uint32_t value) {
+    return RegWriteIntegerW(root, path, name, int32_t(value));
+  };
+  h.ReadBinary = [](HKEY root, const std::u16string& path, const std::u16string& name, std::vector<uint8_t>& value) {
+    return RegReadBytes(root, path, name, value, {});
+  };
+  h.WriteBinary = [](HKEY root, const std::u16string& path, const std::u16string& name, const std::vector<uint8_t>& value) {
+    return RegWriteBytes(root, path, name, value);
+  };
   h.System = SystemFromWindows;
   h.MessageBox = [](const std::u16string& text, const std::u16string& caption, UINT flags, HWND owner) {
-    return MessageBoxW(owner, WStr(text), WStr(caption), flags | MB_SETFOREGROUND);
+    return MsgBox(text, caption, flags, owner);
   };
-  h.ErrorText = [](DWORD code) { return u"Код ошибки: " + HexCode(code); };
+  h.ErrorText = [](DWORD code) { return FormatErrorCode(code); };
   return h;
 }
 

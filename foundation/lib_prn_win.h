@@ -14,10 +14,9 @@
 #include "foundation/lib_prn.h"
 #include "foundation/lib_str_lists.h"
 
-// What the spooler units take from the registry, the system information and the message boxes. The
-// defaults read nothing from the registry (every value missing), take the system facts from the
-// version and processor calls, and show plain message boxes; the program sets them at start-up,
-// tests replace them.
+// What the spooler units take from the registry, the system information and the message boxes: by
+// default the registry helpers, the process's system information and the message-box routine;
+// tests replace them (a member left empty keeps its default).
 struct TPrnHooks {
   std::function<std::u16string(HKEY root, const std::u16string& path, const std::u16string& name)> ReadString;
   std::function<bool(HKEY root, const std::u16string& path)> KeyExists;
