@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/lib_apiext_win.h"
 #include "foundation/lib_codepage.h"
 #include "foundation/lib_prn_journal.h"
 #include "foundation/lib_prn_win.h"
@@ -56,7 +57,7 @@ TSystemTime JournalLocalTime(const TSystemTime& utc, const TIME_ZONE_INFORMATION
   TIME_ZONE_INFORMATION system{};
   if (!zone && GetTimeZoneInformation(&system) == TIME_ZONE_ID_INVALID) return utc;
   SYSTEMTIME in{utc.Year, utc.Month, utc.DayOfWeek, utc.Day, utc.Hour, utc.Minute, utc.Second, utc.Milliseconds}, out{};
-  if (!SystemTimeToTzSpecificLocalTime(zone ? zone : &system, &in, &out)) return utc;
+  if (!CallSystemTimeToTzSpecificLocalTime(zone ? zone : &system, in, out)) return utc;
   return {out.wYear, out.wMonth, out.wDayOfWeek, out.wDay, out.wHour, out.wMinute, out.wSecond, out.wMilliseconds};
 }
 
