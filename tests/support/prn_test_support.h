@@ -1,0 +1,36 @@
+// Helpers of the spooler tests under Wine: page metafiles drawn for a test, scratch directories and
+// the stand-in spooler put in place for one test.
+#pragma once
+#ifdef _WIN32
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foundation/lib_prn_standin_win.h"
+
+// An enhanced metafile of a portrait A4 page (0.01 mm frame) with a black rectangle filled at the
+// given place in 0.01 mm.
+std::vector<uint8_t> MakePageMetafile(RECT blackRect);
+
+// A fresh directory in the temp directory, removed with its contents at the end.
+struct TScratchDirectory {
+  std::u16string Path;
+  explicit TScratchDirectory(const std::u16string& name);
+  ~TScratchDirectory();
+};
+
+// A stand-in spooler in a scratch directory, in place of winspool while the object lives.
+struct TStandInScope {
+  TScratchDirectory Directory;
+  std::unique_ptr<TSpoolerStandIn> StandIn;
+  explicit TStandInScope(const std::u16string& name);
+  ~TStandInScope();
+};
+
+std::vector<uint8_t> ReadFileBytes(const std::u16string& name);
+
+#endif
