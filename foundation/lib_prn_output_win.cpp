@@ -83,7 +83,7 @@ bool PrintMetafilePage(HDC dc, const std::u16string& file, std::vector<uint8_t>&
                        HWND owner) {
   HENHMETAFILE emf = GetEnhMetaFileW(WStr(file));
   if (!emf) {
-    PrnFileErrorBox(u"Не удалось открыть файл", file, GetLastError(), owner);
+    PrnFileErrorBox(u"Ошибка открытия файла", file, GetLastError(), owner);
     return false;
   }
   RECT area{0, 0, GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES)};
@@ -132,7 +132,7 @@ bool SendFileToPrinter(HANDLE printer, const std::u16string& file, bool deleteAf
   DOC_INFO_1W doc{const_cast<LPWSTR>(WStr(docName)), nullptr, const_cast<LPWSTR>(WStr(datatype))};
   TMappedFile mapped(file);
   if (!mapped.Open()) {
-    PrnFileErrorBox(u"Не удалось открыть файл", file, mapped.Error());
+    PrnFileErrorBox(u"Ошибка открытия файла", file, mapped.Error());
     return false;
   }
   const auto finish = [&](bool ok) {

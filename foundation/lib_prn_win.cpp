@@ -110,7 +110,7 @@ int PrnQuestionBox(const std::u16string& text, UINT icon, HWND owner) {
   return gHooks.MessageBox(text, u"Внимание!", MB_YESNO | icon, owner);
 }
 void PrnPrinterOpenErrorBox(const std::u16string& printer, DWORD error, HWND owner) {
-  PrnErrorBox(u"Не удалось открыть принтер: \"" + printer + u"\"\r\n" + gHooks.ErrorText(error), owner);
+  PrnErrorBox(u"Ошибка открытия принтера: \"" + printer + u"\"\r\n" + gHooks.ErrorText(error), owner);
 }
 void PrnFileErrorBox(const std::u16string& what, const std::u16string& file, DWORD error, HWND owner) {
   PrnErrorBox(what + u": \"" + file + u"\"\r\n" + gHooks.ErrorText(error), owner);
