@@ -23,25 +23,6 @@ struct TFieldNode {
   std::u16string ChildPrefix;
 };
 
-// Option, rule and macro of a node stored as one value: two option fields each ended by "," or ";"
-// (three when the first makes the node skippable), the rule up to ",,", the macro after it.
-void SplitValueNode(std::u16string_view text, TFieldNode& node) {
-  const int optionFields = !text.empty() && text[0] == u'?' ? 3 : 2;
-  std::u16string_view rest = text;
-  for (int k = 0; k < optionFields; ++k) {
-    const size_t end = rest.find_first_of(u",;");
-    const std::u16string_view field = rest.substr(0, end);
-    if (k > 0) node.Option += u',';
-    node.Option += TrimW(field);
-    rest = end == std::u16string_view::npos ? std::u16string_view() : rest.substr(end + 1);
-  }
-  const size_t split = rest.find(u",,");
-  node.Rule = std::u16string(rest.substr(0, split));
-  node.Macro = split == std::u16string_view::npos ? std::u16string() : std::u16string(rest.substr(split + 2));
-  const bool takesText = node.Macro.find(u",S") != std::u16string::npos || (!node.Macro.empty() && node.Macro[0] == u'S');
-  if (takesText && node.Macro.find(u"GT") == std::u16string::npos) node.Macro = u"GT," + node.Macro;
-}
-
 // Node n of the level whose prefix is given: a key of its own, or a value of the Fields key. Once a
 // level has turned to values its prefix keeps full stops for the rest of the level.
 bool FindFieldNode(const TRecognitionConfig& config, std::u16string& prefix, int32_t n, TFieldNode& node) {
@@ -58,7 +39,10 @@ bool FindFieldNode(const TRecognitionConfig& config, std::u16string& prefix, int
   const std::u16string valueName = prefix + NumW(n);
   const std::u16string text = config.FieldsValue(valueName);
   if (text.empty()) return false;
-  SplitValueNode(text, node);
+  TFieldNodeText parts = SplitFieldValue(text);
+  node.Option = std::move(parts.Option);
+  node.Rule = std::move(parts.Rule);
+  node.Macro = std::move(parts.Macro);
   node.ChildPrefix = valueName + u".";
   return true;
 }
@@ -106,6 +90,24 @@ bool DirectObjectName(std::u16string_view rule, std::u16string& name) {
 }
 
 }  // namespace
+
+TFieldNodeText SplitFieldValue(std::u16string_view text) {
+  TFieldNodeText node;
+  const int optionFields = !text.empty() && text[0] == u'?' ? 3 : 2;
+  std::u16string_view rest = text;
+  for (int k = 0; k < optionFields; ++k) {
+    const size_t end = rest.find_first_of(u",;");
+    if (k > 0) node.Option += u',';
+    node.Option += TrimW(rest.substr(0, end));
+    rest = end == std::u16string_view::npos ? std::u16string_view() : rest.substr(end + 1);
+  }
+  const size_t split = rest.find(u",,");
+  node.Rule = std::u16string(rest.substr(0, split));
+  node.Macro = split == std::u16string_view::npos ? std::u16string() : std::u16string(rest.substr(split + 2));
+  const bool takesApart = node.Macro.find(u",S") != std::u16string::npos || (!node.Macro.empty() && node.Macro[0] == u'S');
+  if (takesApart && node.Macro.find(u"GT") == std::u16string::npos) node.Macro = u"GT," + node.Macro;
+  return node;
+}
 
 int32_t TRecognizer::WalkTopFields(std::u16string& payload) {
   TObjectRefs top;

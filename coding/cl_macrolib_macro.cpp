@@ -222,8 +222,12 @@ class TMacroRun {
       case u'T':
         while (!Work.empty() && R.IsWordDelim(Work.back())) Work.pop_back();
         return true;
-      case u'F': CutOutOfWork(Match(arg, Work, 1, length), length); return true;
-      case u'L': CutOutOfWork(Match(arg, Work, 1, length, true), length); return true;
+      case u'F':
+      case u'L': {
+        const size_t p = Match(arg, Work, 1, length, k == u'L');
+        CutOutOfWork(p, length);
+        return true;
+      }
       case u'A':
         // Every cut takes out at least one matched character, so the work shrinks to a bound.
         for (size_t guard = Work.size() + 1; guard > 0; --guard) {

@@ -200,6 +200,14 @@ class TRecognizer {
   const TObjectRefs* FTopObjects = nullptr;
 };
 
+// A field node stored as one value of the Fields key: two option fields each ended by "," or ";" (three
+// when the first, beginning with "?", makes the node skippable), the rule up to ",,", the macro after it.
+// A macro that takes a text apart ("S" steps) without taking it ("GT") gets "GT," in front.
+struct TFieldNodeText {
+  std::u16string Option, Rule, Macro;
+};
+TFieldNodeText SplitFieldValue(std::u16string_view text);
+
 // Right and bottom: the largest right and bottom edge of any text or line; left and top 0.
 TRect ComputePageExtent(const TObjectList& texts, const TObjectList& hLines, const TObjectList& vLines);
 
