@@ -78,6 +78,9 @@ class TCoder {
   void ConnectLines(bool extend, TSmallPoint tolerance);
   bool CheckTimeOut(uint32_t startTick);
   bool ScanStarted();
+  // Runs the document type's model over the page model, then its tables and fields; true when a
+  // payload results.
+  bool Recognize();
 
   // The entry step of a field of type "R", "O", "C", "P" or "L": the character check with its log line
   // and user message, the field status, and the entry for the level's payload (empty for an empty value).

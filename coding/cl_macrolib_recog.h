@@ -103,6 +103,9 @@ class TRecognitionHost {
   // Checks a field value, records its status and appends its entry to payload. The default appends
   // the plain entry (PlainFieldEntry).
   virtual void AddFieldEntry(const TRecognizer& recognizer, const TFieldEntry& entry, std::u16string& payload);
+  // The system code page: the core's own table here, the system's conversion where the host has one.
+  virtual std::u16string FromAnsi(std::string_view text) const { return DecodeCodePage(text, kCodePage1251); }
+  virtual std::string ToAnsi(std::u16string_view text) const { return EncodeCodePage(text, kCodePage1251); }
 };
 
 // label LabelDelim value FieldDelim, the value's FieldDelim characters turned into LinesDelim; an "L"
@@ -147,8 +150,8 @@ class TRecognizer {
   TConditionScope Scope();
   bool Conditions(std::u16string_view conditions, const TRect& rect);
   // 8-bit settings and cells in the system code page.
-  std::u16string Wide(std::string_view text) const { return DecodeCodePage(text, CodePage); }
-  std::string Narrow(std::u16string_view text) const { return EncodeCodePage(text, CodePage); }
+  std::u16string Wide(std::string_view text) const { return Host.FromAnsi(text); }
+  std::string Narrow(std::u16string_view text) const { return Host.ToAnsi(text); }
   bool IsWordDelim(char16_t c) const;
   void LogText(std::u16string_view text) const;
   void ModelLog(int32_t lineNo, std::u16string_view text) const;
@@ -168,7 +171,7 @@ class TRecognizer {
   // Settings of the document type.
   const TCharMap* CharMap = nullptr;
   std::string WordDelims = std::string(".,:- \0", 6);
-  uint32_t CodePage = kCodePage1251;
+  uint32_t CodePage = kCodePage1251;  // the pattern matcher's word delimiters
   TSmallPoint SortTolerance;
   std::u16string LinesDelim = u"^";
   std::string LabelDelim = ":";
