@@ -77,6 +77,17 @@ TRect ComputePageExtent(const TObjectList& texts, const TObjectList& hLines, con
   return extent;
 }
 
+void TRecognizer::UseLists(TObjectList& texts, TObjectList& hLines, TObjectList& vLines, TObjectList& grids,
+                           TWideStringList& found, TWideStringList& namedParams, TWideStringArray& errors) {
+  Texts = &texts;
+  HLines = &hLines;
+  VLines = &vLines;
+  Grids = &grids;
+  Found = &found;
+  NamedParams = &namedParams;
+  Errors = &errors;
+}
+
 int32_t TRecognizer::FoundIndex(std::u16string_view name) const {
   const auto& items = Found->Items();
   for (size_t i = 0; i < items.size(); ++i)

@@ -120,6 +120,10 @@ class TRecognizer {
  public:
   TRecognizer(const TRecognitionConfig& config, TRecognitionHost& host) : Config(config), Host(host) {}
 
+  // Lends the coder's page model and name lists for the run.
+  void UseLists(TObjectList& texts, TObjectList& hLines, TObjectList& vLines, TObjectList& grids, TWideStringList& found,
+                TWideStringList& namedParams, TWideStringArray& errors);
+
   // The whole run: model, tables, fields; true when a payload results.
   bool Recognize();
   // One model line; afterFailure is set while the interpreter steps back.

@@ -67,13 +67,7 @@ std::u16string TCoderRecognitionHost::FromAnsi(std::string_view text) const { re
 std::string TCoderRecognitionHost::ToAnsi(std::u16string_view text) const { return store_.ToAnsi(text); }
 
 void BindRecognizer(TRecognizer& r, TCoder& coder, int32_t logLevel) {
-  r.Texts = coder.Texts.get();
-  r.HLines = coder.HLines.get();
-  r.VLines = coder.VLines.get();
-  r.Grids = coder.Grids.get();
-  r.Found = coder.Found.get();
-  r.NamedParams = coder.NamedParams.get();
-  r.Errors = coder.Errors.get();
+  r.UseLists(*coder.Texts, *coder.HLines, *coder.VLines, *coder.Grids, *coder.Found, *coder.NamedParams, *coder.Errors);
   r.CharMap = &coder.CharMap;
   r.WordDelims = coder.WordDelims;
   r.SortTolerance = coder.SortTolerance;

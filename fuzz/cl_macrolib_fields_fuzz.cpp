@@ -57,13 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TWideStringArray errors;
   TRecognitionHost host;
   TRecognizer r(config, host);
-  r.Texts = &texts;
-  r.HLines = &hLines;
-  r.VLines = &vLines;
-  r.Grids = &grids;
-  r.Found = &found;
-  r.NamedParams = &params;
-  r.Errors = &errors;
+  r.UseLists(texts, hLines, vLines, grids, found, params, errors);
   r.CharMap = &folding;
   r.SortTolerance = TSmallPoint{3, 3};
   r.PageExtent = TRect{0, 0, 999, 999};

@@ -51,13 +51,7 @@ inline const TCharMap& TestCharMap() {
 
 struct TTestPage {
   TTestPage() {
-    R.Texts = &Texts;
-    R.HLines = &HLines;
-    R.VLines = &VLines;
-    R.Grids = &Grids;
-    R.Found = &Found;
-    R.NamedParams = &NamedParams;
-    R.Errors = &Errors;
+    R.UseLists(Texts, HLines, VLines, Grids, Found, NamedParams, Errors);
     R.CharMap = &TestCharMap();
     R.SortTolerance = TSmallPoint{3, 3};
   }
