@@ -305,6 +305,6 @@ bool TRecognizer::FieldValue(std::u16string_view option, std::u16string_view mac
       return true;
     default: return true;
   }
-  Host.AddFieldEntry(*this, TFieldEntry{type, label, display, value}, out);
+  Host.AddFieldEntry(*this, TFieldValue{type, label, display, value}, out);
   return answer;
 }

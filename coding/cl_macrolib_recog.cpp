@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "coding/cl_macrolib_payload.h"
 #include "coding/cl_macrolib_recog_text.h"
 #include "foundation/lib_str.h"
 #include "foundation/lib_unicode.h"
@@ -52,18 +53,9 @@ std::unique_ptr<TObject> TRecognitionHost::NewParam(std::u16string_view value) c
   return std::make_unique<TRecognitionParam>(value);
 }
 
-void TRecognitionHost::AddFieldEntry(const TRecognizer& recognizer, const TFieldEntry& entry,
-                                     std::u16string& payload) {
-  payload += PlainFieldEntry(recognizer, entry);
-}
-
-std::u16string PlainFieldEntry(const TRecognizer& recognizer, const TFieldEntry& entry) {
-  if (entry.Value.empty()) return {};
-  if (entry.Type == u'L') return entry.Value;
-  const std::u16string fieldDelim = recognizer.Wide(recognizer.FieldDelim);
-  const std::u16string value =
-      fieldDelim.empty() ? entry.Value : ReplaceAllW(entry.Value, fieldDelim, recognizer.LinesDelim);
-  return entry.Label + recognizer.Wide(recognizer.LabelDelim) + value + fieldDelim;
+void TRecognitionHost::AddFieldEntry(const TRecognizer& r, const TFieldValue& field, std::u16string& payload) {
+  const TPayloadDelims delims{r.Wide(r.LabelDelim), r.Wide(r.FieldDelim), r.LinesDelim};
+  payload += MakeFieldEntry(field.Type, field.Label, field.Value, TWideCharSet(), delims).Entry;
 }
 
 TRect ComputePageExtent(const TObjectList& texts, const TObjectList& hLines, const TObjectList& vLines) {

@@ -75,7 +75,7 @@ class TRecognitionParam : public TObject {
 };
 
 // One field value on its way into the payload.
-struct TFieldEntry {
+struct TFieldValue {
   char16_t Type = 0;  // upper case: R, O, C, P or L
   std::u16string Label;
   std::u16string DisplayName;
@@ -101,16 +101,12 @@ class TRecognitionHost {
   virtual const std::u16string* ParamData(const TObject* param) const;
   virtual std::unique_ptr<TObject> NewParam(std::u16string_view value) const;
   // Checks a field value, records its status and appends its entry to payload. The default appends
-  // the plain entry (PlainFieldEntry).
-  virtual void AddFieldEntry(const TRecognizer& recognizer, const TFieldEntry& entry, std::u16string& payload);
+  // the entry alone, with no character check and no status.
+  virtual void AddFieldEntry(const TRecognizer& recognizer, const TFieldValue& field, std::u16string& payload);
   // The system code page: the core's own table here, the system's conversion where the host has one.
   virtual std::u16string FromAnsi(std::string_view text) const { return DecodeCodePage(text, kCodePage1251); }
   virtual std::string ToAnsi(std::u16string_view text) const { return EncodeCodePage(text, kCodePage1251); }
 };
-
-// label LabelDelim value FieldDelim, the value's FieldDelim characters turned into LinesDelim; an "L"
-// value alone; nothing for an empty value.
-std::u16string PlainFieldEntry(const TRecognizer& recognizer, const TFieldEntry& entry);
 
 // Candidate objects of one level of the field tree; nil is no list at all.
 using TObjectRefs = std::vector<TRectProTo*>;

@@ -62,6 +62,10 @@ std::unique_ptr<TObject> TCoderRecognitionHost::NewParam(std::u16string_view val
   return std::make_unique<TNamedParam>(value);
 }
 
+void TCoderRecognitionHost::AddFieldEntry(const TRecognizer&, const TFieldValue& field, std::u16string& payload) {
+  payload += coder_.PayloadEntry(field.Type, field.Label, field.DisplayName, field.Value);
+}
+
 std::u16string TCoderRecognitionHost::FromAnsi(std::string_view text) const { return store_.FromAnsi(text); }
 
 std::string TCoderRecognitionHost::ToAnsi(std::u16string_view text) const { return store_.ToAnsi(text); }

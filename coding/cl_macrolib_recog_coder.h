@@ -39,6 +39,8 @@ class TCoderRecognitionHost : public TRecognitionHost {
   void SetNewContext(std::u16string_view name, std::u16string_view value) override;
   const std::u16string* ParamData(const TObject* param) const override;
   std::unique_ptr<TObject> NewParam(std::u16string_view value) const override;
+  // The coder's entry step: character check, field status and the entry.
+  void AddFieldEntry(const TRecognizer& recognizer, const TFieldValue& field, std::u16string& payload) override;
   std::u16string FromAnsi(std::string_view text) const override;
   std::string ToAnsi(std::u16string_view text) const override;
 

@@ -68,3 +68,22 @@ TEST(CoderRecognizeTest, OtherPageOrMissingModel) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CoderRecognizeTest, ValuesGoThroughTheCodersCharacterCheck) {
+  TMemoryStore store;
+  ConfigureForm(store);
+  TMemoryLog log;
+  auto coder = TCoder::Create(store, kCfg, nullptr, 0, log, TDocIdClass::CreateFromText("AB"));
+  coder->LoadParam();
+  AddText(*coder, u"СЧЕТ", 300, 20, 600, 50);
+  AddText(*coder, u"ИНН", 50, 100, 120, 120);
+  AddText(*coder, u"7701#", 150, 100, 350, 120);
+  ASSERT_TRUE(coder->Recognize());
+  EXPECT_EQ(coder->Payload, u"INN:7701#\tSEEN:1\t") << "the value still enters the payload";
+  ASSERT_EQ(coder->Errors->Count(), 1);
+  EXPECT_NE(coder->Errors->Get(0).find(u"Недопустимые символы в поле \"ИНН\""), std::u16string::npos);
+}
+
+}  // namespace

@@ -22,9 +22,9 @@ class TTestHost : public TRecognitionHost {
     ContextName = name;
     ContextValue = value;
   }
-  void AddFieldEntry(const TRecognizer& r, const TFieldEntry& entry, std::u16string& payload) override {
-    Status.push_back(entry.DisplayName);
-    TRecognitionHost::AddFieldEntry(r, entry, payload);
+  void AddFieldEntry(const TRecognizer& r, const TFieldValue& field, std::u16string& payload) override {
+    Status.push_back(field.DisplayName);
+    TRecognitionHost::AddFieldEntry(r, field, payload);
   }
 
   bool Logged(std::u16string_view text) const {
