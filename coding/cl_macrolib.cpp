@@ -2,6 +2,7 @@
 // hand the page model to the page-model helpers with the coder's own settings.
 #include "coding/cl_macrolib.h"
 
+#include "coding/cl_macrolib_recog.h"
 #include "coding/cl_macrotools_cond.h"
 #include "coding/cl_macrotools_lines.h"
 #include "coding/cl_macrotools_sort.h"
@@ -230,10 +231,11 @@ void TCoder::MergeLines(TSmallPoint tolerance, bool vertical) {
 void TCoder::ConnectLines(bool extend, TSmallPoint tolerance) { ::ConnectLines(*VLines, *HLines, extend, tolerance); }
 
 bool TCoder::CheckTimeOut(uint32_t startTick) {
-  if (ModelTimeOut < 1) return true;
+  // A limit below 1 is the default limit, not "never": a model that cannot end must still be stopped.
+  const int32_t limit = ModelTimeOut < 1 ? kModelTimeOutDefault : ModelTimeOut;
   // The tick counter wraps after 49.7 days; the difference is right across the wrap.
   const uint32_t elapsed = MonotonicTick() - startTick;
-  if (elapsed <= static_cast<uint32_t>(ModelTimeOut)) return true;
+  if (elapsed <= static_cast<uint32_t>(limit)) return true;
   LogLine(u"--> Timeout error!");
   return false;
 }

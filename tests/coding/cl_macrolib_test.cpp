@@ -353,8 +353,8 @@ TEST(Coder, CheckTimeOut) {
   now = start + 6000;
   EXPECT_FALSE(coder->CheckTimeOut(start));
   EXPECT_EQ(log.Lines.back(), u"--> Timeout error!");
-  coder->ModelTimeOut = 0;
-  EXPECT_TRUE(coder->CheckTimeOut(start));
+  coder->ModelTimeOut = 0;  // the default limit, never "no limit"
+  EXPECT_FALSE(coder->CheckTimeOut(start));
   EXPECT_TRUE(coder->ScanStarted());
   EXPECT_EQ(log.Lines.back(), u"  Сканирование");
   SetTickSource(previous);
