@@ -1,0 +1,124 @@
+// The virtual printer list's host on Windows.
+#include "foundation/lib_prn_printers_host_win.h"
+
+#include <aclapi.h>
+
+#include "foundation/cl_tools_app.h"
+#include "foundation/lib_prn_win.h"
+#include "foundation/lib_reg_win.h"
+#include "foundation/lib_security_win.h"
+#include "foundation/lib_sysinfo_win.h"
+#include "foundation/lib_unicode_win.h"
+#include "foundation/os_win32_win.h"
+
+namespace {
+
+class TWindowsPrintersHost : public TPrintersHost {
+ public:
+  TWindowsPrintersHost(HKEY machine, HKEY user) : machine_(machine), user_(user) {}
+
+  std::vector<std::u16string> SubKeyNames(std::u16string_view key) override {
+    TWideStringArray list;
+    RegListSubKeys(machine_, std::u16string(key), list);
+    std::vector<std::u16string> names;
+    for (int32_t i = 0; i < list.Count(); ++i) names.push_back(list.Get(i));
+    return names;
+  }
+  std::u16string ReadText(TRegRoot root, std::u16string_view key, std::u16string_view name,
+                          std::u16string_view def) override {
+    std::u16string out;
+    RegReadString(Root(root), std::u16string(key), std::u16string(name), out, std::u16string(def));
+    return out;
+  }
+  int32_t ReadInteger(std::u16string_view key, std::u16string_view name, int32_t def) override {
+    return RegReadIntegerW(machine_, std::u16string(key), std::u16string(name), def);
+  }
+  void WriteText(TRegRoot root, std::u16string_view key, std::u16string_view name, std::u16string_view value) override {
+    RegWriteString(Root(root), std::u16string(key), std::u16string(name), std::u16string(value));
+  }
+  void WriteInteger(std::u16string_view key, std::u16string_view name, int32_t value) override {
+    RegWriteIntegerW(machine_, std::u16string(key), std::u16string(name), value);
+  }
+  void DeleteValue(TRegRoot root, std::u16string_view key, std::u16string_view name) override {
+    RegRemoveValue(Root(root), std::u16string(key), std::u16string(name));
+  }
+  void DeleteKey(std::u16string_view key) override { RegRemoveKey(machine_, std::u16string(key)); }
+
+  bool PrinterExists(std::u16string_view name) override { return ::PrinterExists(std::u16string(name)); }
+  std::u16string DefaultPrinterName() override {
+    std::u16string name;
+    GetDefaultPrinterName(name);
+    return name;
+  }
+  bool IsDefaultPrinter(std::u16string_view name) override { return ::IsDefaultPrinter(std::u16string(name)); }
+  void SetDefaultPrinterName(std::u16string_view name) override { ::SetDefaultPrinterName(std::u16string(name)); }
+  int32_t RemovePrinter(std::u16string_view name) override { return ::RemovePrinter(std::u16string(name)); }
+
+  bool ListPrinterNames(std::vector<std::u16string>& names) override {
+    names.clear();
+    std::vector<uint8_t> bytes;
+    DWORD count = 0;
+    if (!IsWinNT()) {
+      if (!ListPrinters5A(bytes, count)) return false;
+      const auto* info = reinterpret_cast<const PRINTER_INFO_5A*>(bytes.data());
+      for (DWORD i = 0; i < count; ++i) names.push_back(AnsiToWide(info[i].pPrinterName ? info[i].pPrinterName : ""));
+      return true;
+    }
+    // NT 4 and Windows 2000 list at level 2, later systems at level 5.
+    if (IsWinNT4() || IsWin2000()) {
+      if (!ListPrinters2W(bytes, count)) return false;
+      const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(bytes.data());
+      for (DWORD i = 0; i < count; ++i) names.push_back(info[i].pPrinterName ? FromWStr(info[i].pPrinterName) : u"");
+      return true;
+    }
+    if (!ListPrinters5W(bytes, count)) return false;
+    const auto* info = reinterpret_cast<const PRINTER_INFO_5W*>(bytes.data());
+    for (DWORD i = 0; i < count; ++i) names.push_back(info[i].pPrinterName ? FromWStr(info[i].pPrinterName) : u"");
+    return true;
+  }
+
+  bool IsRemoteSession() override { return ::IsRemoteSession(); }
+  bool IsTerminalServer() override { return ::IsTerminalServer(); }
+  bool IsAdministrator() override { return ::IsAdministrator(); }
+  void SignalUpdateEvent() override { ::SignalUpdateEvent(); }
+
+ private:
+  HKEY Root(TRegRoot root) const { return root == TRegRoot::User ? user_ : machine_; }
+  HKEY machine_;
+  HKEY user_;
+};
+
+}  // namespace
+
+std::shared_ptr<TPrintersHost> CreateWindowsPrintersHost(HKEY machineRoot, HKEY userRoot) {
+  return std::make_shared<TWindowsPrintersHost>(machineRoot, userRoot);
+}
+
+// Owner and setters use one name, the global one: a bare name on one side and "Global\" on the other
+// are different objects outside session 0, and the monitor would never hear the settings.
+void SignalUpdateEvent() { SignalNamedEvent(std::string(kUpdateEventName), true); }
+
+HANDLE OpenOrCreateUpdateEvent() {
+  const std::string name = MakeKernelObjectName(kUpdateEventName, true);
+  HANDLE event = OpenEventA(SYNCHRONIZE | EVENT_MODIFY_STATE, TRUE, name.c_str());
+  if (event) return event;
+  // Created by one user (the service, an administrator), signalled by settings dialogs of others.
+  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+  SECURITY_DESCRIPTOR sd;
+  TAclPtr acl;
+  TSidPtr world = CreateWorldSid();
+  TSidPtr system = CreateLocalSystemSid();
+  TSidPtr admins = CreateAdministratorsSid();
+  if (world && system && admins) {
+    EXPLICIT_ACCESS_W entries[3] = {
+        AccessEntry(world.get(), SYNCHRONIZE | EVENT_MODIFY_STATE | READ_CONTROL, TRUSTEE_IS_WELL_KNOWN_GROUP),
+        AccessEntry(system.get(), EVENT_ALL_ACCESS, TRUSTEE_IS_USER),
+        AccessEntry(admins.get(), EVENT_ALL_ACCESS, TRUSTEE_IS_GROUP)};
+    for (auto& e : entries) e.grfInheritance = NO_INHERITANCE;
+    if (BuildAcl(entries, acl) == ERROR_SUCCESS && InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) &&
+        SetSecurityDescriptorDacl(&sd, TRUE, acl.get(), FALSE)) {
+      sa.lpSecurityDescriptor = &sd;
+    }
+  }
+  return CreateEventA(&sa, TRUE, TRUE, name.c_str());
+}
