@@ -1,0 +1,202 @@
+// client.exe under Wine: every command letter and switch word reaches its role (or the role's
+// not-available line) as the log of the run shows, a held settings lock keeps a second settings
+// process out, the legacy configuration is registered, templates are expanded, and the exports carry
+// their fixed ordinals. The runs use the program's own configuration key, saved first and restored.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/cl_tools_regimport_win.h"
+#include "foundation/lib_reg_win.h"
+#include "foundation/lib_sysinfo_win.h"
+#include "foundation/lib_unicode_win.h"
+#include "foundation/os_win32_win.h"
+#include "support/win_fixtures.h"
+
+namespace {
+
+const std::u16string kConfig = u"Software\\Kavrel\\Client\\Config";
+const std::u16string kConfigDos = u"Software\\Kavrel\\Client\\ConfigDos";
+const std::u16string kLegacy = u"Software\\Tevoran\\TevoranConfig";
+
+std::u16string Pid() { return AnsiToWide(std::to_string(GetCurrentProcessId())); }
+
+// Saves a machine key into a backup key and puts it back (or removes it) at the end.
+class TSavedKey {
+ public:
+  explicit TSavedKey(const std::u16string& key)
+      : key_(key), backup_(u"Software\\ClientTests\\client_dispatch_" + Pid() + u"\\" + key) {
+    TRegKey probe;
+    existed_ = RegOpenPath(HKEY_LOCAL_MACHINE, key_, probe);
+    probe.Reset();
+    if (existed_) CopyRegistryKey(HKEY_LOCAL_MACHINE, key_, backup_, false);
+    RemoveRegistryTree(HKEY_LOCAL_MACHINE, key_);
+  }
+  ~TSavedKey() {
+    RemoveRegistryTree(HKEY_LOCAL_MACHINE, key_);
+    if (existed_) CopyRegistryKey(HKEY_LOCAL_MACHINE, backup_, key_, true);
+    RemoveRegistryTree(HKEY_LOCAL_MACHINE, u"Software\\ClientTests\\client_dispatch_" + Pid());
+  }
+
+ private:
+  std::u16string key_, backup_;
+  bool existed_ = false;
+};
+
+struct TRun {
+  DWORD ExitCode = 9999;
+  std::string Log;
+};
+
+class ClientRuns : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    scratch_ = new TScratchDir(u"client_dispatch");
+    config_ = new TSavedKey(kConfig);
+    configDos_ = new TSavedKey(kConfigDos);
+    legacy_ = new TSavedKey(kLegacy);
+    RegWriteString(HKEY_LOCAL_MACHINE, kConfig, u"Version", u"4.01.23");
+    RegWriteString(HKEY_LOCAL_MACHINE, kConfig, u"LogFile", LogFile());
+    RegWriteIntegerW(HKEY_LOCAL_MACHINE, kConfig, u"UseWin", 1);
+    RegWriteIntegerW(HKEY_LOCAL_MACHINE, kConfig, u"AsService", 0);
+    RegWriteString(HKEY_LOCAL_MACHINE, kConfigDos, u"Version", u"4.01.23");
+  }
+  static void TearDownTestSuite() {
+    delete legacy_;
+    delete configDos_;
+    delete config_;
+    delete scratch_;
+  }
+  static std::u16string LogFile() { return scratch_->File(u"client.log"); }
+
+  // Runs client.exe with the arguments; a run that does not end in time is ended and reported.
+  static TRun Run(const std::u16string& arguments) {
+    DeleteFileW(WStr(LogFile()));
+    std::wstring cmd = L"\"" + std::wstring(WStr(AnsiToWide(CLIENT_EXE_PATH))) + L"\" " + WStr(arguments);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    TRun run;
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return run;
+    if (WaitForSingleObject(pi.hProcess, 60000) != WAIT_OBJECT_0) {
+      TerminateProcess(pi.hProcess, 9998);
+      WaitForSingleObject(pi.hProcess, 5000);
+    }
+    GetExitCodeProcess(pi.hProcess, &run.ExitCode);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    run.Log = ReadFixture(LogFile());
+    return run;
+  }
+
+  static TScratchDir* scratch_;
+  static TSavedKey* config_;
+  static TSavedKey* configDos_;
+  static TSavedKey* legacy_;
+};
+
+TScratchDir* ClientRuns::scratch_ = nullptr;
+TSavedKey* ClientRuns::config_ = nullptr;
+TSavedKey* ClientRuns::configDos_ = nullptr;
+TSavedKey* ClientRuns::legacy_ = nullptr;
+
+bool Has(const std::string& log, const std::string& line) { return log.find(line) != std::string::npos; }
+
+}  // namespace
+
+TEST_F(ClientRuns, EveryCommandReachesItsRole) {
+  struct Case {
+    std::u16string args;
+    std::vector<std::string> lines;
+    const char* why;
+  };
+  const Case cases[] = {
+      {u"", {"RunClient: StartMonitor not available"}, "no argument: the monitor"},
+      {u"Xyz", {"RunClient: StartMonitor not available"}, "any other letter: the monitor"},
+      {u"-m", {"RunClient: RunQueueMonitor not available"}, "queue monitor, letter upper-cased"},
+      {u"/Service", {"RunClient: RunQueueMonitor not available"}, ""},
+      {u"/Start", {"RunClient: StartMonitor not available"}, ""},
+      {u"/ConfigDos",
+       {"RunClient: ProcessDosCommandLine not available", "RunDosConfig: DOS settings dialog not available"},
+       "no batch options: the DOS settings"},
+      {u"-ConfigDirDos",
+       {"RunClient: ProcessDosCommandLine not available",
+        "RunDirMonitorConfig: watched-directory dialog not available"},
+       ""},
+      {u"/ConfigWin", {"RunWinConfig: Windows settings dialog not available"}, ""},
+      {u"C", {"Starting Printer Configuration", "RunPrinterConfig: virtual printer settings dialog not available"}, ""},
+      {u"/S", {"RunPrinterConfig: virtual printer settings dialog not available"}, "no virtual printer yet"},
+      {u"D", {"RunClient: DeletePrinter not available"}, ""},
+      {u"/R", {"RunClient: Support not available"}, ""},
+      {u"/S30", {"RunClient: CloseAllWindows not available"}, ""},
+      {u"/S27 C:\\nothing.exe", {"RunClient: TryUninstFileA not available"}, ""},
+      {u"/Stop", {"RunClient: StopMonitorService not available", "RunClient: CloseAllWindows not available"}, ""},
+      {u"/ServerConfig", {"Starting Server Configuration", "RunServerConfig: server wizard not available"}, ""},
+      {u"/Install", {"Starting Server Configuration", "RunServerConfig: server wizard not available"},
+       "installation run: ends when the wizard does not complete"},
+      {u"/UnInstall /Silent", {"RunClient: StopMonitorService not available", "RunClient: Uninstall not available"},
+       ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(WideToAnsi(c.args));
+    const TRun run = Run(c.args);
+    EXPECT_EQ(run.ExitCode, 0u) << c.why;
+    EXPECT_TRUE(Has(run.Log, "Start: ")) << run.Log;
+    EXPECT_TRUE(Has(run.Log, "; User:")) << run.Log;
+    for (const auto& line : c.lines) EXPECT_TRUE(Has(run.Log, line)) << c.why << "\n" << run.Log;
+  }
+}
+
+TEST_F(ClientRuns, HeldSettingsLockKeepsASecondProcessOut) {
+  {
+    TInstanceLock lock("Win: Mutex for Tevoran configuration", !IsRemoteSession(), 1);
+    ASSERT_TRUE(lock.Held());
+    const TRun run = Run(u"/ConfigWin");
+    EXPECT_EQ(run.ExitCode, 0u);
+    EXPECT_TRUE(Has(run.Log, "Start: "));
+    EXPECT_FALSE(Has(run.Log, "Windows settings dialog")) << run.Log;
+  }
+  const TRun run = Run(u"/ConfigWin");
+  EXPECT_TRUE(Has(run.Log, "RunWinConfig: Windows settings dialog not available")) << "the lock is free again";
+}
+
+TEST_F(ClientRuns, RegWinCopiesTheLegacyConfiguration) {
+  RegWriteString(HKEY_LOCAL_MACHINE, kLegacy, u"Probe", u"из старого ключа");
+  const TRun run = Run(u"/RegWin");
+  EXPECT_EQ(run.ExitCode, 0u);
+  std::u16string probe;
+  RegReadString(HKEY_LOCAL_MACHINE, kConfig, u"Probe", probe, u"<missing>");
+  EXPECT_EQ(probe, u"из старого ключа");
+  RegReadString(HKEY_LOCAL_MACHINE, kLegacy, u"Probe", probe, u"<missing>");
+  EXPECT_EQ(probe, u"из старого ключа") << "the source stays";
+}
+
+TEST_F(ClientRuns, SecondArgumentExpandsATemplate) {
+  const std::u16string tpl = scratch_->File(u"setup.tpl");
+  ASSERT_TRUE(WriteFixture(tpl, "v=&version& x=&name&\r\n"));
+  const TRun run = Run(u"/Start \"" + tpl + u"\" &name& VALUE");
+  EXPECT_EQ(run.ExitCode, 0u);
+  EXPECT_EQ(ReadFixture(tpl), "v=4.01.23 x=VALUE\r\n");
+  EXPECT_FALSE(Has(run.Log, "StartMonitor")) << "a second argument is no monitor start";
+}
+
+// The batch DOS run loads the program's own file and calls ordinals 20 and 22 (the self-call itself is
+// proved in the configuration key's tests); here the program's export table is read without running it.
+TEST(ClientExports, FixedOrdinalsAndNames) {
+  HMODULE module = LoadLibraryExW(WStr(AnsiToWide(CLIENT_EXE_PATH)), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+  ASSERT_NE(module, nullptr);
+  const struct {
+    WORD ordinal;
+    const char* name;
+  } exports[] = {{10, "CreateCodeWin"}, {20, "CreateCodeDos"}, {22, "ProcessFileDos"}, {36, "Support"}};
+  for (const auto& e : exports) {
+    const FARPROC byOrdinal = GetProcAddress(module, MAKEINTRESOURCEA(e.ordinal));
+    EXPECT_NE(byOrdinal, nullptr) << e.ordinal;
+    EXPECT_EQ(byOrdinal, GetProcAddress(module, e.name)) << e.name;
+  }
+  for (WORD unused : {9, 11, 21, 23, 35, 37}) EXPECT_EQ(GetProcAddress(module, MAKEINTRESOURCEA(unused)), nullptr) << unused;
+  FreeLibrary(module);
+}
