@@ -10,10 +10,13 @@
 #include <vector>
 
 #include "foundation/cl_tools_regimport_win.h"
+#include "foundation/lib_api_win.h"
+#include "foundation/lib_prn_seam_win.h"
 #include "foundation/lib_reg_win.h"
 #include "foundation/lib_sysinfo_win.h"
 #include "foundation/lib_unicode_win.h"
 #include "foundation/os_win32_win.h"
+#include "monitor/client_dispatch_win.h"
 #include "support/win_fixtures.h"
 
 namespace {
@@ -181,6 +184,73 @@ TEST_F(ClientRuns, SecondArgumentExpandsATemplate) {
   EXPECT_EQ(run.ExitCode, 0u);
   EXPECT_EQ(ReadFixture(tpl), "v=4.01.23 x=VALUE\r\n");
   EXPECT_FALSE(Has(run.Log, "StartMonitor")) << "a second argument is no monitor start";
+}
+
+namespace {
+// A spooler that cannot list its printers: the application cannot start.
+class TBrokenSpooler : public TSpoolerApi {
+ public:
+  BOOL EnumPrinters(DWORD, LPWSTR, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD) override {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+};
+
+int gDeletePrinterCalls = 0;
+void __stdcall CountDeletePrinter() { ++gDeletePrinterCalls; }
+
+std::vector<std::u16string> Args(std::initializer_list<std::u16string> rest) {
+  std::vector<std::u16string> a{u"client.exe"};
+  a.insert(a.end(), rest);
+  return a;
+}
+}  // namespace
+
+TEST_F(ClientRuns, FailedStartShowsItsBoxAndEndsWithOne) {
+  TBrokenSpooler broken;
+  UseSpooler(&broken);
+  std::vector<TMessageBoxRequest> boxes;
+  SetMessageBoxHook([&](const TMessageBoxRequest& r) {
+    boxes.push_back(r);
+    return IDOK;
+  });
+  bool monitorStarted = false;
+  TClientRoles roles;
+  roles.StartMonitor = [&](bool) { monitorStarted = true; };
+  const int code = RunClient(roles, {}, Args({}));
+  SetMessageBoxHook({});
+  UseSpooler(nullptr);
+  EXPECT_EQ(code, 1);
+  EXPECT_FALSE(monitorStarted);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_FALSE(boxes[0].Wide) << "an 8-bit box";
+  EXPECT_NE(boxes[0].Text.find(u"Ошибка при запуске приложения."), std::u16string::npos);
+  EXPECT_EQ(ClientApplication(), nullptr);
+}
+
+TEST_F(ClientRuns, PluggedRolesAreCalled) {
+  TClientRoles roles;
+  std::vector<std::string> calls;
+  roles.StartMonitor = [&](bool service) { calls.push_back(service ? "StartMonitor(service)" : "StartMonitor"); };
+  roles.ProcessDosCommandLine = [&](TClientApplication& app) {
+    EXPECT_EQ(&app, ClientApplication());
+    calls.push_back("batch");
+    return true;
+  };
+  roles.PrinterSettingsDialog = [&](TClientApplication&, int32_t flag, const std::u16string& printer, TLogFile&,
+                                    uint8_t mask) {
+    calls.push_back("printer settings " + std::to_string(flag) + " " + WideToAnsi(printer) + " mask " +
+                    std::to_string(mask));
+  };
+  TInstallerFunctions installer;
+  installer.DeletePrinter = CountDeletePrinter;
+  gDeletePrinterCalls = 0;
+  EXPECT_EQ(RunClient(roles, installer, Args({u"/Start"})), 0);
+  EXPECT_EQ(RunClient(roles, installer, Args({u"-ConfigDos", u"-Ifile"})), 0);
+  EXPECT_EQ(RunClient(roles, installer, Args({u"C"})), 0);
+  EXPECT_EQ(RunClient(roles, installer, Args({u"D"})), 0);
+  EXPECT_EQ(calls, (std::vector<std::string>{"StartMonitor(service)", "batch", "printer settings 1 Tevoran mask 3"}));
+  EXPECT_EQ(gDeletePrinterCalls, 1);
 }
 
 // The batch DOS run loads the program's own file and calls ordinals 20 and 22 (the self-call itself is
