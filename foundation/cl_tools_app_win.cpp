@@ -82,7 +82,9 @@ bool TClientApplication::Start() {
         UseWideApi() ? FromWStr(GetCommandLineW()) : AnsiToWide(GetCommandLineA());
     Context.Log->AddWide(u"Start: " + commandLine + u"; User:" + user);
   }
-  return Printers->Refresh();
+  const bool listed = Printers->Refresh();
+  if (JournalEnabled && Context.Log) Context.Log->Add("Start: print-job journal not available");
+  return listed;
 }
 
 namespace {
