@@ -60,6 +60,7 @@ TClientApplication::TClientApplication() {
 
   JournalEnabled = IsJournalEnabled(GetPrnMonServEnable(store), GetDocOrder(store, kConfigKey),
                                     GetDocOrder(store, kConfigDosKey));
+  if (JournalEnabled) PrintJournal = std::make_unique<TPrintServerMonitor>();
 
   Context.App = this;
   log_ = CreateApplicationLog(kConfigKey, false);
@@ -67,7 +68,9 @@ TClientApplication::TClientApplication() {
 }
 
 TClientApplication::~TClientApplication() {
+  Printer.Done();
   Printers.reset();
+  PrintJournal.reset();
   if (UpdateEvent) CloseHandle(UpdateEvent);
   Sync.reset();
   Context.Log = nullptr;
@@ -83,7 +86,7 @@ bool TClientApplication::Start() {
     Context.Log->AddWide(u"Start: " + commandLine + u"; User:" + user);
   }
   const bool listed = Printers->Refresh();
-  if (JournalEnabled && Context.Log) Context.Log->Add("Start: print-job journal not available");
+  if (PrintJournal) PrintJournal->Open(std::u16string(kConfigKey));
   return listed;
 }
 

@@ -9,6 +9,8 @@
 #include <memory>
 
 #include "foundation/lib_log.h"
+#include "foundation/lib_prn_journal_win.h"
+#include "foundation/lib_prn_printer_win.h"
 #include "foundation/lib_prn_printers.h"
 
 // A critical section entered by attempts one second apart, up to MaxAttempts; not re-entrant across
@@ -57,10 +59,15 @@ class TClientApplication {
   TClientApplication(const TClientApplication&) = delete;
   TClientApplication& operator=(const TClientApplication&) = delete;
 
-  // Logs the start and lists the printers; false when the system's printers were not listed in time.
+  // Logs the start, lists the printers and opens the journal; false when the system's printers were not
+  // listed in time.
   bool Start();
 
+  // Opened by the settings roles on a virtual printer; closed at the end.
+  TPrinter Printer;
   std::unique_ptr<TPrinters> Printers;
+  // Exists only while JournalEnabled.
+  std::unique_ptr<TPrintServerMonitor> PrintJournal;
   bool JournalEnabled = false;
   bool TerminalMode = false;
   bool ServiceMode = false;

@@ -332,39 +332,3 @@ void RegisterDosConfig() { RegisterSideConfig(u"Software\\Tevoran\\TevoranConfig
 
 bool IsWinConfigVersionValid() { return IsConfigVersionValid(std::u16string(kConfigKey)); }
 bool IsDosConfigVersionValid() { return IsConfigVersionValid(std::u16string(kConfigDosKey)); }
-
-void InstallProgramPrnHooks() {
-  TPrnHooks hooks;
-  hooks.ReadString = [](HKEY root, const std::u16string& path, const std::u16string& name) {
-    std::u16string out;
-    RegReadString(root, path, name, out, u"");
-    return out;
-  };
-  hooks.KeyExists = [](HKEY root, const std::u16string& path) {
-    TRegKey key;
-    return RegOpenPath(root, path, key);
-  };
-  hooks.ReadDword = [](HKEY root, const std::u16string& path, const std::u16string& name, uint32_t& value) {
-    TRegKey key;
-    if (!RegOpenPath(root, path, key)) return false;
-    DWORD type = 0, data = 0, size = sizeof data;
-    if (RegQueryValueExW(key.Get(), WStr(name), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS ||
-        type != REG_DWORD || size != sizeof data) {
-      return false;
-    }
-    value = data;
-    return true;
-  };
-  hooks.WriteDword = [](HKEY root, const std::u16string& path, const std::u16string& name, uint32_t value) {
-    return RegWriteIntegerW(root, path, name, static_cast<int32_t>(value));
-  };
-  hooks.ReadBinary = [](HKEY root, const std::u16string& path, const std::u16string& name,
-                        std::vector<uint8_t>& value) { return RegReadBytes(root, path, name, value, {}); };
-  hooks.WriteBinary = [](HKEY root, const std::u16string& path, const std::u16string& name,
-                         const std::vector<uint8_t>& value) { return RegWriteBytes(root, path, name, value); };
-  hooks.MessageBox = [](const std::u16string& text, const std::u16string& caption, UINT flags, HWND owner) {
-    return MsgBox(text, caption, flags, owner);
-  };
-  hooks.ErrorText = [](DWORD code) { return SysErrorText(code); };
-  SetPrnHooks(std::move(hooks));
-}

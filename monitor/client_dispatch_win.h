@@ -54,6 +54,3 @@ void RegisterWinConfig();
 void RegisterDosConfig();
 bool IsWinConfigVersionValid();
 bool IsDosConfigVersionValid();
-
-// The spooler units read the registry and show boxes through the program's own layers.
-void InstallProgramPrnHooks();

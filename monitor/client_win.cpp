@@ -29,7 +29,6 @@ void __stdcall Support() {}
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   try {
     std::setlocale(LC_NUMERIC, "C");  // the decimal separator is "."
-    InstallProgramPrnHooks();
     InitSysInfo();
     UseWindowsTickSource();
     RandomSeed(255);

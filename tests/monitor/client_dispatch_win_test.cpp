@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "foundation/cl_tools_regimport_win.h"
+#include "foundation/lib_api.h"
 #include "foundation/lib_api_win.h"
 #include "foundation/lib_prn_seam_win.h"
 #include "foundation/lib_reg_win.h"
@@ -251,6 +252,37 @@ TEST_F(ClientRuns, PluggedRolesAreCalled) {
   EXPECT_EQ(RunClient(roles, installer, Args({u"D"})), 0);
   EXPECT_EQ(calls, (std::vector<std::string>{"StartMonitor(service)", "batch", "printer settings 1 Tevoran mask 3"}));
   EXPECT_EQ(gDeletePrinterCalls, 1);
+}
+
+TEST_F(ClientRuns, ApplicationObjectOfThisConfiguration) {
+  {
+    TClientApplication app;
+    EXPECT_EQ(app.ComponentMask, 3) << "both sides hold a valid version";
+    EXPECT_TRUE(app.WinFlag && app.DosFlag && app.WinOrDosFlag);
+    EXPECT_FALSE(app.FileSourceFlag);
+    EXPECT_EQ(GetProgramTitle(), u"Tevoran-Клиент");
+    EXPECT_FALSE(app.AsService);
+    EXPECT_FALSE(app.ServiceMode);
+    EXPECT_EQ(app.Sync->MaxAttempts, 10);
+    EXPECT_NE(app.UpdateEvent, nullptr);
+    EXPECT_EQ(app.Context.App, &app);
+    EXPECT_NE(app.Context.Log, nullptr);
+    EXPECT_EQ(app.Context.StopEvent, nullptr);
+    EXPECT_FALSE(app.JournalEnabled);
+    EXPECT_EQ(app.PrintJournal, nullptr);
+    EXPECT_TRUE(app.Start());
+  }
+  RegWriteIntegerW(HKEY_LOCAL_MACHINE, kConfig, u"PrnMonServEnable", 1);
+  RegWriteString(HKEY_LOCAL_MACHINE, kConfigDos, u"DocOrder", u"AB,@@");
+  RegWriteString(HKEY_LOCAL_MACHINE, kConfigDos + u"\\@@", u"Desc", u"print server");
+  {
+    TClientApplication app;
+    EXPECT_TRUE(app.JournalEnabled) << "the print-server type in the DOS order";
+    EXPECT_NE(app.PrintJournal, nullptr);
+  }
+  RegRemoveValue(HKEY_LOCAL_MACHINE, kConfig, u"PrnMonServEnable");
+  RegRemoveValue(HKEY_LOCAL_MACHINE, kConfigDos, u"DocOrder");
+  RemoveRegistryTree(HKEY_LOCAL_MACHINE, kConfigDos + u"\\@@");
 }
 
 // The batch DOS run loads the program's own file and calls ordinals 20 and 22 (the self-call itself is
