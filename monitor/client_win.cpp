@@ -2,9 +2,9 @@
 // and the functions it exports by fixed ordinals (monitor/client.def).
 #include <windows.h>
 
-#include <clocale>
 #include <cstdint>
 
+#include "coding/cl_macrolib_docparam.h"
 #include "coding/lib_datcoder_random.h"
 #include "coding/lib_datcoder_random_win.h"
 #include "foundation/lib_str_win.h"
@@ -14,13 +14,12 @@
 // The exports (names and ordinals in client.def) answer their failure values until the coding functions
 // are built into the program.
 extern "C" {
-uint8_t __stdcall CreateCodeWin(int32_t, HENHMETAFILE, int32_t, HDC, void*, const wchar_t*,
-                                                      void*, void*) {
+uint8_t __stdcall CreateCodeWin(int32_t, HENHMETAFILE, int32_t, HDC, void*, const wchar_t*, void*, void*) {
   return 0;
 }
 uint8_t __stdcall CreateCodeDos(int32_t, void*, const wchar_t*, void*) { return 0; }
-uint8_t __stdcall ProcessFileDos(const wchar_t*, const wchar_t*, const char*, const wchar_t*,
-                                                       uint8_t, uint8_t, int32_t) {
+uint8_t __stdcall ProcessFileDos(const wchar_t*, const wchar_t*, const char*, const wchar_t*, uint8_t, uint8_t,
+                                 int32_t) {
   return 0;
 }
 void __stdcall Support() {}
@@ -28,7 +27,7 @@ void __stdcall Support() {}
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   try {
-    std::setlocale(LC_NUMERIC, "C");  // the decimal separator is "."
+    UsePointDecimalSeparator();
     InitSysInfo();
     UseWindowsTickSource();
     RandomSeed(255);
