@@ -47,17 +47,6 @@ class TFakeHost : public TCodeHost {
   TPortableCodePages pages_{1251, 866};
 };
 
-// Every seed drawn while it lives is the same: a tick of FFFFFFFF and its successor 0 both seed the
-// register with 1, so the seed bytes, and with them the bit cost of a message, repeat.
-class TFixedSeeds {
- public:
-  TFixedSeeds() : previous_(SetTickSource([]() -> uint32_t { return 0xFFFFFFFFu; })) {}
-  ~TFixedSeeds() { SetTickSource(previous_); }
-
- private:
-  TTickSource previous_;
-};
-
 std::string Cp1251(std::u16string_view text) { return EncodeCodePage(text, kCodePage1251); }
 
 std::u16string Repeat(std::u16string_view unit, size_t n) {

@@ -12,7 +12,26 @@
 #include "coding/cl_macrolib.h"
 #include "coding/cl_macrolib_context.h"
 #include "coding/cl_macrolib_store.h"
+#include "coding/lib_datcoder_random.h"
 #include "foundation/lib_log.h"
+
+// Every seed drawn while it lives is the same: a tick of FFFFFFFF and its successor 0 both seed the
+// register with 1, so the seed bytes, and with them the bit cost of a message, repeat. It leaves the
+// last tick at 0, so the clock it restores goes on forward instead of being held at FFFFFFFF + 1.
+class TFixedSeeds {
+ public:
+  TFixedSeeds() : previous_(SetTickSource([]() -> uint32_t { return 0xFFFFFFFFu; })) {}
+  ~TFixedSeeds() {
+    while (MonotonicTick() != 0) {
+    }
+    SetTickSource(previous_);
+  }
+  TFixedSeeds(const TFixedSeeds&) = delete;
+  TFixedSeeds& operator=(const TFixedSeeds&) = delete;
+
+ private:
+  TTickSource previous_;
+};
 
 class TMemoryStore : public TSettingsStore {
  public:
