@@ -145,10 +145,10 @@ bool FormatGridHead(std::string_view format, int32_t cols, int32_t rows, std::st
       continue;
     }
     if (i + 1 >= format.size()) return false;
-    const char spec = format[++i];
-    if (spec == '%') {
+    const char conversion = format[++i];
+    if (conversion == '%') {
       out += '%';
-    } else if ((spec == 'd' || spec == 'D') && used < 2) {
+    } else if ((conversion == 'd' || conversion == 'D') && used < 2) {
       out += std::to_string(numbers[used++]);
     } else {
       return false;
