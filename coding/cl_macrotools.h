@@ -58,7 +58,7 @@ class TTextProTo : public TLineProTo {
 
 class TGrid : public TRectProTo {
  public:
-  TGrid(std::u16string name, std::u16string spec) : TRectProTo(0), Name(std::move(name)), Spec(std::move(spec)) {}
+  TGrid(std::u16string name, std::u16string lineRest) : TRectProTo(0), Name(std::move(name)), Spec(std::move(lineRest)) {}
 
   std::u16string Name;
   std::u16string Spec;
