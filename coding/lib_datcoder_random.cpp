@@ -17,6 +17,10 @@ uint32_t SteadyTick() {
 std::atomic<TTickSource> gTickSource{&SteadyTick};
 std::atomic<uint32_t> gLastTick{0};
 
+// The counter starts again from 0 after 49.7 days: a tick behind the last one by more than half the
+// range is that new round, not a step back, and is followed.
+bool TickIsAhead(uint32_t now, uint32_t last) { return now > last || last - now > 0x80000000u; }
+
 void LfsrStep8(uint32_t taps, uint32_t& state) {
   for (int i = 0; i < 8; ++i) state = (state << 1) | (std::popcount(state & taps) & 1u);
 }
@@ -32,7 +36,7 @@ uint32_t MonotonicTick() {
   uint32_t last = gLastTick.load();
   uint32_t next;
   do {
-    next = now > last ? now : last + 1;
+    next = TickIsAhead(now, last) ? now : last + 1;
   } while (!gLastTick.compare_exchange_weak(last, next));
   return next;
 }

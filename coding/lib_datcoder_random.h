@@ -11,7 +11,8 @@ inline constexpr uint32_t kLfsrTaps = 0x80200003u;
 using TTickSource = uint32_t (*)();
 TTickSource SetTickSource(TTickSource source);
 
-// The tick count, but always at least the previous result plus 1 (across all threads).
+// The tick count, but always at least the previous result plus 1 (across all threads); when the
+// counter wraps, the tick follows it from 0.
 uint32_t MonotonicTick();
 
 // value mod m + 1, m being limit with every bit below its highest bit set; 1 when limit is 0.

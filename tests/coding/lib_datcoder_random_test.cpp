@@ -73,6 +73,17 @@ TEST_F(FixedTickTest, TickWithinOneMillisecondStillGrows) {
   EXPECT_EQ(b, a + 1);
 }
 
+TEST_F(FixedTickTest, WrapOfTheCounterIsFollowedButAStepBackIsNot) {
+  gFixedTick = 0xFFFFFF00u;
+  EXPECT_GE(MonotonicTick(), 0xFFFFFF00u);
+  gFixedTick = 5;  // the counter wrapped
+  EXPECT_EQ(MonotonicTick(), 5u);
+  gFixedTick = 3;  // a step back
+  EXPECT_EQ(MonotonicTick(), 6u);
+  gFixedTick = 1000;
+  EXPECT_EQ(MonotonicTick(), 1000u);
+}
+
 TEST_F(FixedTickTest, TickIsUniqueAcrossThreads) {
   gFixedTick = 700000;
   constexpr int kThreads = 8, kCalls = 2000;
