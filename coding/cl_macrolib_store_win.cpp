@@ -40,12 +40,9 @@ std::string TRegistryStore::ReadBytes(std::u16string_view key, std::u16string_vi
 }
 
 std::vector<std::u16string> TRegistryStore::SubKeyNames(std::u16string_view key) const {
-  std::vector<std::u16string> names;
   TRegKey k;
-  if (!RegOpenPath(root_, S(key), k)) return names;
-  std::u16string name;
-  for (int32_t i = 0; RegKeyNextSubKey(k.Get(), i, name);) names.push_back(name);
-  return names;
+  if (!RegOpenPath(root_, S(key), k)) return {};
+  return RegKeySubKeyNames(k.Get());
 }
 
 std::vector<std::u16string> TRegistryStore::ValueNames(std::u16string_view key) const {

@@ -86,15 +86,13 @@ bool SetRawValue(HKEY key, const std::u16string& name, DWORD type, const std::ve
 
 bool CopyKeyLevel(HKEY source, HKEY target, int depth) {
   if (depth >= kMaxKeyDepth) return false;
-  std::vector<std::u16string> subKeys;
-  std::u16string name;
-  for (int32_t index = 0; RegKeyNextSubKey(source, index, name);) subKeys.push_back(name);
-  for (const std::u16string& sub : subKeys) {
+  for (const std::u16string& sub : RegKeySubKeyNames(source)) {
     TRegKey from;
     TRegKey to;
     if (!RegOpenPath(source, sub, from) || !RegCreatePath(target, sub, to)) return false;
     if (!CopyKeyLevel(from.Get(), to.Get(), depth + 1)) return false;
   }
+  std::u16string name;
   DWORD type = 0;
   for (int32_t index = 0; RegKeyNextValue(source, index, type, name);) {
     std::vector<uint8_t> data;

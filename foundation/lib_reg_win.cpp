@@ -206,6 +206,13 @@ bool RegKeyNextSubKey(HKEY key, int32_t& index, std::u16string& name) {
   return true;
 }
 
+std::vector<std::u16string> RegKeySubKeyNames(HKEY key) {
+  std::vector<std::u16string> names;
+  std::u16string name;
+  for (int32_t index = 0; RegKeyNextSubKey(key, index, name);) names.push_back(name);
+  return names;
+}
+
 bool RegKeyNextValue(HKEY key, int32_t& index, DWORD& type, std::u16string& name) {
   name.clear();
   type = REG_NONE;

@@ -64,6 +64,8 @@ bool RegKeyQueryBytes(HKEY key, const std::u16string& name, std::vector<uint8_t>
 // the index advances by one on every call.
 bool RegKeyNextSubKey(HKEY key, int32_t& index, std::u16string& name);
 bool RegKeyNextValue(HKEY key, int32_t& index, DWORD& type, std::u16string& name);
+// Every subkey name of an open key, in the system's order.
+std::vector<std::u16string> RegKeySubKeyNames(HKEY key);
 
 // By root and path: each opens the key, does its work and closes it. Readers put the default into
 // the output first, so a missing key yields the default.

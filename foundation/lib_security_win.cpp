@@ -56,14 +56,6 @@ bool SetDacl(const std::u16string& name, SE_OBJECT_TYPE type, PACL acl, DWORD& r
   return rc == ERROR_SUCCESS;
 }
 
-std::vector<std::u16string> SubKeyNames(HKEY key) {
-  std::vector<std::u16string> names;
-  int32_t index = 0;
-  std::u16string name;
-  while (RegKeyNextSubKey(key, index, name)) names.push_back(name);
-  return names;
-}
-
 void SetKeyTreeSecurity(HKEY root, const std::u16string& prefix, const std::u16string& path,
                         PSECURITY_DESCRIPTOR sd) {
   HKEY raw = nullptr;
@@ -75,7 +67,7 @@ void SetKeyTreeSecurity(HKEY root, const std::u16string& prefix, const std::u16s
     return;
   }
   TRegKey key(raw);
-  const std::vector<std::u16string> names = SubKeyNames(key.Get());
+  const std::vector<std::u16string> names = RegKeySubKeyNames(key.Get());
   key.Reset();
   for (const auto& name : names) SetKeyTreeSecurity(root, prefix, path + u"\\" + name, sd);
 }

@@ -8,6 +8,7 @@
 #include "coding/cl_macrolib_store_win.h"
 #include "foundation/lib_unicode_win.h"
 #include "support/coder_fakes.h"
+#include "support/win_fixtures.h"
 
 namespace {
 
@@ -17,9 +18,7 @@ const std::u16string kAB = kCfg + u"\\AB";
 
 class RecognizeRegistryTest : public testing::Test {
  protected:
-  void SetUp() override { Clean(); }
-  void TearDown() override { Clean(); }
-  static void Clean() { RegDeleteTreeW(HKEY_CURRENT_USER, WStr(kTestRoot)); }
+  TTestKey testKey_{kTestRoot};
 };
 
 TEST_F(RecognizeRegistryTest, FormFromTheRegistry) {

@@ -23,9 +23,7 @@ const std::u16string kAB = kCfg + u"\\AB";
 
 class RegistryTest : public testing::Test {
  protected:
-  void SetUp() override { Clean(); }
-  void TearDown() override { Clean(); }
-  static void Clean() { RegDeleteTreeW(HKEY_CURRENT_USER, WStr(kTestRoot)); }
+  TTestKey testKey_{kTestRoot};
 };
 
 std::u16string ExePath() {

@@ -13,6 +13,7 @@
 #include "foundation/lib_unicode_win.h"
 #include "support/coder_fakes.h"
 #include "support/e2e_fixtures.h"
+#include "support/win_fixtures.h"
 
 namespace {
 
@@ -31,16 +32,9 @@ class TRecordedCodeServices : public TCodeServices {
 
 class EndToEndRegistry : public testing::Test {
  protected:
-  void SetUp() override {
-    root_ = u"Software\\ClientTests\\e2e_" + FromWStr(std::to_wstring(GetCurrentProcessId()).c_str());
-    config_ = root_ + u"\\Config";
-    Clean();
-  }
-  void TearDown() override { Clean(); }
-  void Clean() { RegDeleteTreeW(HKEY_CURRENT_USER, WStr(root_)); }
-
-  std::u16string root_;
-  std::u16string config_;
+  std::u16string root_ = u"Software\\ClientTests\\e2e_" + FromWStr(std::to_wstring(GetCurrentProcessId()).c_str());
+  std::u16string config_ = root_ + u"\\Config";
+  TTestKey key_{root_};
 };
 
 TEST_F(EndToEndRegistry, SameMessageAndPictureAsNative) {

@@ -8,16 +8,11 @@
 #include <vector>
 
 #include "foundation/lib_unicode_win.h"
+#include "support/win_fixtures.h"
 
 namespace {
 class ConfigRegistry : public testing::Test {
  protected:
-  void SetUp() override {
-    key_ = u"Software\\ClientTests\\cl_tools_" + FromWStr(std::to_wstring(GetCurrentProcessId()).c_str());
-    RegDeleteTreeW(HKEY_CURRENT_USER, WStr(key_));
-  }
-  void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, WStr(key_)); }
-
   void SetRaw(const std::u16string& sub, const std::u16string& name, DWORD type, const std::vector<uint8_t>& data) {
     HKEY k = nullptr;
     const std::u16string path = sub.empty() ? key_ : key_ + u"\\" + sub;
@@ -27,7 +22,8 @@ class ConfigRegistry : public testing::Test {
     RegCloseKey(k);
   }
 
-  std::u16string key_;
+  std::u16string key_ = u"Software\\ClientTests\\cl_tools_" + FromWStr(std::to_wstring(GetCurrentProcessId()).c_str());
+  TTestKey testKey_{key_};
   TRegistryConfigStore store_{HKEY_CURRENT_USER};
 };
 }  // namespace

@@ -1,5 +1,4 @@
-// Fixtures of the configuration import tests under Wine: a test key under HKCU removed at both ends,
-// registry export files written in either encoding, and raw value reads.
+// Fixtures of the configuration import tests under Wine: test keys under HKCU, registry export files written in either encoding, and raw value reads.
 #pragma once
 
 #include <windows.h>
@@ -17,20 +16,6 @@ inline std::u16string ImportTestKey(std::u16string_view leaf) {
 }
 // How a file's sections name a test key: the import lands them under HKCU instead of the machine key.
 inline std::u16string ImportTestSection(std::u16string_view leaf) { return u"HKEY_LOCAL_MACHINE\\" + ImportTestKey(leaf); }
-
-// The test key, removed at both ends. The shared parent stays: removing it could pull the path from
-// under another test program while it creates its own key.
-class TTestKey {
- public:
-  explicit TTestKey(std::u16string path) : path_(std::move(path)) { Remove(); }
-  ~TTestKey() { Remove(); }
-  TTestKey(const TTestKey&) = delete;
-  TTestKey& operator=(const TTestKey&) = delete;
-  void Remove() const { RegDeleteTreeW(HKEY_CURRENT_USER, WStr(path_)); }
-
- private:
-  std::u16string path_;
-};
 
 // REGEDIT4 files go out in the ANSI code page, version 5.00 files in UTF-16LE with the mark.
 inline bool WriteRegFileAnsi(const std::u16string& name, const std::u16string& text) {

@@ -1,5 +1,6 @@
-// Fixtures of the tests under Wine: a fresh directory removed with everything in it at the end, the
-// injected platform identifier (the 9x branch), and small helpers to write and read fixture files.
+// Fixtures of the tests under Wine: a fresh directory removed with everything in it at the end, a test
+// registry key removed at both ends, the injected platform identifier (the 9x branch), and small
+// helpers to write and read fixture files.
 #pragma once
 
 #include <windows.h>
@@ -34,6 +35,20 @@ class TScratchDir {
     op.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
     SHFileOperationW(&op);
   }
+  std::u16string path_;
+};
+
+// A test key under HKEY_CURRENT_USER, removed at both ends. The shared parent stays: removing it could pull the path from
+// under another test program while it creates its own key.
+class TTestKey {
+ public:
+  explicit TTestKey(std::u16string path) : path_(std::move(path)) { Remove(); }
+  ~TTestKey() { Remove(); }
+  TTestKey(const TTestKey&) = delete;
+  TTestKey& operator=(const TTestKey&) = delete;
+  void Remove() const { RegDeleteTreeW(HKEY_CURRENT_USER, WStr(path_)); }
+
+ private:
   std::u16string path_;
 };
 
