@@ -63,7 +63,12 @@ extern "C" uint8_t __stdcall TestProcessFileDos(const wchar_t* inputFile, const 
   return 1;
 }
 
+// Exported by the same ordinals as the program's own; only 32-bit stdcall names carry their argument bytes.
+#ifdef _WIN64
+__asm__(".section .drectve\n\t.ascii \" -export:TestCreateCodeDos @20 -export:TestProcessFileDos @22\"\n\t.text");
+#else
 __asm__(".section .drectve\n\t.ascii \" -export:TestCreateCodeDos@16 @20 -export:TestProcessFileDos@28 @22\"\n\t.text");
+#endif
 
 namespace {
 const std::u16string kImportTestKey = ImportTestKey(u"cfgkey");

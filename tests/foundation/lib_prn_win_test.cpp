@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "foundation/lib_codepage.h"
 #include "foundation/lib_prn_pack_win.h"
 #include "foundation/lib_prn_seam_win.h"
 #include "foundation/lib_prn_win.h"
@@ -72,14 +73,21 @@ TEST(SpoolerAccess, EnumerationsAnswerWhatWinesSpoolerHas) {
 
   std::string env;
   GetPrinterEnvironmentName(env);
+  // The environment and driver directory of the architecture the program runs on.
+#ifdef _WIN64
+  EXPECT_EQ(env, "Windows x64");
+  const std::u16string driverFolder = u"\\x64\\";
+#else
   EXPECT_EQ(env, "Windows NT x86");
+  const std::u16string driverFolder = u"\\w32x86\\";
+#endif
   InitPrinterEnvironment();
-  EXPECT_EQ(PrinterEnvironmentArg(), nullptr) << "the spooler's own environment on x86";
+  EXPECT_EQ(PrinterEnvironmentArg(), nullptr) << "the spooler's own environment";
   EXPECT_EQ(GetDriverVersionNumber(), 3);
   std::u16string path;
   GetDriverDirectoryPath(path);
   EXPECT_EQ(path.back(), u'\\');
-  EXPECT_NE(path.find(u"w32x86"), std::u16string::npos);
+  EXPECT_NE(path.find(driverFolder), std::u16string::npos) << WideToUtf8(path);
 }
 
 TEST(SpoolerAccess, DefaultPrinterIsReadAndSet) {

@@ -27,9 +27,18 @@ std::u16string Line(const std::u16string& report, std::u16string_view key) {
   const size_t end = report.find(u"\r\n", at);
   return report.substr(at + key.size(), end == std::u16string::npos ? std::u16string::npos : end - at - key.size());
 }
+// The processor as the program sees it: a 64-bit build runs natively, a 32-bit one in a 32-bit prefix.
+#ifdef _WIN64
+constexpr uint16_t kOwnArchitecture = 9;
+const std::u16string kOwnArchitectureText = u"x64";
+#else
+constexpr uint16_t kOwnArchitecture = 0;
+const std::u16string kOwnArchitectureText = u"I386";
+#endif
+
 }  // namespace
 
-TEST(StartFlags, WineReportsWindows7OnThirtyTwoBits) {
+TEST(StartFlags, WineReportsWindows7OnTheBuildsOwnArchitecture) {
   InitSysInfo();
   const TSysFlags f = SysFlags();
   EXPECT_EQ(f.PlatformId, 2u);
@@ -40,8 +49,8 @@ TEST(StartFlags, WineReportsWindows7OnThirtyTwoBits) {
   EXPECT_FALSE(IsWow64());
   EXPECT_FALSE(IsRemoteSession());
   EXPECT_FALSE(IsRemoteSessionActive());
-  EXPECT_EQ(ProcessorArchitecture(), 0);
-  EXPECT_EQ(ProcessorArchitectureText(), u"I386");
+  EXPECT_EQ(ProcessorArchitecture(), kOwnArchitecture);
+  EXPECT_EQ(ProcessorArchitectureText(), kOwnArchitectureText);
 }
 
 TEST(StartFlags, ProcessorIsReadOnce) {
@@ -79,7 +88,7 @@ TEST(Report, TestMachine) {
 #pragma GCC diagnostic pop
   EXPECT_EQ(IsServerEdition(), v.wProductType == VER_NT_SERVER || v.wProductType == VER_NT_DOMAIN_CONTROLLER);
   EXPECT_EQ(Line(report, u"Administrator="), u"True");
-  EXPECT_EQ(Line(report, u"Platform Architecture="), u"I386");
+  EXPECT_EQ(Line(report, u"Platform Architecture="), kOwnArchitectureText);
   EXPECT_EQ(Line(report, u"Operating System="), comp.ProductName + u" (6.1 Build 7601)");
   EXPECT_EQ(Line(report, u"Windows Product Type="), comp.ProductName);  // version 6: the product name
   EXPECT_EQ(Line(report, u"Regional Settings="), comp.SystemLanguage);
