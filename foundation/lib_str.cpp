@@ -39,6 +39,19 @@ Str TakeToken(Str& text, IsDelim isDelim) {
   return token;
 }
 
+// The same tokens from a view that only moves. Delimiters at the end give no token (the rest is
+// dropped once nothing but delimiters is left), so they are cut off as soon as a token is taken:
+// every character is looked at a bounded number of times over the whole list.
+template <class Char, class IsDelim>
+std::basic_string<Char> TakeTokenView(std::basic_string_view<Char>& text, IsDelim isDelim) {
+  size_t i = 0;
+  while (i < text.size() && !isDelim(text[i])) ++i;
+  std::basic_string<Char> token = TrimOf<std::basic_string<Char>>(text.substr(0, i));
+  text.remove_prefix(i < text.size() ? i + 1 : text.size());
+  while (!text.empty() && isDelim(text.back())) text.remove_suffix(1);
+  return token;
+}
+
 template <class Str>
 Str ReplaceAllOf(std::basic_string_view<typename Str::value_type> text,
                  std::basic_string_view<typename Str::value_type> oldText,
@@ -164,7 +177,7 @@ std::string IntToHexN(uint32_t v, int minDigits) {
 }
 
 std::string HexListToStr(std::string_view list, char delimiter) {
-  std::string rest(list);
+  std::string_view rest = list;
   std::string out;
   while (!rest.empty()) out.push_back(static_cast<char>(Hex2ToByte(ExtractToken(rest, delimiter))));
   return out;
@@ -245,6 +258,14 @@ std::string ExtractToken(std::string& text, char delimiter) {
 
 std::u16string ExtractTokenW(std::u16string& text, char16_t delimiter) {
   return TakeToken(text, [delimiter](char16_t c) { return c == delimiter; });
+}
+
+std::string ExtractToken(std::string_view& text, char delimiter) {
+  return TakeTokenView(text, [delimiter](char c) { return c == delimiter; });
+}
+
+std::u16string ExtractTokenW(std::u16string_view& text, char16_t delimiter) {
+  return TakeTokenView(text, [delimiter](char16_t c) { return c == delimiter; });
 }
 
 std::u16string ExtractTokenWA(std::u16string& text, char delimiter) {

@@ -96,6 +96,20 @@ TEST(Tokens, ExtractToken) {
   EXPECT_EQ(ExtractTokenWA(w, '\xE1'), u"а");
 }
 
+TEST(Tokens, AViewGivesTheTokensTheStringGives) {
+  // Lists walked to their end: runs of delimiters, delimiters alone, blanks between them.
+  const std::string lists[] = {"", ";", ";;;", "a", "a;;", ";;a", "a;;b;;", " ; ", "a; ;", " b ;c;;d ;", ";x;;", "a;b;"};
+  for (const std::string& list : lists) {
+    std::vector<std::string> erased, viewed;
+    for (std::string text = list; !text.empty();) erased.push_back(ExtractToken(text, ';'));
+    for (std::string_view view = list; !view.empty();) viewed.push_back(ExtractToken(view, ';'));
+    EXPECT_EQ(viewed, erased) << '"' << list << '"';
+  }
+  std::u16string_view w = u" Печать ;Копия;;";
+  EXPECT_EQ(ExtractTokenW(w, u';'), u"Печать");
+  EXPECT_EQ(w, u"Копия");
+}
+
 TEST(Tokens, BySetWithDelimiter) {
   const TCharSet set = StrToCharSet(",;");
   std::u16string text = u"один,два;три";
