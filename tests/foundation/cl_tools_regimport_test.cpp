@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <set>
 
 #include "foundation/lib_codepage.h"
@@ -287,4 +289,18 @@ TEST(RegFileParse, NulInsideAKeyPathOrValueName) {
   }
   EXPECT_EQ(Describe(ParseRegFile(Utf16WithMark(text))),
             "open C\nproblem 2: key path with a NUL character\nproblem 5: value name with a NUL character\n");
+}
+
+TEST(RegFileParse, StoredFilesStillImport) {
+  // The bundled configuration and the well-formed seeds of the reader's fuzz target.
+  const std::string root = std::string(CLIENT_SOURCE_DIR) + "/";
+  for (const char* name : {"resources/demo/Config.reg", "fuzz/corpus/cl_tools_regimport_fuzz/regedit4_config.reg",
+                           "fuzz/corpus/cl_tools_regimport_fuzz/version5_utf16.reg"}) {
+    std::ifstream in(root + name, std::ios::binary);
+    ASSERT_TRUE(in) << name;
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const TRegFile file = ParseRegFile(bytes);
+    EXPECT_TRUE(file.Importable()) << name << "\n" << Describe(file);
+    EXPECT_FALSE(file.Ops.empty()) << name;
+  }
 }
