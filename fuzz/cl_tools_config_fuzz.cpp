@@ -1,0 +1,33 @@
+// Fuzz target of the configuration store's text: ranges, the document-type order and the document-type
+// lists as the registry holds them. Input: UTF-16LE "key|name=value" lines below the Config key (a key
+// line alone makes a subkey, so names of document types come from the input too).
+#include <cstdint>
+#include <cstdlib>
+
+#include "foundation/cl_tools_config.h"
+#include "foundation/lib_codepage.h"
+#include "foundation/lib_str.h"
+#include "fuzz/fuzz_input.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::u16string text = FuzzUtf16(data, size);
+  TMemoryStore store;
+  FuzzFillStore(store, text, std::u16string(kConfigKey) + u"\\");
+  store.SetText(kConfigKey, u"DocOrder", text);
+  const std::string order = GetDocOrder(store, kConfigKey);
+  const std::string types = ListDocTypes(store, kConfigKey);
+  // The order names each enabled type once, and only types the list has.
+  std::string_view rest = order;
+  std::vector<std::string> seen;
+  while (!rest.empty()) {
+    const std::string id = ExtractToken(rest, ',');
+    if (std::find(seen.begin(), seen.end(), id) != seen.end()) std::abort();
+    if (("," + types + ",").find("," + id + ",") == std::string::npos) std::abort();
+    if (!IsDocTypeEnabled(store, kConfigKey, id)) std::abort();
+    seen.push_back(id);
+  }
+  const uint32_t range = TextToRange(EncodeCodePage(text, kCodePage1251));
+  (void)range;
+  (void)GetProgramModes(store);
+  return 0;
+}
