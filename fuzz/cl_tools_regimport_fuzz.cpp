@@ -10,37 +10,15 @@
 
 #include "foundation/cl_tools_regimport.h"
 #include "foundation/lib_str.h"
+#include "support/include_dir_fake.h"
 
 namespace {
-// A directory whose file names come from the input; every import is recorded.
-class TFuzzDir : public TIncludeImportHost {
- public:
-  std::vector<std::u16string> files;
-  std::vector<std::u16string> imported;
-  std::vector<std::u16string> FindFiles(std::u16string_view mask) override {
-    std::vector<std::u16string> out;
-    for (const auto& f : files) {
-      if (MatchesIncludeMask(f, mask)) out.push_back(f);
-    }
-    return out;
-  }
-  bool Exists(std::u16string_view name) override {
-    for (const auto& f : files) {
-      if (LowerCaseW(f) == LowerCaseW(name)) return true;
-    }
-    return false;
-  }
-  bool Import(std::u16string_view name) override {
-    imported.emplace_back(name);
-    return name.size() % 2 == 0;
-  }
-};
 
 // The input as 8-bit text: the include list up to the first line break, then one file name a line.
 void WalkIncludes(const uint8_t* data, size_t size) {
   const std::u16string text(data, data + size);
   const size_t eol = text.find(u'\n');
-  TFuzzDir dir;
+  TMemoryIncludeDir dir;
   for (std::u16string_view rest = eol == std::u16string::npos ? std::u16string_view() : std::u16string_view(text).substr(eol + 1);
        !rest.empty() && dir.files.size() < 64;) {
     const size_t next = rest.find(u'\n');

@@ -11,6 +11,7 @@
 
 #include "foundation/lib_codepage.h"
 #include "foundation/lib_str.h"
+#include "support/include_dir_fake.h"
 
 namespace {
 std::vector<uint8_t> Ansi(std::u16string_view text) {
@@ -189,32 +190,6 @@ TEST(IncludeMask, Matching) {
   }
 }
 
-namespace {
-// A directory in memory; records the imports in order.
-class TFakeDir : public TIncludeImportHost {
- public:
-  std::vector<std::u16string> files;
-  std::set<std::u16string> failing;
-  std::vector<std::u16string> imported;
-  std::vector<std::u16string> FindFiles(std::u16string_view mask) override {
-    std::vector<std::u16string> out;
-    for (const auto& f : files) {
-      if (MatchesIncludeMask(f, mask)) out.push_back(f);
-    }
-    return out;
-  }
-  bool Exists(std::u16string_view name) override {
-    for (const auto& f : files) {
-      if (LowerCaseW(f) == LowerCaseW(name)) return true;
-    }
-    return false;
-  }
-  bool Import(std::u16string_view name) override {
-    imported.emplace_back(name);
-    return !failing.count(std::u16string(name));
-  }
-};
-}  // namespace
 
 TEST(IncludeList, Walk) {
   struct Case {
@@ -241,7 +216,7 @@ TEST(IncludeList, Walk) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
-    TFakeDir dir;
+    TMemoryIncludeDir dir;
     dir.files = c.files;
     dir.failing = c.failing;
     EXPECT_EQ(ImportIncludeList(c.includes, u"Config.reg", dir), c.ok);

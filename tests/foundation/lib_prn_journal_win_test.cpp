@@ -24,6 +24,13 @@ _JOBINFO Job(uint32_t id) {
   return j;
 }
 
+void WriteJournal(const std::u16string& name, const std::string& text) {
+  HANDLE h = CreateFileW(WStr(name), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD done = 0;
+  WriteFile(h, text.data(), DWORD(text.size()), &done, nullptr);
+  CloseHandle(h);
+}
+
 std::string ReadText(const std::u16string& name) {
   const auto bytes = ReadFileBytes(name);
   return std::string(bytes.begin(), bytes.end());
@@ -32,11 +39,8 @@ std::string ReadText(const std::u16string& name) {
 TEST(PrintJournal, ContinuesAfterTheLastRecordOfAnExistingFile) {
   TScratchDirectory dir(u"journal_existing");
   const std::u16string file = dir.Path + u"\\journal.dat";
-  HANDLE h = CreateFileW(WStr(file), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   const std::string old = "40|x\r\n41|y\r\n";
-  DWORD done = 0;
-  WriteFile(h, old.data(), DWORD(old.size()), &done, nullptr);
-  CloseHandle(h);
+  WriteJournal(file, old);
   TPrintServerMonitor journal;
   journal.OpenWith(u"Config", file, u"K");
   ASSERT_TRUE(journal.Enabled);
@@ -83,11 +87,7 @@ TEST(PrintJournal, AForgedDocumentNameAddsNoRecordAndTheTopOfTheRangeHolds) {
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
 
   const std::u16string top = dir.Path + u"\\top.dat";
-  HANDLE h = CreateFileW(WStr(top), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  const std::string last = "4294967295|x\r\n";
-  DWORD done = 0;
-  WriteFile(h, last.data(), DWORD(last.size()), &done, nullptr);
-  CloseHandle(h);
+  WriteJournal(top, "4294967295|x\r\n");
   TPrintServerMonitor full;
   full.OpenWith(u"Config", top, u"");
   EXPECT_EQ(full.AppendJob(Job(3)), 4294967295u) << "no wrap to 0";
