@@ -50,9 +50,13 @@ class TFuzzHost : public TPrintersHost {
   void SignalUpdateEvent() override {}
 };
 
+// Key and printer names are never empty.
 std::vector<std::u16string> Names(std::u16string_view text) {
   std::vector<std::u16string> names;
-  for (std::u16string_view rest = text; !rest.empty() && names.size() < 64;) names.push_back(ExtractTokenW(rest, u','));
+  for (std::u16string_view rest = text; !rest.empty() && names.size() < 64;) {
+    std::u16string name = ExtractTokenW(rest, u',');
+    if (!name.empty()) names.push_back(std::move(name));
+  }
   return names;
 }
 
