@@ -123,11 +123,11 @@ std::u16string DamageText(TSpoolDamage damage) {
   return {};
 }
 
-// The pages before the damage were printed, but the document is not whole: a failure.
-bool DamagedSpoolFile(const std::u16string& file, const TProcSPLFile& spool, int pagesPrinted, HWND owner) {
+// The document is not whole: a failure, whatever the pages before the damage were.
+bool DamagedSpoolFile(const std::u16string& file, const TProcSPLFile& spool, int pagesBefore, HWND owner) {
   PrnErrorBox(u"Файл задания печати повреждён: \"" + file + u"\"\r\n" + DamageText(spool.Damage()) +
-                  u", смещение " + Utf8ToWide(std::to_string(spool.DamageOffset())) + u".\r\nНапечатано страниц: " +
-                  Utf8ToWide(std::to_string(pagesPrinted)) + u".",
+                  u", смещение " + Utf8ToWide(std::to_string(spool.DamageOffset())) + u".\r\nСтраниц до повреждения: " +
+                  Utf8ToWide(std::to_string(pagesBefore)) + u". Задание отменено.",
               owner);
   return false;
 }

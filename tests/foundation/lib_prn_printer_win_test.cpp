@@ -319,7 +319,7 @@ TEST(DestinationPrinter, ADamagedSpoolFileIsAFailedPrint) {
     EXPECT_FALSE(PrintEmfSpoolFile(spool, kDestination, u"Повреждён", nullptr)) << c.why;
     ASSERT_EQ(boxes.Texts.size(), 1u) << c.why;
     EXPECT_NE(boxes.Texts[0].find(u"Файл задания печати повреждён"), std::u16string::npos) << c.why;
-    EXPECT_NE(boxes.Texts[0].find(u"Напечатано страниц: 1."), std::u16string::npos) << c.why;
+    EXPECT_NE(boxes.Texts[0].find(u"Страниц до повреждения: 1."), std::u16string::npos) << c.why;
   }
 }
 
