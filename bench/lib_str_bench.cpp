@@ -1,5 +1,6 @@
-// Token lists of outside text at 1 MB and 10 MB: a hexadecimal byte list (context files) and a list with
-// long runs of delimiters, walked to its end.
+// Outside text at 1 MB and 10 MB: a hexadecimal byte list (context files), a list with long runs of
+// delimiters walked to its end, and replacements in a template file (many occurrences, and a shorter
+// replacement whose every join forms the next occurrence).
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -30,5 +31,14 @@ void BM_TokenWalk(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
 }
 BENCHMARK(BM_TokenWalk)->Name("ExtractTokenW/view_walk")->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
+
+void BM_ReplaceAll(benchmark::State& state, const char* unit, const char* from, const char* to) {
+  std::string text;
+  while (text.size() < static_cast<size_t>(state.range(0))) text += unit;
+  for (auto _ : state) benchmark::DoNotOptimize(ReplaceAll(text, from, to));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
+}
+BENCHMARK_CAPTURE(BM_ReplaceAll, placeholders, "%Page% ", "%Page%", "12")->Name("ReplaceAll/placeholders")->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ReplaceAll, joins, "a", "aa", "a")->Name("ReplaceAll/joining_run")->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
 
 }  // namespace

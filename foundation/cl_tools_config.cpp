@@ -80,10 +80,8 @@ std::string GetDocOrder(const TConfigStore& store, std::u16string_view key) {
     for (size_t j = i + 1; j < items.size(); ++j) take(items[j], tail);
     break;
   }
-  for (int32_t i = 0; i < list.Count(); ++i) {
-    const std::string& item = list.Get(i);
-    if (!taken[item] && IsDocTypeEnabled(store, key, item)) AppendWithSeparator(",", item, result);
-  }
+  // Two key names the 8-bit listing gives alike (letters outside the code page) are one type.
+  for (int32_t i = 0; i < list.Count(); ++i) take(list.Get(i), result);
   if (!tail.empty()) AppendWithSeparator(",", tail, result);
   return result;
 }

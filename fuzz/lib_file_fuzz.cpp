@@ -1,5 +1,7 @@
 // Fuzz target of the text edits on files the program does not own: placeholders in a template file and
-// a line added to WININIT.INI. Input: the file's text, byte 0x00, then placeholder=value lines.
+// a line added to WININIT.INI. Input: the file's text, byte 0x00, then placeholder=value lines. The
+// program names a few placeholders of its own: four at most here, each value at most twice as long as
+// its placeholder, so that the file may grow but not without bound.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -14,9 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string> placeholders, values;
   if (cut != std::string::npos) {
     for (const std::string& line : FuzzPieces<char>(std::string_view(input).substr(cut + 1), '\n')) {
+      if (placeholders.size() == 4) break;
       const size_t eq = line.find('=');
       placeholders.push_back(line.substr(0, eq));
-      values.push_back(eq == std::string::npos ? std::string() : line.substr(eq + 1));
+      values.push_back(eq == std::string::npos ? std::string() : line.substr(eq + 1, 2 * placeholders.back().size()));
     }
   }
   std::string text = file;
