@@ -20,7 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)TextToRange(EncodeCodePage(text, kCodePage1251));
   (void)GetProgramModes(store);
   // The order names each type once, and only types the list has (both read as their readers do, which
-  // trim names: names holding blanks or control characters are left out of this check).
+  // trim names and split them at commas: lists of names holding blanks, control characters or more
+  // commas than separators are left out of this check).
+  const auto separators = std::count(types.begin(), types.end(), ',');
+  const auto names = store.SubKeyNamesA(kConfigKey);
+  const auto typeCount = std::count_if(names.begin(), names.end(), [](const std::string& n) { return n.size() == 2 || n.size() == 4; });
+  if (separators + 1 != typeCount && !types.empty()) return 0;
   if (std::any_of(types.begin(), types.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; })) return 0;
   std::vector<std::string> listed;
   for (std::string_view rest = types; !rest.empty();) listed.push_back(ExtractToken(rest, ','));
