@@ -247,8 +247,8 @@ bool TCoder::ScanStarted() {
 
 std::unique_ptr<TWideStringList> LoadDocParams(const TSettingsStore& store, std::u16string_view configKey) {
   auto list = std::make_unique<TWideStringList>();
-  std::string ids = ListDocTypes(store, configKey);
-  while (!ids.empty()) {
+  const std::string idList = ListDocTypes(store, configKey);
+  for (std::string_view ids = idList; !ids.empty();) {
     const std::string id = ExtractToken(ids, ',');
     const std::u16string key = SubKeyPathA(store, configKey, id);
     if (!store.KeyExists(key)) continue;

@@ -64,8 +64,7 @@ std::u16string DescribeDocTypes(const TSettingsStore& store, std::u16string_view
   text = u"Параметры:\r\n";
   if (!extra.empty()) text += u"- " + store.FromAnsi(extra) + u"\r\n";
   if (remoteSession) text += u"- Remote Session\r\n";
-  std::string order(docOrder);
-  while (!order.empty()) {
+  for (std::string_view order = docOrder; !order.empty();) {
     const std::string id = TrimStr(ExtractToken(order, ','));
     if (id.empty()) continue;
     const std::u16string typeKey = SubKeyPathA(store, configKey, id);

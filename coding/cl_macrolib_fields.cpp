@@ -51,15 +51,15 @@ bool FindFieldNode(const TRecognitionConfig& config, std::u16string& prefix, int
 // hold; an empty alternative ends its group.
 template <class Term>
 bool AllGroupsHold(std::u16string_view text, Term term) {
-  std::u16string groups = TrimW(text);
-  while (!groups.empty()) {
-    std::u16string group = ExtractTokenW(groups, u',');
+  const std::u16string trimmed = TrimW(text);
+  for (std::u16string_view groups = trimmed; !groups.empty();) {
+    const std::u16string group = ExtractTokenW(groups, u',');
     bool held = false;
-    while (!group.empty() && !held) {
-      std::u16string alternative = ExtractTokenW(group, u'|');
+    for (std::u16string_view alternatives = group; !alternatives.empty() && !held;) {
+      const std::u16string alternative = ExtractTokenW(alternatives, u'|');
       if (alternative.empty()) break;
       held = true;
-      while (!alternative.empty() && held) held = term(ExtractTokenW(alternative, u'^'));
+      for (std::u16string_view terms = alternative; !terms.empty() && held;) held = term(ExtractTokenW(terms, u'^'));
     }
     if (!held) return false;
   }

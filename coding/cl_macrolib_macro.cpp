@@ -26,8 +26,7 @@ class TMacroRun {
   TMacroRun(TRecognizer& r, std::u16string_view text) : R(r), Rules(r.Pattern()), Text(text) {}
 
   std::u16string Run(std::u16string_view macro) {
-    std::u16string steps(macro);
-    while (!steps.empty()) {
+    for (std::u16string_view steps = macro; !steps.empty();) {
       const std::u16string step = ExtractTokenW(steps, u',');
       Pos = std::min(Pos, Text.size() + 1);
       if (!step.empty() && !Step(step)) break;
@@ -56,8 +55,7 @@ class TMacroRun {
   }
 
   bool AnyPatternMatches(const std::u16string& patterns, size_t& position) {
-    std::u16string list = patterns;
-    while (!list.empty()) {
+    for (std::u16string_view list = patterns; !list.empty();) {
       const std::u16string pattern = ExtractTokenW(list, u',');
       size_t length = 0;
       if (const size_t p = Match(pattern, Text, 1, length)) {

@@ -323,8 +323,7 @@ int32_t TRecognizer::SearchLine(int32_t lineNo, std::u16string_view command, int
     if (sortMode != 0) SortObjects(lines, 0, vertical, true, SortTolerance);
   } else if (kind == u'G') {
     bool partsFound = true;
-    std::u16string parts = rest;
-    while (!parts.empty()) {
+    for (std::u16string_view parts = rest; !parts.empty();) {
       const std::u16string part = ExtractTokenW(parts, u',');
       if (part.empty() || part[0] == u'C') continue;
       if (FoundIndex(part) < 0) {

@@ -143,7 +143,8 @@ TPayloadBytes ConvertPayload(std::u16string_view payload, uint8_t& charset, cons
 
   bool lossy = false;
   std::optional<std::string> bytes = system.Encode(payload, out.CodePage, lossy);
-  if (!payload.empty() && (!bytes || bytes->empty())) {
+  // A code page that cannot convert at all gives no bytes even for an empty payload.
+  if (!bytes || (!payload.empty() && bytes->empty())) {
     // The chosen code page cannot convert: the system's, unless that loses a letter too.
     charset = 0;
     bool lost = false;

@@ -52,8 +52,7 @@ void TRecognizer::BuildGrid(TGrid& grid) {
   const int16_t tx = SortTolerance.X, ty = SortTolerance.Y;
   TRect rc{INT_MAX, INT_MAX, -INT_MAX, -INT_MAX};
   std::vector<const TRectProTo*> lines;
-  std::u16string parts = grid.Spec;
-  while (!parts.empty()) {
+  for (std::u16string_view parts = grid.Spec; !parts.empty();) {
     const std::u16string part = ExtractTokenW(parts, u',');
     if (part.empty()) continue;
     if (part[0] == u'H' || part[0] == u'V') {
@@ -163,16 +162,16 @@ std::u16string TRecognizer::TableText(std::u16string_view name, std::u16string_v
   for (int32_t i = 0; i < cols * rows; ++i) cells.push_back(Wide(grid->Cells.Get(i)));
   auto cell = [&](int32_t r, int32_t c) -> std::u16string& { return cells[static_cast<size_t>(r) * cols + c]; };
 
-  std::u16string fields(macro);
+  std::u16string_view fields = macro;
   const TWindow w = ReadWindow(ExtractTokenW(fields, u'|'));
   const TPatternRules rules = Pattern();
 
   // Row filters: every condition narrows the rows still in play; the rows that pass them all are emptied.
   while (!fields.empty()) {
-    std::u16string filter = ExtractTokenW(fields, u'|');
-    if (filter.empty()) break;
+    const std::u16string filterText = ExtractTokenW(fields, u'|');
+    if (filterText.empty()) break;
     std::vector<int> flags(static_cast<size_t>(rows), 0);
-    while (!filter.empty()) {
+    for (std::u16string_view filter = filterText; !filter.empty();) {
       const std::u16string condition = ExtractTokenW(filter, u'^');
       const size_t op = condition.find_first_of(u"=~");
       if (op == std::u16string::npos) continue;

@@ -140,8 +140,7 @@ bool BlitIsDark(uint32_t brushColor, bool sourceIsDark, uint32_t rasterOp) {
 
 bool InCommaList(std::u16string_view item, std::u16string_view list) {
   if (item.empty()) return false;
-  std::u16string rest(list);
-  while (!rest.empty())
+  for (std::u16string_view rest = list; !rest.empty();)
     if (ExtractTokenW(rest, u',') == item) return true;
   return false;
 }

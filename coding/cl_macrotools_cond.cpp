@@ -161,17 +161,16 @@ class TEvaluator {
   explicit TEvaluator(TConditionScope& scope) : S(scope) {}
 
   bool Conditions(std::u16string_view text, const TRect& rect, int depth) {
-    std::u16string groups = TrimW(text);
-    while (!groups.empty()) {
-      std::u16string group = ExtractTokenW(groups, u',');
-      if (!Group(group, rect, depth)) return false;
+    const std::u16string trimmed = TrimW(text);
+    for (std::u16string_view groups = trimmed; !groups.empty();) {
+      if (!Group(ExtractTokenW(groups, u','), rect, depth)) return false;
     }
     return true;
   }
 
  private:
-  bool Group(std::u16string& group, const TRect& rect, int depth) {
-    while (!group.empty()) {
+  bool Group(const std::u16string& text, const TRect& rect, int depth) {
+    for (std::u16string_view group = text; !group.empty();) {
       std::u16string alternative = ExtractTokenW(group, u'|');
       if (alternative.empty()) return false;  // ends the group; no earlier alternative held
       if (Alternative(alternative, rect, depth)) return true;
@@ -179,8 +178,8 @@ class TEvaluator {
     return false;
   }
 
-  bool Alternative(std::u16string& alternative, const TRect& rect, int depth) {
-    while (!alternative.empty())
+  bool Alternative(const std::u16string& text, const TRect& rect, int depth) {
+    for (std::u16string_view alternative = text; !alternative.empty();)
       if (!Term(ExtractTokenW(alternative, u'^'), rect, depth)) return false;
     return true;
   }

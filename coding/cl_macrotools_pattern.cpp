@@ -73,8 +73,9 @@ int32_t MatchPattern(const TPatternRules& rules, std::u16string_view pattern, st
   }
   const TMatcher matcher(rules);
   const std::u16string folded = matcher.Fold(text, reverse);
-  std::u16string pieces = matcher.Fold(pattern, reverse);
-  if (TrimW(pieces).empty()) return 0;
+  const std::u16string foldedPattern = matcher.Fold(pattern, reverse);
+  if (TrimW(foldedPattern).empty()) return 0;
+  std::u16string_view pieces = foldedPattern;
 
   size_t from = 0;     // the text left after the previous piece's match
   size_t firstAt = 0;  // 0-based start of the first piece's match

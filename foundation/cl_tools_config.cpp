@@ -2,6 +2,7 @@
 #include "foundation/cl_tools_config.h"
 
 #include <algorithm>
+#include <map>
 
 #include "foundation/lib_str.h"
 #include "foundation/lib_str_lists.h"
@@ -43,7 +44,7 @@ TStringArray DocTypeList(const TConfigStore& store, std::u16string_view key) {
 
 std::vector<std::string> SplitItems(std::string_view text) {
   std::vector<std::string> items;
-  std::string rest(text);
+  std::string_view rest = text;
   while (!rest.empty()) {
     std::string item = ExtractToken(rest, ',');
     if (!item.empty()) items.push_back(std::move(item));
@@ -58,15 +59,16 @@ std::string ListDocTypes(const TConfigStore& store, std::u16string_view key) {
 
 std::string GetDocOrder(const TConfigStore& store, std::u16string_view key) {
   const TStringArray list = DocTypeList(store, key);
-  std::vector<std::string> remaining;
-  for (int32_t i = 0; i < list.Count(); ++i) remaining.push_back(list.Get(i));
+  // Each type is taken once; looked up by name, so that a long order text costs no more than its length.
+  std::map<std::string, bool> taken;
+  for (int32_t i = 0; i < list.Count(); ++i) taken.emplace(list.Get(i), false);
   const std::string order = store.ReadTextA(key, ConfigName(TConfigName::DocOrder), "");
 
   std::string result, tail;
   auto take = [&](const std::string& item, std::string& into) {
-    auto it = std::find(remaining.begin(), remaining.end(), item);
-    if (it == remaining.end()) return;
-    remaining.erase(it);
+    auto it = taken.find(item);
+    if (it == taken.end() || it->second) return;
+    it->second = true;
     if (IsDocTypeEnabled(store, key, item)) AppendWithSeparator(",", item, into);
   };
   const std::vector<std::string> items = SplitItems(order);
@@ -78,8 +80,8 @@ std::string GetDocOrder(const TConfigStore& store, std::u16string_view key) {
     for (size_t j = i + 1; j < items.size(); ++j) take(items[j], tail);
     break;
   }
-  for (const std::string& item : remaining)
-    if (IsDocTypeEnabled(store, key, item)) AppendWithSeparator(",", item, result);
+  // Two key names the 8-bit listing gives alike (letters outside the code page) are one type.
+  for (int32_t i = 0; i < list.Count(); ++i) take(list.Get(i), result);
   if (!tail.empty()) AppendWithSeparator(",", tail, result);
   return result;
 }

@@ -36,7 +36,8 @@ class TRegFileParser {
     std::u16string line;
     while (Next(line)) {
       if (line.empty()) continue;
-      if (line != kRegEdit4Header && line != kRegEdit5Header) {
+      // Trimming takes NULs for blanks; a header with a NUL behind it is no header.
+      if ((line != kRegEdit4Header && line != kRegEdit5Header) || lastHadNul_) {
         Problem("not a registry export file");
         return std::move(file_);
       }
@@ -56,12 +57,27 @@ class TRegFileParser {
   }
 
  private:
-  // The next line, trimmed; false at the end of the file.
+  // The next line, trimmed; false at the end of the file. A line put back comes first.
   bool Next(std::u16string& line) {
+    if (putBack_) {
+      putBack_ = false;
+      line = std::move(held_);
+      ++lineNo_;
+      return true;
+    }
     if (reader_.Eof()) return false;
-    line = TrimW(reader_.ReadLine());
+    const std::u16string raw = reader_.ReadLine();
+    lastHadNul_ = raw.find(u'\0') != std::u16string::npos;
+    line = TrimW(raw);
     ++lineNo_;
     return true;
+  }
+
+  // The line just read is read again by the next Next.
+  void PutBack(std::u16string line) {
+    held_ = std::move(line);
+    putBack_ = true;
+    --lineNo_;
   }
 
   void Problem(std::string reason) { file_.Problems.push_back({lineNo_, std::move(reason)}); }
@@ -75,9 +91,9 @@ class TRegFileParser {
 
   void Section(std::u16string_view line) {
     keyInHand_ = false;
-    std::u16string_view s = line.substr(1);
-    if (!s.empty() && s.back() == u']') s.remove_suffix(1);
-    std::u16string text = TrimW(s);
+    // Text after the closing bracket would become part of the key's name.
+    if (line.size() < 2 || line.back() != u']') return Problem("key line without closing bracket at its end");
+    std::u16string text = TrimW(line.substr(1, line.size() - 2));
     const bool remove = !text.empty() && text[0] == u'-';
     if (remove) text = TrimW(std::u16string_view(text).substr(1));
     // The root is the start of the path, not a name found somewhere inside it.
@@ -88,14 +104,18 @@ class TRegFileParser {
       rest.remove_prefix(1);
     }
     std::u16string path = TrimW(rest);
-    while (!path.empty() && path.back() == u'\\') path.pop_back();
-    while (!path.empty() && path.front() == u'\\') path.erase(0, 1);
+    if (!path.empty() && path.back() == u'\\') path.pop_back();
     // The root itself is never written to or deleted.
     if (path.empty()) return;
     // The system would stop the name at the NUL and act on another key.
     if (path.find(u'\0') != std::u16string::npos) return Problem("key path with a NUL character");
+    if (HasEmptyName(path)) return Problem("key path with an empty name");
     Add(remove ? TRegFileOpKind::DeleteKey : TRegFileOpKind::OpenKey).Path = std::move(path);
     keyInHand_ = !remove;
+  }
+
+  static bool HasEmptyName(std::u16string_view path) {
+    return path.front() == u'\\' || path.back() == u'\\' || path.find(u"\\\\") != std::u16string_view::npos;
   }
 
   // The quoted name at the start of the line, up to its first quotation mark that no backslash escapes.
@@ -125,6 +145,8 @@ class TRegFileParser {
       case u'"': {
         std::u16string_view text = std::u16string_view(data).substr(1);
         if (!text.empty() && text.back() == u'"') text.remove_suffix(1);
+        // The system would end the text at the NUL.
+        if (text.find(u'\0') != std::u16string_view::npos) return Problem("string value with a NUL character");
         TRegFileOp& op = Add(TRegFileOpKind::SetString);
         op.Name = std::move(name);
         op.Text = Unescape(text);
@@ -163,16 +185,23 @@ class TRegFileParser {
     const size_t firstLine = lineNo_;
     std::u16string list = TrimW(data.substr(colon + 1));
     std::u16string next;
+    // Only the end of the list is trimmed between lines: it is the only part that changed.
     while (!list.empty() && list.back() == u'\\') {
       list.pop_back();
-      list = TrimW(list);
+      while (!list.empty() && list.back() <= u' ') list.pop_back();
       if (!Next(next)) break;
+      // A continuation never starts a key or a value: the list was cut off, and that line is read
+      // as what it is.
+      if (!next.empty() && (next[0] == u'[' || next[0] == u'"')) {
+        file_.Problems.push_back({firstLine, "hex value continued into the next key or value line"});
+        PutBack(std::move(next));
+        return;
+      }
       list += next;
     }
     // Bytes of one or two digits, separated by commas; a comma may close the list.
-    std::string ascii;
-    std::u16string_view rest = list;
-    while (!rest.empty()) {
+    std::string bytes;
+    for (std::u16string_view rest = list; !rest.empty();) {
       const size_t comma = rest.find(u',');
       const std::u16string item = TrimW(rest.substr(0, comma));
       rest = comma == std::u16string_view::npos ? std::u16string_view() : rest.substr(comma + 1);
@@ -181,18 +210,21 @@ class TRegFileParser {
         file_.Problems.push_back({firstLine, "hex value with an item that is no byte"});
         return;
       }
-      AppendWithSeparator(",", AsciiOf(item), ascii);
+      bytes.push_back(static_cast<char>(Hex2ToByte(AsciiOf(item))));
     }
     TRegFileOp& op = Add(TRegFileOpKind::SetBinary);
     op.Line = firstLine;
     op.Name = std::move(name);
-    op.Bytes = HexListToStr(ascii, ',');
+    op.Bytes = std::move(bytes);
   }
 
   TByteReader reader_;
   TRegFile file_;
   size_t lineNo_ = 0;
   bool keyInHand_ = false;
+  bool lastHadNul_ = false;
+  bool putBack_ = false;
+  std::u16string held_;
 };
 }  // namespace
 

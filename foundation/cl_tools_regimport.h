@@ -33,7 +33,8 @@ struct TRegFileOp {
   friend bool operator==(const TRegFileOp&, const TRegFileOp&) = default;
 };
 
-// A line that asked for something the reader could not take; it is left out of the steps.
+// A line that asked for something the reader could not take; it is left out of the steps. A file with
+// any problem is damaged as a whole: its other steps may belong to other keys than they seem to.
 struct TRegFileProblem {
   size_t Line = 0;
   std::string Reason;
@@ -45,6 +46,8 @@ struct TRegFile {
   bool Valid = false;
   std::vector<TRegFileOp> Ops;
   std::vector<TRegFileProblem> Problems;
+  // What an import may write: a valid file without problems.
+  bool Importable() const { return Valid && Problems.empty(); }
 };
 
 // The encoding comes from the byte-order mark (none: the ANSI code page, through ansi when given).

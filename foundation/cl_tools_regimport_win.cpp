@@ -15,8 +15,10 @@ namespace {
 // The registry nests keys 512 levels deep at most; deeper means a loop through links.
 constexpr int kMaxKeyDepth = 512;
 
+// A file with problems writes nothing: a step after a damaged line may land in the wrong key.
 bool ApplyRegFile(const TRegFile& file, HKEY root) {
-  bool ok = file.Problems.empty();
+  if (!file.Importable()) return false;
+  bool ok = true;
   TRegKey key;
   std::u16string keyPath;
   for (const TRegFileOp& op : file.Ops) {
@@ -115,7 +117,7 @@ bool ImportRegFile(const std::u16string& file, bool deleteAfter, HKEY root) {
   TMappedFile mapped;
   if (!mapped.Open(file, false)) return false;
   const TRegFile parsed = ParseRegFile(mapped.Bytes(), &AnsiToWide);
-  const bool ok = parsed.Valid && ApplyRegFile(parsed, root);
+  const bool ok = ApplyRegFile(parsed, root);
   mapped.Close();
   if (deleteAfter) DeleteFileIfExists(file);
   return ok;

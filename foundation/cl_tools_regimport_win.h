@@ -9,8 +9,8 @@
 
 // Imports one registry export file: its HKEY_LOCAL_MACHINE sections land under root (the machine key
 // unless a caller, such as a test, gives another). False when the file cannot be read, is no export
-// file, has a line that could not be taken, or a key or value cannot be written; what was written
-// before stays. The file is deleted afterwards when asked and it could be opened.
+// file, or has a line that could not be taken (then nothing is written), or when a key or value cannot
+// be written (what was written before stays). The file is deleted afterwards when asked and it could be opened.
 bool ImportRegFile(const std::u16string& file, bool deleteAfter, HKEY root = HKEY_LOCAL_MACHINE);
 
 // Imports the file, then the files its include value (under root\keyPath) names, relative to the

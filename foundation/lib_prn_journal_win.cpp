@@ -88,7 +88,8 @@ void TPrintServerMonitor::OpenWith(const std::u16string& configKey, const std::u
 
 uint32_t TPrintServerMonitor::AppendJob(const _JOBINFO& job) {
   std::lock_guard guard(lock_);
-  const uint32_t recordNo = ++lastRecordNo_;
+  lastRecordNo_ = NextJournalRecordNo(lastRecordNo_);
+  const uint32_t recordNo = lastRecordNo_;
   if (Enabled) AppendLine(DataFileName, FormatJournalLine(recordNo, job, JournalLocalTime(job.Submitted), PrnMonKey));
   return recordNo;
 }

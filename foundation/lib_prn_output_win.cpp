@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <span>
 
+#include "foundation/lib_codepage.h"
 #include "foundation/lib_prn_printer_win.h"
 #include "foundation/lib_prn_seam_win.h"
 #include "foundation/lib_prn_spool.h"
@@ -110,6 +111,27 @@ bool PrintMetafilePage(HDC dc, const std::u16string& file, std::vector<uint8_t>&
   return ok;
 }
 
+// What stopped the page walk, for the box.
+std::u16string DamageText(TSpoolDamage damage) {
+  switch (damage) {
+    case TSpoolDamage::BadHeader: return u"неверный заголовок";
+    case TSpoolDamage::UnknownRecord: return u"запись неизвестного типа";
+    case TSpoolDamage::BadRecordSize: return u"неверный размер записи";
+    case TSpoolDamage::CutOff: return u"файл обрезан";
+    case TSpoolDamage::None: break;
+  }
+  return {};
+}
+
+// The document is not whole: a failure, whatever the pages before the damage were.
+bool DamagedSpoolFile(const std::u16string& file, const TProcSPLFile& spool, int pagesBefore, HWND owner) {
+  PrnErrorBox(u"Файл задания печати повреждён: \"" + file + u"\"\r\n" + DamageText(spool.Damage()) +
+                  u", смещение " + Utf8ToWide(std::to_string(spool.DamageOffset())) + u".\r\nСтраниц до повреждения: " +
+                  Utf8ToWide(std::to_string(pagesBefore)) + u". Задание отменено.",
+              owner);
+  return false;
+}
+
 }  // namespace
 
 int MatchPageOrientation(const ENHMETAHEADER& header, std::vector<uint8_t>& settings, HDC dc) {
@@ -206,10 +228,10 @@ bool PrintEmfSpoolFile(const std::u16string& file, const std::u16string& printer
   if (job <= 0) {
     OutputErrorBox(printer, GetLastError());
   } else {
-    TMappedFile mapped(file);
     TProcSPLFile spool;
-    if (mapped.Open() && spool.Open(mapped.Bytes())) {
+    if (spool.Open(file)) {
       // Each page goes through a temporary metafile of its own, deleted whatever happens.
+      int pages = 0;
       do {
         const std::u16string page = NewTempFile();
         if (page.empty() || spool.SavePage(page) != 1) {
@@ -219,12 +241,21 @@ bool PrintEmfSpoolFile(const std::u16string& file, const std::u16string& printer
           result = PrintMetafilePage(dc, page, settings, printer, owner);
         }
         if (!page.empty()) DeleteFileW(WStr(page));
+        if (result) ++pages;
       } while (result && spool.NextPage());
+      if (result && spool.Damage() != TSpoolDamage::None) result = DamagedSpoolFile(file, spool, pages, owner);
+    } else if (spool.Damage() != TSpoolDamage::None) {
+      result = DamagedSpoolFile(file, spool, 0, owner);
     } else {
-      mapped.Release();
       result = PrintMetafilePage(dc, file, settings, printer, owner);
     }
-    EndDoc(dc);
+    // A damaged file's job is cancelled rather than ended: the pages before the damage must not come
+    // out of the printer as if they were the whole document.
+    if (spool.Damage() != TSpoolDamage::None) {
+      AbortDoc(dc);
+    } else {
+      EndDoc(dc);
+    }
   }
   DeleteDC(dc);
   return result;

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "foundation/lib_str.h"
+
 namespace {
 
 uint32_t ReadLE32(std::span<const uint8_t> bytes, uint64_t at) {
@@ -45,11 +47,15 @@ TSpoolRecordKind SpoolRecordKind9x(uint32_t recordType) {
   return TSpoolRecordKind::Unknown;
 }
 
-bool TProcSPLFile::Open(std::span<const uint8_t> file) {
+bool TProcSPLFile::Open(std::span<const uint8_t> file, bool isWinNT) {
   Close();
   file_ = file;
-  if (!ReadHeader()) {
+  if (!ReadHeader(isWinNT)) {
+    const TSpoolDamage damage = damage_;
+    const uint64_t at = damageAt_;
     Close();
+    damage_ = damage;
+    damageAt_ = at;
     return false;
   }
   open_ = true;
@@ -60,19 +66,32 @@ void TProcSPLFile::Close() {
   *this = TProcSPLFile();
 }
 
-bool TProcSPLFile::ReadHeader() {
+bool TProcSPLFile::Damaged(TSpoolDamage damage, uint64_t at) {
+  damage_ = damage;
+  damageAt_ = at;
+  onPage_ = false;
+  return false;
+}
+
+bool TProcSPLFile::ReadHeader(bool isWinNT) {
   if (file_.size() < SPOOL_RECORD_HEAD) return false;
   RecordType = ReadLE32(file_, 0);
   RecordSize = ReadLE32(file_, 4);
   if (RecordType == SPOOL_NT_VERSION || RecordType == SPOOL_NT_VERSION_ALT) {
-    if (file_.size() < SPOOL_NT_HEADER_SIZE) return false;
-    for (int i = 0; i < 5; ++i) Header[i] = ReadLE32(file_, 4 * i);
+    if (file_.size() < SPOOL_NT_FIXED_HEADER) return Damaged(TSpoolDamage::CutOff, 0);
+    // The fifth word lies beyond the published header: a file of the header alone lacks it.
+    for (size_t i = 0; i < 5 && 4 * i + 4 <= file_.size(); ++i) Header[i] = ReadLE32(file_, 4 * i);
     const uint64_t headerSize = Header[1];
     const uint64_t nameOffset = Header[2];
-    if (headerSize > SPOOL_NT_HEADER_SIZE && nameOffset < headerSize) {
-      // The name runs to its NUL, at most to the end of the header record (or of the file).
-      const uint64_t end = std::min<uint64_t>(headerSize, file_.size());
-      for (uint64_t at = nameOffset; at + 2 <= end; at += 2) {
+    // A smaller header would have its own words read as records; a name offset inside the words
+    // (0 means no name) would read them as text.
+    if (headerSize < SPOOL_NT_FIXED_HEADER || headerSize > file_.size() ||
+        (nameOffset != 0 && nameOffset < SPOOL_NT_FIXED_HEADER)) {
+      return Damaged(TSpoolDamage::BadHeader, 0);
+    }
+    if (headerSize > SPOOL_NT_HEADER_SIZE && nameOffset != 0 && nameOffset < headerSize) {
+      // The name runs to its NUL, at most to the end of the header record.
+      for (uint64_t at = nameOffset; at + 2 <= headerSize; at += 2) {
         const char16_t unit = char16_t(file_[at] | file_[at + 1] << 8);
         if (unit == 0) break;
         DocumentName.push_back(unit);
@@ -81,7 +100,7 @@ bool TProcSPLFile::ReadHeader() {
     cursor_ = headerSize;
     return SeekPage();
   }
-  if (std::memcmp(file_.data(), SPOOL_9X_SIGNATURE, sizeof SPOOL_9X_SIGNATURE) == 0) {
+  if (!isWinNT && std::memcmp(file_.data(), SPOOL_9X_SIGNATURE, sizeof SPOOL_9X_SIGNATURE) == 0) {
     Is9xFormat = true;
     cursor_ = sizeof SPOOL_9X_SIGNATURE;
     return SeekPage();
@@ -105,20 +124,22 @@ uint64_t TProcSPLFile::DataSize() const {
 
 bool TProcSPLFile::SeekPage() {
   onPage_ = false;
-  // Every pass moves the cursor forward by at least a record head, so the walk ends.
+  // Every pass moves the cursor forward by at least a record head, so the walk ends. The cursor
+  // never passes the end of the file: every step is checked against it first.
   while (ReadRecordHead()) {
     const TSpoolRecordKind kind = Is9xFormat ? SpoolRecordKind9x(RecordType) : SpoolRecordKindNT(RecordType);
-    if (kind == TSpoolRecordKind::Unknown) return false;
-    // A 9x size below its own head would step backwards (or loop): the file is damaged here.
-    if (Is9xFormat && RecordSize < SPOOL_RECORD_HEAD) return false;
-    // A record that runs past the end of the file is cut off: neither a page nor a way on.
-    if (DataSize() > file_.size() - cursor_) return false;
+    if (kind == TSpoolRecordKind::Unknown) return Damaged(TSpoolDamage::UnknownRecord, recordStart_);
+    // A 9x size below its own head would step backwards (or loop).
+    if (Is9xFormat && RecordSize < SPOOL_RECORD_HEAD) return Damaged(TSpoolDamage::BadRecordSize, recordStart_);
+    if (DataSize() > file_.size() - cursor_) return Damaged(TSpoolDamage::CutOff, recordStart_);
     if (kind == TSpoolRecordKind::Page) {
       onPage_ = true;
       return true;
     }
     cursor_ += DataSize();
   }
+  // Bytes left that cannot hold a record head: the file was cut inside one.
+  if (cursor_ != file_.size()) return Damaged(TSpoolDamage::CutOff, cursor_);
   return false;
 }
 
@@ -142,5 +163,18 @@ std::string TProcSPLFile::PageFileName() const {
 
 bool IsNativeSpoolFile(std::span<const uint8_t> file, bool isWinNT) {
   TProcSPLFile reader;
-  return reader.Open(file) && reader.Is9xFormat != isWinNT;
+  return reader.Open(file, isWinNT) && reader.Is9xFormat != isWinNT;
+}
+
+bool IsSpoolDirectoryFile(std::u16string_view path, std::u16string_view spoolDirectory) {
+  while (!spoolDirectory.empty() && spoolDirectory.back() == u'\\') spoolDirectory.remove_suffix(1);
+  if (spoolDirectory.empty() || path.size() <= spoolDirectory.size() + 1) return false;
+  if (path[spoolDirectory.size()] != u'\\' || LowerCaseW(path.substr(0, spoolDirectory.size())) != LowerCaseW(spoolDirectory)) {
+    return false;
+  }
+  const std::u16string_view name = path.substr(spoolDirectory.size() + 1);
+  // A name of dots alone climbs out of the folder (or names it); the others name another file.
+  if (name.find_first_not_of(u'.') == std::u16string_view::npos) return false;
+  return name.find_first_of(u"\\/:*?\"<>|") == std::u16string_view::npos &&
+         std::none_of(name.begin(), name.end(), [](char16_t c) { return c < u' '; });
 }

@@ -1,56 +1,43 @@
-// Windows edge of the spool-file reader: writes the current page's metafile to a file of its own.
+// Windows edge of the spool-file reader: opens a spool file by name and writes the current page's
+// metafile to a file of its own.
 #include <windows.h>
 
-#include <algorithm>
+#include <memory>
 #include <string>
 
+#include "foundation/lib_file_reader_win.h"
+#include "foundation/lib_file_win.h"
 #include "foundation/lib_prn_spool.h"
+#include "foundation/lib_prn_win.h"
+#include "foundation/lib_unicode_win.h"
 
-namespace {
-
-const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
-
-// The 9x page record names its file in the system code page.
-std::wstring AnsiToWide(const std::string& text) {
-  if (text.empty()) return {};
-  const int units = MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
-  std::wstring out(size_t(units > 0 ? units : 0), L'\0');
-  if (units > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), out.data(), units);
-  return out;
+bool TProcSPLFile::Open(const std::u16string& fileName) {
+  auto mapped = std::make_shared<TMappedFile>();
+  if (!mapped->Open(fileName, false)) {
+    Close();
+    return false;
+  }
+  if (!Open(mapped->Bytes(), PrnSystem().IsWinNT)) return false;
+  owner_ = std::move(mapped);
+  if (Is9xFormat) GetSpoolDirectory(u"", SpoolDirectory);
+  return true;
 }
 
-struct THandleOwner {
-  HANDLE handle;
-  ~THandleOwner() {
-    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-  }
-};
-
-bool WriteWholeFile(const wchar_t* target, std::span<const uint8_t> bytes) {
-  bool written = false;
-  {
-    THandleOwner file{CreateFileW(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
-    if (file.handle == INVALID_HANDLE_VALUE) return false;
-    written = true;
-    for (size_t at = 0; at < bytes.size() && written;) {
-      DWORD done = 0;
-      const DWORD chunk = DWORD(std::min<size_t>(bytes.size() - at, 1u << 24));
-      written = WriteFile(file.handle, bytes.data() + at, chunk, &done, nullptr) && done > 0;
-      at += done;
-    }
-  }
-  // A half-written page must not pass for a page.
-  if (!written) DeleteFileW(target);
-  return written;
+bool IsNativeSpoolFile(const std::u16string& fileName) {
+  TProcSPLFile reader;
+  return reader.Open(fileName) && reader.Is9xFormat != PrnSystem().IsWinNT;
 }
-
-}  // namespace
 
 int TProcSPLFile::SavePage(const std::u16string& targetFile) const {
   if (!OnPage()) return 0;
-  if (!Is9xFormat) return WriteWholeFile(Wide(targetFile), PageData()) ? 1 : 0;
-  const std::wstring source = AnsiToWide(PageFileName());
-  const DWORD attributes = source.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(source.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return 2;
-  return CopyFileW(source.c_str(), Wide(targetFile), FALSE) ? 1 : 0;
+  if (!Is9xFormat) {
+    if (WriteBufferToFile(targetFile, PageData())) return 1;
+    // A half-written page must not pass for a page.
+    DeleteFileIfExists(targetFile);
+    return 0;
+  }
+  // The 9x page record names its file in the system code page.
+  const std::u16string source = AnsiToWide(PageFileName());
+  if (!IsSpoolDirectoryFile(source, SpoolDirectory) || !FilePresent(source)) return 2;
+  return CopyFileReplace(source, targetFile) ? 1 : 0;
 }

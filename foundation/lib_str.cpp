@@ -39,23 +39,55 @@ Str TakeToken(Str& text, IsDelim isDelim) {
   return token;
 }
 
+// The same tokens from a view that only moves. Delimiters at the end give no token (the rest is
+// dropped once nothing but delimiters is left), so they are cut off as soon as a token is taken:
+// every character is looked at a bounded number of times over the whole list.
+template <class Char, class IsDelim>
+std::basic_string<Char> TakeTokenView(std::basic_string_view<Char>& text, IsDelim isDelim) {
+  size_t i = 0;
+  while (i < text.size() && !isDelim(text[i])) ++i;
+  std::basic_string<Char> token = TrimOf<std::basic_string<Char>>(text.substr(0, i));
+  text.remove_prefix(i < text.size() ? i + 1 : text.size());
+  while (!text.empty() && isDelim(text.back())) text.remove_suffix(1);
+  return token;
+}
+
 template <class Str>
 Str ReplaceAllOf(std::basic_string_view<typename Str::value_type> text,
                  std::basic_string_view<typename Str::value_type> oldText,
                  std::basic_string_view<typename Str::value_type> newText) {
-  Str result(text);
-  if (oldText.empty()) return result;
+  if (oldText.empty()) return Str(text);
+  Str result;
+  result.reserve(text.size());
+  if (newText.size() >= oldText.size()) {
+    // The search goes on after the inserted text, which always ends, also when the replacement
+    // contains the pattern.
+    size_t from = 0;
+    for (size_t at; (at = text.find(oldText, from)) != Str::npos; from = at + oldText.size()) {
+      result.append(text.substr(from, at - from));
+      result.append(newText);
+    }
+    result.append(text.substr(from));
+    return result;
+  }
   // A shorter replacement may form new occurrences with the text around it (collapsing runs of spaces
-  // relies on that), so the search goes on from where such an occurrence could start; the text shrinks
-  // each time, so it ends. Otherwise the search goes on after the inserted text, which always ends, also
-  // when the replacement contains the pattern.
-  const bool rescan = newText.size() < oldText.size();
-  size_t from = 0;
-  for (;;) {
-    const size_t at = result.find(oldText, from);
-    if (at == Str::npos) break;
-    result.replace(at, oldText.size(), newText);
-    from = rescan ? (at >= oldText.size() - 1 ? at - (oldText.size() - 1) : 0) : at + newText.size();
+  // relies on that). Characters go onto the result one by one and an occurrence is replaced as soon as
+  // it is complete, the replacement's own characters included: all occurrences are as long as the
+  // pattern, so the first to end is the first to start, as a search from the front would find it, and
+  // nothing is copied twice. Each replacement shortens the text, so it ends.
+  // Characters still to go onto the result, the next one last: a replacement's characters go first.
+  Str pending;
+  for (const auto c : text) {
+    pending.push_back(c);
+    while (!pending.empty()) {
+      result.push_back(pending.back());
+      pending.pop_back();
+      if (result.size() >= oldText.size() &&
+          std::basic_string_view<typename Str::value_type>(result).substr(result.size() - oldText.size()) == oldText) {
+        result.resize(result.size() - oldText.size());
+        pending.append(newText.rbegin(), newText.rend());
+      }
+    }
   }
   return result;
 }
@@ -164,7 +196,7 @@ std::string IntToHexN(uint32_t v, int minDigits) {
 }
 
 std::string HexListToStr(std::string_view list, char delimiter) {
-  std::string rest(list);
+  std::string_view rest = list;
   std::string out;
   while (!rest.empty()) out.push_back(static_cast<char>(Hex2ToByte(ExtractToken(rest, delimiter))));
   return out;
@@ -245,6 +277,14 @@ std::string ExtractToken(std::string& text, char delimiter) {
 
 std::u16string ExtractTokenW(std::u16string& text, char16_t delimiter) {
   return TakeToken(text, [delimiter](char16_t c) { return c == delimiter; });
+}
+
+std::string ExtractToken(std::string_view& text, char delimiter) {
+  return TakeTokenView(text, [delimiter](char c) { return c == delimiter; });
+}
+
+std::u16string ExtractTokenW(std::u16string_view& text, char16_t delimiter) {
+  return TakeTokenView(text, [delimiter](char16_t c) { return c == delimiter; });
 }
 
 std::u16string ExtractTokenWA(std::u16string& text, char delimiter) {

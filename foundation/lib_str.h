@@ -36,6 +36,10 @@ std::string RectToText(const TRect& r);
 // Tokens and pieces.
 std::string ExtractToken(std::string& text, char delimiter);
 std::u16string ExtractTokenW(std::u16string& text, char16_t delimiter);
+// The same tokens from a view that only moves forward: a loop over a whole list of outside text stays
+// linear in its length (the forms above erase from the front of the string).
+std::string ExtractToken(std::string_view& text, char delimiter);
+std::u16string ExtractTokenW(std::u16string_view& text, char16_t delimiter);
 std::u16string ExtractTokenWA(std::u16string& text, char delimiter);
 void ExtractTokenAndDelimW(std::u16string& text, const TCharSet& set, char& delimiter, std::u16string& token);
 void ExtractTokenBySetW(std::u16string& text, const TCharSet& set, std::u16string& token);

@@ -1,5 +1,8 @@
-// Fuzz target: the context store's values and context file as another process left them.
-// Input: the "Id" text up to the first byte 0x00, then the bytes of the context file.
+// Fuzz target: the context store's values and context file as another process left them, and the
+// write path with a new context taken from page text. Input: the "Id" text up to the first byte 0x00,
+// the bytes of the context file up to the next byte 0x00 (when there is one), then the new context:
+// its name, byte 0x01, its value (code page 1251).
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -44,10 +47,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TFuzzHost host;
   host.values[u"Id"] = DecodeCodePage(id, kCodePage1251);
   host.values[u"Context"] = u"C:\\T\\0000ABCD.TMP";
-  host.file = cut == std::string::npos ? std::string() : input.substr(cut + 1);
+  const std::string rest = cut == std::string::npos ? std::string() : input.substr(cut + 1);
+  const size_t second = rest.find('\0');
+  host.file = rest.substr(0, second);
   IsContextFileName(DecodeCodePage(id, kCodePage1251), u"C:\\T\\");
-  TContext context(host, u".Default");
-  context.SetPage(2);
-  context.NewContext = context.Context;
+  {
+    TContext context(host, u".Default");
+    context.SetPage(2);
+    context.NewContext = context.Context;
+  }
+  if (second == std::string::npos) return 0;
+  // A new context from the page: written when the call ends, then read back by the next call.
+  std::string fresh = rest.substr(second + 1);
+  std::replace(fresh.begin(), fresh.end(), '\x01', '\0');
+  {
+    TContext context(host, u".Default");
+    context.SetPage(1);
+    context.NewContext = DecodeCodePage(fresh, kCodePage1251);
+    context.UpdatePageCount();
+    context.Commit();
+  }
+  TContext again(host, u".Default");
+  again.SetPage(2);
   return 0;
 }

@@ -1,12 +1,83 @@
 // Fuzz target of the destination texts kept in the registry: any stored text with any user and printer
-// gives back, after an update, the printer for that user, and every other user's printer unchanged.
+// gives back, after an update, the printer for that user, and every other user's printer unchanged; and
+// the printer list loaded from keys and values that come from the same texts.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <map>
 #include <string>
 
 #include "foundation/lib_prn_printers.h"
+#include "foundation/lib_str.h"
 #include "foundation/lib_unicode.h"
+
+namespace {
+// A registry and spooler in memory: every printer key holds the same stored texts.
+class TFuzzHost : public TPrintersHost {
+ public:
+  std::vector<std::u16string> Keys;
+  std::vector<std::u16string> System;
+  std::u16string Stored;
+  std::map<std::u16string, std::u16string> Written;
+  std::vector<std::u16string> SubKeyNames(std::u16string_view) override { return Keys; }
+  std::u16string ReadText(TRegRoot, std::u16string_view key, std::u16string_view name, std::u16string_view) override {
+    const auto it = Written.find(std::u16string(key) + u"|" + std::u16string(name));
+    return it != Written.end() ? it->second : Stored;
+  }
+  int32_t ReadInteger(std::u16string_view, std::u16string_view, int32_t) override { return int32_t(Stored.size() % 4); }
+  void WriteText(TRegRoot, std::u16string_view key, std::u16string_view name, std::u16string_view value) override {
+    Written[std::u16string(key) + u"|" + std::u16string(name)] = std::u16string(value);
+  }
+  void WriteInteger(std::u16string_view, std::u16string_view, int32_t) override {}
+  void DeleteValue(TRegRoot, std::u16string_view key, std::u16string_view name) override {
+    Written.erase(std::u16string(key) + u"|" + std::u16string(name));
+  }
+  void DeleteKey(std::u16string_view) override {}
+  bool PrinterExists(std::u16string_view name) override {
+    return std::any_of(System.begin(), System.end(), [&](const std::u16string& p) { return SameTextW(p, name); });
+  }
+  std::u16string DefaultPrinterName() override { return System.empty() ? std::u16string() : System[0]; }
+  bool IsDefaultPrinter(std::u16string_view name) override { return !System.empty() && SameTextW(System[0], name); }
+  void SetDefaultPrinterName(std::u16string_view) override {}
+  int32_t RemovePrinter(std::u16string_view) override { return 0; }
+  bool ListPrinterNames(std::vector<std::u16string>& names) override {
+    names = System;
+    return true;
+  }
+  bool IsRemoteSession() override { return false; }
+  bool IsTerminalServer() override { return false; }
+  bool IsAdministrator() override { return true; }
+  void SignalUpdateEvent() override {}
+};
+
+// Key and printer names are never empty.
+std::vector<std::u16string> Names(std::u16string_view text) {
+  std::vector<std::u16string> names;
+  for (std::u16string_view rest = text; !rest.empty() && names.size() < 64;) {
+    std::u16string name = ExtractTokenW(rest, u',');
+    if (!name.empty()) names.push_back(std::move(name));
+  }
+  return names;
+}
+
+// Printer keys named by the user text, system printers named by the printer text, every value the
+// stored text.
+void LoadList(const std::u16string& stored, const std::u16string& keys, const std::u16string& system) {
+  auto host = std::make_shared<TFuzzHost>();
+  host->Stored = stored;
+  host->Keys = Names(keys);
+  host->System = Names(system);
+  TPrinters printers(host);
+  printers.UserName = u"Иванов";
+  printers.Load();
+  if (printers.Count() > int32_t(host->Keys.size())) std::abort();
+  std::u16string first;
+  printers.GetFirstPrinter(first);
+  std::u16string fresh;
+  printers.GetNewPrinterName(fresh);
+  if (fresh.empty()) std::abort();
+}
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Three UTF-16 texts separated by 0x0000: the stored text, a user and a printer.
@@ -23,6 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::u16string& text = parts[0];
   const std::u16string& user = parts[1];
   const std::u16string& printer = parts[2];
+  LoadList(text, user, printer);
   const std::u16string updated = UpdatePrintToOfUser(text, user, printer);
   if (user.find(u',') != std::u16string::npos || printer.find(u',') != std::u16string::npos) {
     if (updated != text) std::abort();

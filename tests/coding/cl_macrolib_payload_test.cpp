@@ -92,6 +92,8 @@ TEST(ConvertPayload, CodePageChoiceAndUtf8Fallback) {
       {"...and UTF-8 when the system's lacks a letter", u"Счёт 中", 128, "\xD0\xA1\xD1\x87\xD1\x91\xD1\x82 \xE4\xB8\xAD",
        true, false, 0},
       {"empty payload", u"", 204, "", false, false, 204},
+      {"empty payload in a code page the system cannot convert: nothing, in the system's", u"", 222, "", false, false, 0},
+      {"...for every such character set", u"", 128, "", false, false, 0},
   };
   for (const auto& c : cases) {
     uint8_t charset = c.charset;

@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <set>
 
 #include "foundation/lib_codepage.h"
 #include "foundation/lib_str.h"
+#include "support/include_dir_fake.h"
 
 namespace {
 std::vector<uint8_t> Ansi(std::u16string_view text) {
@@ -95,14 +98,30 @@ TEST(RegFileParse, CasesInBothEncodings) {
       {"other roots are skipped with their values",
        u"[HKEY_CURRENT_USER\\Software]\r\n\"x\"=\"1\"\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"y\"=\"2\"\r\n", true,
        "open A\nsz y=2\n"},
-      {"separator doubled after the root", u"[HKEY_LOCAL_MACHINE\\\\A\\B]\r\n", true, "open A\\B\n"},
+      {"separator doubled after the root: an empty name", u"[HKEY_LOCAL_MACHINE\\\\A\\B]\r\n\"x\"=\"1\"\r\n", true,
+       "problem 3: key path with an empty name\n"},
+      {"empty names inside and at the end of a path",
+       u"[HKEY_LOCAL_MACHINE\\A\\\\B]\r\n[HKEY_LOCAL_MACHINE\\A\\\\]\r\n[-HKEY_LOCAL_MACHINE\\A\\\\B]\r\n", true,
+       "problem 3: key path with an empty name\nproblem 4: key path with an empty name\n"
+       "problem 5: key path with an empty name\n"},
       {"root alone is never opened", u"[HKEY_LOCAL_MACHINE]\r\n\"x\"=\"1\"\r\n[HKEY_LOCAL_MACHINE\\]\r\n", true, ""},
       {"deletion of a key; its values are not written",
        u"[-HKEY_LOCAL_MACHINE\\A\\B]\r\n\"x\"=\"1\"\r\n[ - HKEY_LOCAL_MACHINE\\A\\C\\ ]\r\n", true,
        "delete A\\B\ndelete A\\C\n"},
       {"deletion of a value", u"[HKEY_LOCAL_MACHINE\\A]\r\n\"x\"=-\r\n\"y\"=-1\r\n", true, "open A\nunset x\n"},
       {"values before any section are skipped", u"\"x\"=\"1\"\r\n", true, ""},
-      {"section without closing bracket", u"[HKEY_LOCAL_MACHINE\\A\r\n", true, "open A\n"},
+      {"section without closing bracket", u"[HKEY_LOCAL_MACHINE\\A\r\n\"x\"=\"1\"\r\n", true,
+       "problem 3: key line without closing bracket at its end\n"},
+      {"text after the closing bracket is no part of the key's name",
+       u"[HKEY_LOCAL_MACHINE\\A]\r\n[HKEY_LOCAL_MACHINE\\B]junk\r\n\"x\"=\"1\"\r\n[HKEY_CURRENT_USER\\C]x\r\n", true,
+       "open A\nproblem 4: key line without closing bracket at its end\n"
+       "problem 6: key line without closing bracket at its end\n"},
+      {"a broken continuation does not swallow the next key: its values stay in their key",
+       u"[HKEY_LOCAL_MACHINE\\A]\r\n\"B\"=hex:01,\\\r\n[HKEY_LOCAL_MACHINE\\C]\r\n\"x\"=\"1\"\r\n", true,
+       "open A\nopen C\nsz x=1\nproblem 4: hex value continued into the next key or value line\n"},
+      {"nor the next value",
+       u"[HKEY_LOCAL_MACHINE\\A]\r\n\"B\"=hex:01,\\\r\n  \"C\"=\"x\"\r\n", true,
+       "open A\nsz C=x\nproblem 4: hex value continued into the next key or value line\n"},
       {"hex with a type in parentheses is binary", u"[HKEY_LOCAL_MACHINE\\A]\r\n\"M\"=hex(7):61,00,00,00\r\n"
        u"\"E\"=hex(2):25,00\r\n\"Q\"=hex(b):01,00,00,00,00,00,00,00\r\n\"Z\"=hex:\r\n",
        true, "open A\nbin M=61000000\nbin E=2500\nbin Q=0100000000000000\nbin Z=\n"},
@@ -171,32 +190,6 @@ TEST(IncludeMask, Matching) {
   }
 }
 
-namespace {
-// A directory in memory; records the imports in order.
-class TFakeDir : public TIncludeImportHost {
- public:
-  std::vector<std::u16string> files;
-  std::set<std::u16string> failing;
-  std::vector<std::u16string> imported;
-  std::vector<std::u16string> FindFiles(std::u16string_view mask) override {
-    std::vector<std::u16string> out;
-    for (const auto& f : files) {
-      if (MatchesIncludeMask(f, mask)) out.push_back(f);
-    }
-    return out;
-  }
-  bool Exists(std::u16string_view name) override {
-    for (const auto& f : files) {
-      if (LowerCaseW(f) == LowerCaseW(name)) return true;
-    }
-    return false;
-  }
-  bool Import(std::u16string_view name) override {
-    imported.emplace_back(name);
-    return !failing.count(std::u16string(name));
-  }
-};
-}  // namespace
 
 TEST(IncludeList, Walk) {
   struct Case {
@@ -223,12 +216,44 @@ TEST(IncludeList, Walk) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.why);
-    TFakeDir dir;
+    TMemoryIncludeDir dir;
     dir.files = c.files;
     dir.failing = c.failing;
     EXPECT_EQ(ImportIncludeList(c.includes, u"Config.reg", dir), c.ok);
     EXPECT_EQ(dir.imported, c.imported);
   }
+}
+
+TEST(RegFileParse, NulCharacters) {
+  // '#' stands for a NUL. Trimming takes a NUL for a blank, so it must be looked for before.
+  const struct {
+    const char* why;
+    std::u16string text;
+    bool valid;
+    std::string expected;
+  } cases[] = {
+      {"a header followed by a NUL is no header", u"REGEDIT4#\r\n[HKEY_LOCAL_MACHINE\\A]\r\n", false,
+       "problem 1: not a registry export file\n"},
+      {"a string value would end at its NUL", u"REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"x\"=\"a#b\"\r\n", true,
+       "open A\nproblem 3: string value with a NUL character\n"},
+      {"a line of NULs alone counts as blank", u"REGEDIT4\r\n##\r\n[HKEY_LOCAL_MACHINE\\A]\r\n##", true, "open A\n"},
+  };
+  for (const auto& c : cases) {
+    std::u16string text = c.text;
+    for (char16_t& ch : text) {
+      if (ch == u'#') ch = u'\0';
+    }
+    const TRegFile file = ParseRegFile(Utf16WithMark(text));
+    EXPECT_EQ(file.Valid, c.valid) << c.why;
+    EXPECT_EQ(Describe(file), c.expected) << c.why;
+  }
+}
+
+TEST(RegFileParse, ImportableOnlyWithoutProblems) {
+  EXPECT_TRUE(ParseRegFile(Ansi(u"")).Importable());
+  EXPECT_TRUE(ParseRegFile(Ansi(u"REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"x\"=\"1\"\r\n")).Importable());
+  EXPECT_FALSE(ParseRegFile(Ansi(u"REGEDIT5\r\n")).Importable());
+  EXPECT_FALSE(ParseRegFile(Ansi(u"REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"x\"=dword:1G\r\n")).Importable());
 }
 
 TEST(RegFileParse, NulInsideAKeyPathOrValueName) {
@@ -239,4 +264,18 @@ TEST(RegFileParse, NulInsideAKeyPathOrValueName) {
   }
   EXPECT_EQ(Describe(ParseRegFile(Utf16WithMark(text))),
             "open C\nproblem 2: key path with a NUL character\nproblem 5: value name with a NUL character\n");
+}
+
+TEST(RegFileParse, StoredFilesStillImport) {
+  // The bundled configuration and the well-formed seeds of the reader's fuzz target.
+  const std::string root = std::string(CLIENT_SOURCE_DIR) + "/";
+  for (const char* name : {"resources/demo/Config.reg", "fuzz/corpus/cl_tools_regimport_fuzz/regedit4_config.reg",
+                           "fuzz/corpus/cl_tools_regimport_fuzz/version5_utf16.reg"}) {
+    std::ifstream in(root + name, std::ios::binary);
+    ASSERT_TRUE(in) << name;
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const TRegFile file = ParseRegFile(bytes);
+    EXPECT_TRUE(file.Importable()) << name << "\n" << Describe(file);
+    EXPECT_FALSE(file.Ops.empty()) << name;
+  }
 }

@@ -94,8 +94,10 @@ TEST(RegImport, FilesThatFail) {
   } cases[] = {
       {"a comment before the header", u"; exported\r\n" + head + u"\"Good\"=\"1\"\r\n", false, false},
       {"blank lines only", u"\r\n   \r\n", true, false},
-      {"a malformed line: the rest is written, the answer is false", head + u"\"Bad\"=dword:xyz\r\n\"Good\"=\"1\"\r\n",
-       false, true},
+      {"a malformed line: nothing is written", head + u"\"Good\"=\"1\"\r\n\"Bad\"=dword:xyz\r\n", false, false},
+      {"a broken continuation leaves the registry as it was",
+       head + u"\"Good\"=\"1\"\r\n\"B\"=hex:01,\\\r\n[" + kImportTestSection + u"\\Config]\r\n\"Never\"=\"1\"\r\n",
+       false, false},
       {"a key that cannot be created stops the import", head + u"\"Good\"=\"1\"\r\n[" + kImportTestSection +
        u"\\" + std::u16string(300, u'k') + u"]\r\n\"Never\"=\"1\"\r\n", false, true},
   };

@@ -48,11 +48,43 @@ TEST(JournalLine, MachineNameGetsItsBackslashesOnce) {
   }
 }
 
-TEST(JournalLine, ABarInADocumentNameIsWrittenAsItIs) {
+TEST(JournalLine, TextFieldsCannotBreakTheLineOrAddFields) {
+  const struct {
+    std::u16string _JOBINFO::*field;
+    std::u16string text, written;
+    const char* why;
+  } cases[] = {
+      {&_JOBINFO::Document, u"a|b", u"a b", "a bar in a document name"},
+      {&_JOBINFO::Document, u"x\r\n4294967295|y", u"x  4294967295 y", "a forged record behind CR LF"},
+      {&_JOBINFO::Document, u"\r\r\n\n", u"    ", "line breaks alone"},
+      {&_JOBINFO::UserName, u"u\n1|", u"u 1 ", "the user name"},
+      {&_JOBINFO::MachineName, u"\\\\PC|\r", u"\\\\PC  ", "the machine name"},
+      {&_JOBINFO::Status, u"ok|x", u"ok x", "the status text"},
+  };
+  for (const auto& c : cases) {
+    _JOBINFO j = SampleJob();
+    j.*c.field = c.text;
+    const std::u16string line = FormatJournalLine(1, j, {}, u"K|\n");
+    EXPECT_EQ(std::count(line.begin(), line.end(), u'|'), 23) << c.why;
+    EXPECT_EQ(line.find_first_of(u"\r\n"), std::u16string::npos) << c.why;
+    EXPECT_NE(line.find(u"|" + c.written + u"|"), std::u16string::npos) << c.why;
+    EXPECT_EQ(line.substr(line.size() - 4), u"|K  ") << c.why << ": the journal's own key too";
+  }
+}
+
+TEST(JournalLine, AForgedDocumentNameDoesNotMoveTheNumbering) {
   _JOBINFO j = SampleJob();
-  j.Document = u"a|b";
-  const std::u16string line = FormatJournalLine(1, j, {}, u"");
-  EXPECT_EQ(std::count(line.begin(), line.end(), u'|'), 24) << "one field more than usual";
+  j.Document = u"x\r\n4294967295|y";
+  const std::string journal = "\xEF\xBB\xBF" + WideToUtf8(FormatJournalLine(7, j, {}, u"")) + "\r\n";
+  EXPECT_EQ(ScanJournalRecordNo(journal, 0), 7u);
+  EXPECT_EQ(NextJournalRecordNo(ScanJournalRecordNo(journal, 0)), 8u);
+}
+
+TEST(JournalNumbering, NextNumberStaysAtTheTopOfTheRange) {
+  const struct {
+    uint32_t last, next;
+  } cases[] = {{0, 1}, {41, 42}, {4294967294u, 4294967295u}, {4294967295u, 4294967295u}};
+  for (const auto& c : cases) EXPECT_EQ(NextJournalRecordNo(c.last), c.next) << c.last;
 }
 
 TEST(JournalTime, TwoDigitFields) {
@@ -67,8 +99,10 @@ TEST(JournalScan, HighestWholeNumberBeforeTheFirstBar) {
     const char* why;
   } cases[] = {
       {"", 0, 0, "empty file"},
-      {"\xEF\xBB\xBF" "1|a\r\n41|b\r\n7|c\r\n", 0, 41, "the first line behind a byte-order mark is passed over"},
-      {"\xEF\xBB\xBF" "5|a\n", 0, 0, "only that line"},
+      {"\xEF\xBB\xBF" "1|a\r\n41|b\r\n7|c\r\n", 0, 41, "behind a byte-order mark"},
+      {"\xEF\xBB\xBF" "5|a\r\n", 0, 5, "one record behind the mark counts"},
+      {"x\xEF\xBB\xBF" "5|a\n", 0, 0, "a mark inside a line is no mark"},
+      {"\xEF\xBB" "5|a\n", 0, 0, "nor is part of one"},
       {"12x|a\n3|b", 0, 3, "a number must be the whole field"},
       {"4294967295|a\n", 0, 4294967295u, "the largest 32-bit number"},
       {"4294967296|a\n2|b\n", 0, 2, "one more does not fit"},

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <thread>
 
@@ -23,6 +24,13 @@ _JOBINFO Job(uint32_t id) {
   return j;
 }
 
+void WriteJournal(const std::u16string& name, const std::string& text) {
+  HANDLE h = CreateFileW(WStr(name), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD done = 0;
+  WriteFile(h, text.data(), DWORD(text.size()), &done, nullptr);
+  CloseHandle(h);
+}
+
 std::string ReadText(const std::u16string& name) {
   const auto bytes = ReadFileBytes(name);
   return std::string(bytes.begin(), bytes.end());
@@ -31,11 +39,8 @@ std::string ReadText(const std::u16string& name) {
 TEST(PrintJournal, ContinuesAfterTheLastRecordOfAnExistingFile) {
   TScratchDirectory dir(u"journal_existing");
   const std::u16string file = dir.Path + u"\\journal.dat";
-  HANDLE h = CreateFileW(WStr(file), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   const std::string old = "40|x\r\n41|y\r\n";
-  DWORD done = 0;
-  WriteFile(h, old.data(), DWORD(old.size()), &done, nullptr);
-  CloseHandle(h);
+  WriteJournal(file, old);
   TPrintServerMonitor journal;
   journal.OpenWith(u"Config", file, u"K");
   ASSERT_TRUE(journal.Enabled);
@@ -54,6 +59,9 @@ TEST(PrintJournal, ANewFileIsUtf8WithAByteOrderMarkAndStartsAtOne) {
   ASSERT_TRUE(journal.Enabled);
   EXPECT_EQ(GetFileAttributesW(WStr(file)), INVALID_FILE_ATTRIBUTES) << "opening leaves no empty file";
   EXPECT_EQ(journal.AppendJob(Job(1)), 1u);
+  TPrintServerMonitor one;
+  one.OpenWith(u"Config", file, u"");
+  EXPECT_EQ(one.LastRecordNo(), 1u) << "a journal of one record behind its mark";
   EXPECT_EQ(journal.AppendJob(Job(2)), 2u);
   const std::string text = ReadText(file);
   EXPECT_EQ(text.substr(0, 3), "\xEF\xBB\xBF");
@@ -61,7 +69,28 @@ TEST(PrintJournal, ANewFileIsUtf8WithAByteOrderMarkAndStartsAtOne) {
   EXPECT_NE(text.find("\r\n2|2|"), std::string::npos);
   TPrintServerMonitor again;
   again.OpenWith(u"Config", file, u"");
-  EXPECT_EQ(again.AppendJob(Job(3)), 3u) << "the line behind the mark counts from the second line on";
+  EXPECT_EQ(again.AppendJob(Job(3)), 3u);
+}
+
+TEST(PrintJournal, AForgedDocumentNameAddsNoRecordAndTheTopOfTheRangeHolds) {
+  TScratchDirectory dir(u"journal_forged");
+  const std::u16string file = dir.Path + u"\\forged.dat";
+  TPrintServerMonitor journal;
+  journal.OpenWith(u"Config", file, u"");
+  _JOBINFO forged = Job(1);
+  forged.Document = u"x\r\n4294967295|y";
+  EXPECT_EQ(journal.AppendJob(forged), 1u);
+  TPrintServerMonitor reopened;
+  reopened.OpenWith(u"Config", file, u"");
+  EXPECT_EQ(reopened.AppendJob(Job(2)), 2u) << "the name stayed inside its own line";
+  const std::string text = ReadText(file);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
+
+  const std::u16string top = dir.Path + u"\\top.dat";
+  WriteJournal(top, "4294967295|x\r\n");
+  TPrintServerMonitor full;
+  full.OpenWith(u"Config", top, u"");
+  EXPECT_EQ(full.AppendJob(Job(3)), 4294967295u) << "no wrap to 0";
 }
 
 TEST(PrintJournal, ADisabledJournalStillNumbersAndTheNumbersNeverRepeatAcrossThreads) {

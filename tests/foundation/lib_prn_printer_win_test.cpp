@@ -295,6 +295,34 @@ TEST(DestinationPrinter, PrintsAnEmfSpoolFileWhoseRenderedPageShowsTheDrawing) {
   EXPECT_GT(page.At(px(50), px(100)), 192) << "below it";
 }
 
+TEST(DestinationPrinter, ADamagedSpoolFileIsAFailedPrint) {
+  TScratchDirectory dir(u"damaged_spool");
+  const auto page1 = MakePageMetafile({2000, 2000, 8000, 6000});
+  const auto page2 = MakePageMetafile({10000, 20000, 15000, 25000});
+  TEmfSpoolWriter cutWriter(u"Обрезан", kDestination);
+  cutWriter.AddPage(page1);
+  cutWriter.AddPage(page2);
+  std::vector<uint8_t> cut = cutWriter.Bytes();
+  cut.resize(cut.size() - 16 - page2.size() / 2);  // into the second page's metafile
+  TEmfSpoolWriter unknownWriter(u"Чужая запись", kDestination);
+  unknownWriter.AddPage(page1);
+  unknownWriter.AddRecord(0x77, std::vector<uint8_t>(8, 0));
+  unknownWriter.AddPage(page2);
+  const struct {
+    std::vector<uint8_t> file;
+    const char* why;
+  } cases[] = {{cut, "the second page cut off"}, {unknownWriter.Bytes(), "an unknown record between the pages"}};
+  for (const auto& c : cases) {
+    TBoxes boxes;
+    const std::u16string spool = dir.Path + u"\\00002.spl";
+    WriteBytes(spool, std::string(c.file.begin(), c.file.end()));
+    EXPECT_FALSE(PrintEmfSpoolFile(spool, kDestination, u"Повреждён", nullptr)) << c.why;
+    ASSERT_EQ(boxes.Texts.size(), 1u) << c.why;
+    EXPECT_NE(boxes.Texts[0].find(u"Файл задания печати повреждён"), std::u16string::npos) << c.why;
+    EXPECT_NE(boxes.Texts[0].find(u"Страниц до повреждения: 1."), std::u16string::npos) << c.why;
+  }
+}
+
 TEST(DestinationPrinter, APlainMetafileIsPrintedAsOnePage) {
   TBoxes boxes;
   DeleteFileW(WStr(kDestinationFile));

@@ -43,12 +43,17 @@ struct TWalk {
   bool opened = false;
   std::vector<Bytes> pages;             // NT page data
   std::vector<std::string> pageFiles;   // 9x page file names
+  TSpoolDamage damage = TSpoolDamage::None;
+  uint64_t damageAt = 0;
 };
 
-TWalk Walk(std::span<const uint8_t> file) {
+// Reads the file as the family that writes its format would.
+TWalk Walk(std::span<const uint8_t> file, bool isWinNT = true) {
   TWalk walk;
   TProcSPLFile reader;
-  walk.opened = reader.Open(file);
+  walk.opened = reader.Open(file, isWinNT);
+  walk.damage = reader.Damage();
+  walk.damageAt = reader.DamageOffset();
   if (!walk.opened) return walk;
   do {
     const std::span<const uint8_t> data = reader.PageData();
@@ -60,8 +65,11 @@ TWalk Walk(std::span<const uint8_t> file) {
     walk.pages.emplace_back(data.begin(), data.end());
     walk.pageFiles.push_back(reader.PageFileName());
   } while (reader.NextPage());
+  walk.damage = reader.Damage();
+  walk.damageAt = reader.DamageOffset();
   EXPECT_FALSE(reader.NextPage()) << "the end of the pages stays the end";
   EXPECT_TRUE(reader.PageData().empty());
+  EXPECT_EQ(reader.Damage(), walk.damage) << "and so does its damage";
   return walk;
 }
 
@@ -160,39 +168,60 @@ TEST(SpoolReaderNT, EveryPageTypeIsAPage) {
   EXPECT_EQ(Walk(writer.Bytes()).pages, expected);
 }
 
-TEST(SpoolReaderNT, WalkEndsAtDamage) {
+TEST(SpoolReaderNT, WalkTellsACleanEndFromDamage) {
   const Bytes page1 = NtRecord(EMRI_METAFILE_DATA, uint32_t(kPage1.size()), kPage1);
   const Bytes page2 = NtRecord(EMRI_METAFILE_DATA, uint32_t(kPage2.size()), kPage2);
   const Bytes header = NtHeader(SPOOL_NT_VERSION, 16, 0);
+  const uint64_t second = header.size() + page1.size();  // where the record after the first page starts
+  using D = TSpoolDamage;
   struct Case {
     Bytes file;
     bool opened;
     size_t pages;
+    TSpoolDamage damage;
+    uint64_t damageAt;
     const char* why;
   };
   const Case cases[] = {
-      {Concat({header, page1, page2}), true, 2, "intact"},
-      {Concat({NtHeader(SPOOL_NT_VERSION_ALT, 16, 0), page1}), true, 1, "the second version word"},
-      {Concat({header, page1, NtRecord(22, 0, {}), page2}), true, 1, "an unknown type ends the pages"},
-      {Concat({header, NtRecord(22, 0, {}), page1}), false, 0, "unknown type before the first page"},
-      {Concat({header, NtRecord(EMRI_DEVMODE, 4, {0, 0, 0, 0})}), false, 0, "no page at all"},
-      {header, false, 0, "header only"},
-      {Concat({header, page1, Bytes(page2.begin(), page2.end() - 1)}), true, 1, "last page one byte short"},
-      {Concat({header, page1, Bytes(page2.begin(), page2.begin() + 7)}), true, 1, "file ends inside a record head"},
-      {Concat({header, page1, NtRecord(EMRI_METAFILE_DATA, 0xFFFFFFFF, kPage2)}), true, 1, "size of 4 GB"},
-      {Concat({header, page1, NtRecord(EMRI_ENGINE_FONT, 0xFFFFFFF8, {}), page2}), true, 1, "skip runs off"},
-      {Concat({header, NtRecord(EMRI_METAFILE_DATA, 0, {}), page1}), true, 2, "an empty page is still a page"},
-      {Concat({NtHeader(SPOOL_NT_VERSION, 0x1000, 0), page1}), false, 0, "header size past the end"},
-      {Concat({NtHeader(SPOOL_NT_VERSION, 0, 0), page1}), false, 0, "header size 0 reads the header again"},
-      {Bytes(header.begin(), header.end() - 1), false, 0, "15 bytes hold no header"},
-      {Concat({NtHeader(SPOOL_NT_VERSION, 8, 0), Bytes(3, 0)}), false, 0, "19 bytes hold no header"},
-      {kPage1, false, 0, "a plain metafile is no spool file"},
-      {{}, false, 0, "empty"},
+      {Concat({header, page1, page2}), true, 2, D::None, 0, "intact"},
+      {Concat({NtHeader(SPOOL_NT_VERSION_ALT, 16, 0), page1}), true, 1, D::None, 0, "the second version word"},
+      {Concat({header, page1, NtRecord(22, 0, {}), page2}), true, 1, D::UnknownRecord, second,
+       "an unknown type between pages"},
+      {Concat({header, NtRecord(22, 0, {}), page1}), false, 0, D::UnknownRecord, 16, "unknown type before the first page"},
+      {Concat({header, NtRecord(EMRI_DEVMODE, 4, {0, 0, 0, 0})}), false, 0, D::None, 0, "no page at all"},
+      {header, false, 0, D::None, 0, "header only"},
+      {Concat({header, page1, Bytes(page2.begin(), page2.end() - 1)}), true, 1, D::CutOff, second,
+       "last page one byte short"},
+      {Concat({header, page1, Bytes(page2.begin(), page2.begin() + 7)}), true, 1, D::CutOff, second,
+       "file ends inside a record head"},
+      {Concat({header, page1, NtRecord(EMRI_METAFILE_DATA, 0xFFFFFFFF, kPage2)}), true, 1, D::CutOff, second,
+       "size of 4 GB"},
+      {Concat({header, page1, NtRecord(EMRI_ENGINE_FONT, 0xFFFFFFF8, {}), page2}), true, 1, D::CutOff, second,
+       "skip runs off"},
+      {Concat({header, NtRecord(EMRI_METAFILE_DATA, 0, {}), page1}), true, 2, D::None, 0, "an empty page is still a page"},
+      {Concat({NtHeader(SPOOL_NT_VERSION, 0x1000, 0), page1}), false, 0, D::BadHeader, 0, "header size past the end"},
+      {Concat({NtHeader(SPOOL_NT_VERSION, 0, 0), page1}), false, 0, D::BadHeader, 0,
+       "header size 0 would read the header again"},
+      {Concat({NtHeader(SPOOL_NT_VERSION, 8, 0), page1}), false, 0, D::BadHeader, 0,
+       "header size 8: its own words would be read as a record"},
+      {Concat({NtHeader(SPOOL_NT_VERSION, 15, 0, Bytes(3, 0)), page1}), false, 0, D::BadHeader, 0,
+       "one byte below the header's own words"},
+      {Concat({NtHeader(SPOOL_NT_VERSION, 24, 4, Utf16(u"ABCD")), page1}), false, 0, D::BadHeader, 0,
+       "a name offset inside the header's own words"},
+      {Concat({NtHeader(SPOOL_NT_VERSION, 24, 15, Utf16(u"ABCD")), page1}), false, 0, D::BadHeader, 0,
+       "one byte below the names"},
+      {Bytes(header.begin(), header.end() - 1), false, 0, D::CutOff, 0, "15 bytes: a header cut off"},
+      {Concat({NtHeader(SPOOL_NT_VERSION, 8, 0), Bytes(3, 0)}), false, 0, D::BadHeader, 0, "19 bytes, header size 8"},
+      {Concat({NtHeader(SPOOL_NT_VERSION, 16, 0), Bytes(3, 0)}), false, 0, D::CutOff, 16, "3 bytes after the header"},
+      {kPage1, false, 0, D::None, 0, "a plain metafile is no spool file"},
+      {{}, false, 0, D::None, 0, "empty"},
   };
   for (const Case& c : cases) {
     const TWalk walk = Walk(c.file);
     EXPECT_EQ(walk.opened, c.opened) << c.why;
     EXPECT_EQ(walk.pages.size(), c.pages) << c.why;
+    EXPECT_EQ(walk.damage, c.damage) << c.why;
+    EXPECT_EQ(walk.damageAt, c.damageAt) << c.why;
   }
 }
 
@@ -214,7 +243,13 @@ TEST(SpoolReaderNT, EveryTruncationKeepsExactlyTheWholePagesBeforeIt) {
     ASSERT_EQ(walk.opened, complete > 0) << "length " << length;
     ASSERT_EQ(walk.pages.size(), complete) << "length " << length;
     for (size_t i = 0; i < complete; ++i) ASSERT_EQ(walk.pages[i], *pages[i]) << "length " << length;
+    // A cut inside a page record is damage, never a clean end.
+    const bool insidePage = complete < pageEnds.size() && length > pageEnds[complete] - pages[complete]->size() - 8;
+    if (insidePage) {
+      ASSERT_EQ(walk.damage, TSpoolDamage::CutOff) << "length " << length;
+    }
   }
+  EXPECT_EQ(Walk(whole).damage, TSpoolDamage::None);
 }
 
 TEST(SpoolReaderNT, DamagedBytesNeverLeadOutsideTheFile) {
@@ -258,7 +293,7 @@ TEST(SpoolReaderNT, DocumentName) {
   for (const Case& c : cases) {
     const Bytes& file = c.file;
     TProcSPLFile reader;
-    ASSERT_TRUE(reader.Open(file)) << c.why;
+    ASSERT_TRUE(reader.Open(file, true)) << c.why;
     EXPECT_EQ(reader.DocumentName, c.name) << c.why;
     EXPECT_FALSE(reader.Is9xFormat);
     EXPECT_EQ(reader.PageFileName(), "") << "NT pages carry their metafile";
@@ -271,7 +306,7 @@ TEST(SpoolReaderNT, FieldsOfTheCurrentRecord) {
   writer.AddPage(kPage1);
   const Bytes& file = writer.Bytes();
   TProcSPLFile reader;
-  ASSERT_TRUE(reader.Open(file));
+  ASSERT_TRUE(reader.Open(file, true));
   EXPECT_EQ(reader.Header[0], SPOOL_NT_VERSION);
   EXPECT_EQ(reader.Header[1], 36u) << "16 + \"Doc\" + \"FILE:\" with their NULs";
   EXPECT_EQ(reader.Header[2], 16u);
@@ -291,10 +326,12 @@ TEST(SpoolReader9x, PagesNameTheirMetafiles) {
   writer.AddPage("C:\\WINDOWS\\SPOOL\\PRINTERS\\~EMF0002.TMP");
   writer.EndDocument();
   TProcSPLFile reader;
-  ASSERT_TRUE(reader.Open(writer.Bytes()));
+  EXPECT_FALSE(reader.Open(writer.Bytes(), true)) << "not on the NT family";
+  EXPECT_EQ(reader.Damage(), TSpoolDamage::None);
+  ASSERT_TRUE(reader.Open(writer.Bytes(), false));
   EXPECT_TRUE(reader.Is9xFormat);
   EXPECT_EQ(reader.DocumentName, u"");
-  const TWalk walk = Walk(writer.Bytes());
+  const TWalk walk = Walk(writer.Bytes(), false);
   EXPECT_EQ(walk.pageFiles, (std::vector<std::string>{"C:\\WINDOWS\\SPOOL\\PRINTERS\\~EMF0001.TMP",
                                                       "C:\\WINDOWS\\SPOOL\\PRINTERS\\~EMF0002.TMP"}));
   EXPECT_EQ(walk.pages, (std::vector<Bytes>{{}, {}})) << "9x pages hold no metafile bytes";
@@ -306,31 +343,37 @@ TEST(SpoolReader9x, WalkEndsAtDamage) {
   const Bytes nameA = {'a', '.', 'e', 'm', 'f', 0};
   const Bytes pageA = record(SPL9X_PAGE, 14, nameA);
   const Bytes pageB = record(SPL9X_PAGE, 10, {'b', 0});
+  using D = TSpoolDamage;
   struct Case {
     Bytes file;
     std::vector<std::string> pages;
+    TSpoolDamage damage;
     const char* why;
   };
   const Case cases[] = {
-      {Concat({sig, pageA, pageB}), {"a.emf", "b"}, "intact"},
+      {Concat({sig, pageA, pageB}), {"a.emf", "b"}, D::None, "intact"},
       {Concat({sig, record(SPL9X_START_DOC, 8, {}), pageA, record(SPL9X_END_PAGE, 8, {}), pageB}),
        {"a.emf", "b"},
+       D::None,
        "records of head size only are skipped"},
-      {Concat({sig, pageA, record(SPL9X_END_PAGE, 7, {}), pageB}), {"a.emf"}, "size 7, below the head: end"},
-      {Concat({sig, pageA, record(SPL9X_END_PAGE, 0, {}), pageB}), {"a.emf"}, "size 0 would not move: end"},
-      {Concat({sig, pageA, record(0x02454E44, 8, {}), pageB}), {"a.emf"}, "unknown type: end"},
-      {Concat({sig, pageA, record(SPL9X_DEVMODE, 0xFFFFFFFF, {}), pageB}), {"a.emf"}, "skip runs off the end"},
-      {Concat({sig, pageA, Bytes(pageB.begin(), pageB.end() - 1)}), {"a.emf"}, "last page one byte short"},
-      {Concat({sig, record(SPL9X_PAGE, 12, {'n', 'o', 'n', 'u'})}), {"nonu"}, "no NUL: the whole record"},
-      {Concat({sig, record(SPL9X_PAGE, 8, {})}), {""}, "empty name: still a page"},
-      {Concat({sig, record(SPL9X_PAGE, 10, {'x', 0}), Bytes(5, 0)}), {"x"}, "trailing bytes shorter than a head"},
-      {sig, {}, "signature only"},
-      {Bytes(sig.begin(), sig.end() - 1), {}, "seven signature bytes"},
+      {Concat({sig, pageA, record(SPL9X_END_PAGE, 7, {}), pageB}), {"a.emf"}, D::BadRecordSize, "size 7, below the head"},
+      {Concat({sig, pageA, record(SPL9X_END_PAGE, 0, {}), pageB}), {"a.emf"}, D::BadRecordSize, "size 0 would not move"},
+      {Concat({sig, pageA, record(0x02454E44, 8, {}), pageB}), {"a.emf"}, D::UnknownRecord, "unknown type"},
+      {Concat({sig, pageA, record(SPL9X_DEVMODE, 0xFFFFFFFF, {}), pageB}), {"a.emf"}, D::CutOff, "skip runs off the end"},
+      {Concat({sig, pageA, Bytes(pageB.begin(), pageB.end() - 1)}), {"a.emf"}, D::CutOff, "last page one byte short"},
+      {Concat({sig, record(SPL9X_PAGE, 12, {'n', 'o', 'n', 'u'})}), {"nonu"}, D::None, "no NUL: the whole record"},
+      {Concat({sig, record(SPL9X_PAGE, 8, {})}), {""}, D::None, "empty name: still a page"},
+      {Concat({sig, record(SPL9X_PAGE, 10, {'x', 0}), Bytes(5, 0)}), {"x"}, D::CutOff,
+       "trailing bytes shorter than a head"},
+      {sig, {}, D::None, "signature only"},
+      {Bytes(sig.begin(), sig.end() - 1), {}, D::None, "seven signature bytes"},
   };
   for (const Case& c : cases) {
-    const TWalk walk = Walk(c.file);
+    const TWalk walk = Walk(c.file, false);
     EXPECT_EQ(walk.opened, !c.pages.empty()) << c.why;
     EXPECT_EQ(walk.pageFiles, c.pages) << c.why;
+    EXPECT_EQ(walk.damage, c.damage) << c.why;
+    EXPECT_FALSE(Walk(c.file, true).opened) << c.why << ": never on the NT family";
   }
 }
 
@@ -361,6 +404,37 @@ TEST(SpoolReader, IsNativeSpoolFile) {
   for (const Case& c : cases) {
     EXPECT_EQ(IsNativeSpoolFile(c.file, c.isWinNT), c.native) << c.file.size() << " bytes, NT " << c.isWinNT;
   }
+}
+
+TEST(SpoolReader9x, PageFilesOnlyInTheSpoolDirectory) {
+  const std::u16string dir = u"C:\\WINDOWS\\SPOOL\\PRINTERS";
+  const struct {
+    std::u16string path;
+    bool allowed;
+    const char* why;
+  } cases[] = {
+      {dir + u"\\~EMF0001.TMP", true, "a file of the spool directory"},
+      {u"c:\\windows\\spool\\printers\\~emf0001.tmp", true, "letters in either case"},
+      {dir + u"\\Счёт.TMP", true, "a Cyrillic name"},
+      {dir + u"\\sub\\~EMF0001.TMP", false, "a folder below it"},
+      {dir + u"\\..\\..\\WIN.INI", false, "climbing out"},
+      {dir + u"\\..", false, "the parent itself"},
+      {dir + u"\\.", false, "the folder itself"},
+      {dir + u"\\", false, "no name"},
+      {dir, false, "the folder"},
+      {dir + u"X\\a.tmp", false, "a folder whose name starts alike"},
+      {u"C:\\WINDOWS\\WIN.INI", false, "another folder"},
+      {u"\\\\server\\share\\a.tmp", false, "a network path"},
+      {dir + u"\\a.tmp:stream", false, "a stream of a file"},
+      {dir + u"\\*.tmp", false, "a wildcard"},
+      {dir + u"\\a/../../b", false, "a forward slash"},
+      {u"", false, "empty"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsSpoolDirectoryFile(c.path, dir), c.allowed) << c.why;
+    EXPECT_EQ(IsSpoolDirectoryFile(c.path, dir + u"\\"), c.allowed) << c.why << ", directory with its backslash";
+  }
+  EXPECT_FALSE(IsSpoolDirectoryFile(dir + u"\\a.tmp", u"")) << "no spool directory known";
 }
 
 // With CLIENT_WRITE_SPOOL_SEEDS naming a folder, writes the fuzz target's seed files there.

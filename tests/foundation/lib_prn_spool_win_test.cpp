@@ -65,7 +65,7 @@ TEST(SpoolSavePage, NtPagesAreWrittenAndReplaceTheTarget) {
   TEmfSpoolWriter writer(u"Doc");
   for (const Bytes& page : pages) writer.AddPage(page);
   TProcSPLFile reader;
-  ASSERT_TRUE(reader.Open(writer.Bytes()));
+  ASSERT_TRUE(reader.Open(writer.Bytes(), true));
   const fs::path target = dir.path / L"страница.emf";
   WriteFile(target, Bytes(5000, 0xFF));  // an older, longer file of that name
   size_t index = 0;
@@ -89,7 +89,8 @@ TEST(SpoolSavePage, WriteFailures) {
   w9x.AddPage(Ansi(source));
   for (const Bytes* file : {&nt.Bytes(), &w9x.Bytes()}) {
     TProcSPLFile reader;
-    ASSERT_TRUE(reader.Open(*file));
+    ASSERT_TRUE(reader.Open(*file, file == &nt.Bytes()));
+    reader.SpoolDirectory = U16(dir.path);
     EXPECT_EQ(reader.SavePage(U16(dir.path / L"missing" / L"p.emf")), 0) << "9x " << reader.Is9xFormat;
     EXPECT_EQ(reader.SavePage(U16(dir.path)), 0) << "a folder is no target; 9x " << reader.Is9xFormat;
   }
@@ -123,7 +124,8 @@ TEST(SpoolSavePage, W9xPagesAreCopiedFromTheNamedFiles) {
                         {2, Bytes(64, 0x31), "empty name"},
                         {1, Bytes(32, 0x32), "second metafile"}};
   TProcSPLFile reader;
-  ASSERT_TRUE(reader.Open(writer.Bytes()));
+  ASSERT_TRUE(reader.Open(writer.Bytes(), false));
+  reader.SpoolDirectory = U16(dir.path);
   for (size_t i = 0; i < std::size(steps); ++i) {
     if (i > 0) {
       ASSERT_TRUE(reader.NextPage()) << steps[i].why;
@@ -132,4 +134,66 @@ TEST(SpoolSavePage, W9xPagesAreCopiedFromTheNamedFiles) {
     EXPECT_EQ(ReadFile(target), steps[i].content) << steps[i].why;
   }
   EXPECT_FALSE(reader.NextPage());
+}
+
+TEST(SpoolSavePage, W9xPagesOutsideTheSpoolDirectoryAreNotCopied) {
+  TScratchDir dir;
+  const fs::path spoolDir = dir.path / L"PRINTERS";
+  fs::create_directories(spoolDir / L"sub");
+  const fs::path inside = spoolDir / L"~EMF0001.TMP";
+  const fs::path secret = dir.path / L"secret.txt";
+  WriteFile(inside, Bytes(16, 0x31));
+  WriteFile(secret, Bytes(16, 0x53));
+  WriteFile(spoolDir / L"sub" / L"b.TMP", Bytes(16, 0x53));
+  T9xSpoolWriter writer;
+  writer.AddPage(Ansi(secret));
+  writer.AddPage(Ansi(spoolDir / L".." / L"secret.txt"));
+  writer.AddPage(Ansi(spoolDir / L"sub" / L"b.TMP"));
+  writer.AddPage(Ansi(inside));
+  const fs::path target = dir.path / L"page.emf";
+  TProcSPLFile reader;
+  ASSERT_TRUE(reader.Open(writer.Bytes(), false));
+  reader.SpoolDirectory = U16(spoolDir);
+  for (const char* why : {"a file in another folder", "climbing out of the spool directory", "a folder below it"}) {
+    EXPECT_EQ(reader.SavePage(U16(target)), 2) << why;
+    EXPECT_FALSE(fs::exists(target)) << why;
+    ASSERT_TRUE(reader.NextPage());
+  }
+  EXPECT_EQ(reader.SavePage(U16(target)), 1);
+  EXPECT_EQ(ReadFile(target), Bytes(16, 0x31));
+}
+
+TEST(SpoolOpenByName, MapsTheFileAndTellsItsDamage) {
+  TScratchDir dir;
+  TEmfSpoolWriter writer(u"Doc");
+  writer.AddPage(Bytes(40, 0x41));
+  writer.AddPage(Bytes(40, 0x42));
+  const fs::path whole = dir.path / L"00001.spl";
+  WriteFile(whole, writer.Bytes());
+  Bytes cut = writer.Bytes();
+  cut.resize(cut.size() - 30);  // into the second page
+  const fs::path damaged = dir.path / L"00002.spl";
+  WriteFile(damaged, cut);
+  T9xSpoolWriter w9x;
+  w9x.AddPage("a.emf");
+  const fs::path old = dir.path / L"00003.spl";
+  WriteFile(old, w9x.Bytes());
+
+  TProcSPLFile reader;
+  ASSERT_TRUE(reader.Open(U16(whole)));
+  EXPECT_EQ(reader.DocumentName, u"Doc");
+  EXPECT_TRUE(reader.NextPage());
+  EXPECT_EQ(reader.PageData().size(), 40u);
+  EXPECT_FALSE(reader.NextPage());
+  EXPECT_EQ(reader.Damage(), TSpoolDamage::None);
+
+  ASSERT_TRUE(reader.Open(U16(damaged)));
+  EXPECT_FALSE(reader.NextPage());
+  EXPECT_EQ(reader.Damage(), TSpoolDamage::CutOff);
+
+  EXPECT_FALSE(reader.Open(U16(old))) << "the 9x format on the NT family";
+  EXPECT_FALSE(reader.Open(U16(dir.path / L"missing.spl")));
+  EXPECT_TRUE(IsNativeSpoolFile(U16(whole)));
+  EXPECT_FALSE(IsNativeSpoolFile(U16(old)));
+  EXPECT_FALSE(IsNativeSpoolFile(U16(dir.path / L"missing.spl")));
 }

@@ -90,11 +90,12 @@ TEST_F(StandIn, PausedQueueKeepsAWindowsJobWithItsSpoolFileAndCopiesUntilCancell
   const auto spool = ReadFileBytes(spoolFile);
   EXPECT_EQ(job.Size, spool.size());
   TProcSPLFile reader;
-  ASSERT_TRUE(reader.Open(spool));
+  ASSERT_TRUE(reader.Open(spoolFile));
   EXPECT_EQ(reader.DocumentName, u"Счёт №5");
   int pages = 1;
   while (reader.NextPage()) ++pages;
   EXPECT_EQ(pages, 2);
+  EXPECT_EQ(reader.Damage(), TSpoolDamage::None);
 
   ASSERT_TRUE(Spooler().SetJob(printer.Handle, id, 0, nullptr, JOB_CONTROL_CANCEL));
   Jobs(printer.Handle, 2, count);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 TEST(HexText, DecodeStopsAtTheFirstPairThatIsNotHex) {
@@ -96,6 +97,20 @@ TEST(Tokens, ExtractToken) {
   EXPECT_EQ(ExtractTokenWA(w, '\xE1'), u"а");
 }
 
+TEST(Tokens, AViewGivesTheTokensTheStringGives) {
+  // Lists walked to their end: runs of delimiters, delimiters alone, blanks between them.
+  const std::string lists[] = {"", ";", ";;;", "a", "a;;", ";;a", "a;;b;;", " ; ", "a; ;", " b ;c;;d ;", ";x;;", "a;b;"};
+  for (const std::string& list : lists) {
+    std::vector<std::string> erased, viewed;
+    for (std::string text = list; !text.empty();) erased.push_back(ExtractToken(text, ';'));
+    for (std::string_view view = list; !view.empty();) viewed.push_back(ExtractToken(view, ';'));
+    EXPECT_EQ(viewed, erased) << '"' << list << '"';
+  }
+  std::u16string_view w = u" Печать ;Копия;;";
+  EXPECT_EQ(ExtractTokenW(w, u';'), u"Печать");
+  EXPECT_EQ(w, u"Копия");
+}
+
 TEST(Tokens, BySetWithDelimiter) {
   const TCharSet set = StrToCharSet(",;");
   std::u16string text = u"один,два;три";
@@ -152,9 +167,35 @@ TEST(Pieces, ReplaceAllAlwaysEnds) {
       {"a    b", "  ", " ", "a b", "collapsing a run of spaces takes it down to one"},
       {"abb", "ab", "a", "a", "a shorter replacement is searched again where it joins the rest"},
       {"", "a", "b", "", "empty text"},
+      {"aaaab", "ab", "b", "b", "each join forms the next occurrence, back to the start"},
+      {"xaabbx", "ab", "", "xx", "an empty replacement joins what was around it"},
+      {"aaa", "aa", "b", "ba", "overlapping occurrences: the first from the front"},
   };
   for (const Case& c : cases) EXPECT_EQ(ReplaceAll(c.text, c.oldText, c.newText), c.expected) << c.why;
   EXPECT_EQ(ReplaceAllW(u"да-да", u"да", u"нет"), u"нет-нет");
+}
+
+TEST(Pieces, ReplaceAllGivesWhatASearchFromTheFrontGives) {
+  // The plain definition, one search and one replacement at a time, against short texts of few letters.
+  const auto reference = [](std::string text, const std::string& from, const std::string& to) {
+    const bool rescan = to.size() < from.size();
+    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos;) {
+      text.replace(at, from.size(), to);
+      at = rescan ? (at >= from.size() - 1 ? at - (from.size() - 1) : 0) : at + to.size();
+    }
+    return text;
+  };
+  std::mt19937 random(23);
+  const auto word = [&](size_t maxLength) {
+    std::string w(random() % (maxLength + 1), 'a');
+    for (char& c : w) c = "ab "[random() % 3];
+    return w;
+  };
+  for (int round = 0; round < 20000; ++round) {
+    const std::string text = word(12), from = word(3), to = word(3);
+    if (from.empty()) continue;
+    ASSERT_EQ(ReplaceAll(text, from, to), reference(text, from, to)) << '"' << text << "\" \"" << from << "\" -> \"" << to << '"';
+  }
 }
 
 TEST(Pieces, ReplaceInPatternTouchesOnlyTheShapedPosition) {
