@@ -7,6 +7,7 @@
 #include "coding/cl_macrotools_lines.h"
 #include "coding/cl_macrotools_sort.h"
 #include "coding/lib_datcoder_random.h"
+#include "foundation/cl_tools_config.h"
 #include "foundation/lib_unicode.h"
 
 namespace {

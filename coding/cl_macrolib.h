@@ -13,7 +13,7 @@
 #include "coding/cl_macrolib_context.h"
 #include "coding/cl_macrolib_docparam.h"
 #include "coding/cl_macrolib_format.h"
-#include "coding/cl_macrolib_store.h"
+#include "foundation/cl_tools_store.h"
 #include "coding/cl_macrotools.h"
 #include "coding/cl_macrotools_pattern.h"
 #include "foundation/cl_tools_docid.h"

@@ -9,7 +9,7 @@
 
 #include "coding/cl_macrolib.h"
 #include "coding/cl_macrolib_context_win.h"
-#include "coding/cl_macrolib_store_win.h"
+#include "foundation/cl_tools_store_win.h"
 #include "foundation/lib_codepage.h"
 #include "foundation/lib_reg_win.h"
 #include "foundation/lib_unicode.h"
