@@ -7,6 +7,7 @@
 #include "coding/cl_macrotools_lines.h"
 #include "coding/cl_macrotools_sort.h"
 #include "coding/lib_datcoder_random.h"
+#include "foundation/cl_tools_config.h"
 #include "foundation/lib_unicode.h"
 
 namespace {
@@ -154,34 +155,14 @@ bool TCoder::LoadParam() {
   paramsLoaded_ = true;
   Debug = LogEnabled() && store_.ReadInteger(ConfigKey, u"Debug", 0) != 0 ? 1 : 0;
 
-  const TCodeDelimiters d = ReadCodeDelimiters(store_, SubKeyPath(key, u"Format"));
-  FieldDelim = d.FieldDelim;
-  LinesDelim = d.LinesDelim;
-  LabelDelim = d.LabelDelim;
-  LabelEnd = d.LabelEnd;
-  LabelTrunc = d.LabelTrunc;
-  GridCDelim = d.GridCDelim;
-  GridLDelim = d.GridLDelim;
-  GridHead = d.GridHead;
+  Delims = ReadCodeDelimiters(store_, SubKeyPath(key, u"Format"));
   if (!CharList.empty()) {
     IncludeWideChar(CharList, u' ');
-    for (char16_t c : LinesDelim) IncludeWideChar(CharList, c);
+    for (char16_t c : Delims.LinesDelim) IncludeWideChar(CharList, c);
   }
   ModelTimeOut = store_.ReadInteger(SubKeyPath(key, u"Model"), u"TimeOut", kDefaultModelTimeOut);
 
-  const TCodeFormat f = ReadCodeFormat(store_, ConfigKey, DocId);
-  FormatLetter = f.FormatLetter;
-  Unicode = f.Unicode;
-  IsCompact = f.IsCompact;
-  Rotated = f.Rotated;
-  ECP = f.ECP;
-  ModuleSize = f.ModuleSize;
-  Layers = f.Layers;
-  Symbols = f.Symbols;
-  SymOffsets = f.SymOffsets;
-  SymLines = f.SymLines;
-  AppEndHdr = f.AppEndHdr;
-  PictureSize = f.PictureSize;
+  Format = ReadCodeFormat(store_, ConfigKey, DocId);
   return true;
 }
 

@@ -13,7 +13,7 @@
 #include "coding/cl_macrolib_context.h"
 #include "coding/cl_macrolib_docparam.h"
 #include "coding/cl_macrolib_format.h"
-#include "coding/cl_macrolib_store.h"
+#include "foundation/cl_tools_store.h"
 #include "coding/cl_macrotools.h"
 #include "coding/cl_macrotools_pattern.h"
 #include "foundation/cl_tools_docid.h"
@@ -92,32 +92,16 @@ class TCoder {
   // type's Unicode value is set. True when a picture was made or the document was filtered off.
   bool MakeCode(uint8_t charset);
 
-  // Payload delimiters and code format, as read.
   std::string WordDelims;
   int32_t JumpLine = 0;
   int32_t ModelTimeOut = kDefaultModelTimeOut;
   uint8_t Debug = 0;
   std::string SubstTable;
   TSmallPoint SortTolerance;
-  TSmallPoint Layers{16, 2};
-  uint8_t IsCompact = 0;
-  uint8_t Unicode = 0;
-  uint8_t Rotated = 0;
-  TSmallPoint Symbols{1, 0};
-  int32_t ModuleSize = 71;
-  int32_t ECP = 20;
-  int32_t SymOffsets = 0;
-  TSmallPoint SymLines{1, 0};
-  std::string AppEndHdr;
-  std::string LabelDelim = ":";
-  std::u16string LinesDelim = u"^";
-  std::string FieldDelim = "\t";
-  std::string GridCDelim = "\r";
-  std::string GridLDelim = "\n";
-  std::string GridHead = "%d,%d,";
-  std::string LabelEnd = "-";
-  std::string LabelTrunc = ".";
-  char FormatLetter = 'E';
+  // The type's code format and payload delimiters, as read; recognition and code generation borrow them.
+  // Coders derived from this one keep their own settings in records of their own beside these.
+  TCodeFormat Format;
+  TCodeDelimiters Delims;
   // The interpreters' line character sets.
   TCharSet LineChrH;
   TCharSet LineChrV;
@@ -144,7 +128,6 @@ class TCoder {
   std::string Pages = "C";
   uint8_t AckPages = 1;
   int32_t PicPlace = 0;
-  TSize PictureSize;
   uint8_t State = 1;
   TRect OutputArea;
   int32_t PicTop = 0;

@@ -24,8 +24,9 @@ enum class TFit { Fits, DoesNot, Fail };
 // The state of one MakeCodePicture call.
 class TCodeRun {
  public:
-  TCodeRun(const TCodeRequest& request, TAztCoder& encoder, std::string& substTable, TCodeHost& host)
-      : r_(request), enc_(encoder), table_(substTable), host_(host) {}
+  TCodeRun(const TCodeRequest& request, const TCodeFormat& format, const TCodeDelimiters& delims, TAztCoder& encoder,
+           std::string& substTable, TCodeHost& host)
+      : r_(request), f_(format), d_(delims), enc_(encoder), table_(substTable), host_(host) {}
 
   void Run(TCodeResult& result);
 
@@ -54,11 +55,13 @@ class TCodeRun {
   }
   std::string Substituted(std::string_view text) { return SubstituteText(text, table_); }
   void SetMessageIdAndGap() {
-    enc_.SetMessageId(MessageIdFromText(r_.AppEndHdr));
-    enc_.SetGap(r_.SymOffsets);
+    enc_.SetMessageId(MessageIdFromText(f_.AppEndHdr));
+    enc_.SetGap(f_.SymOffsets);
   }
 
   const TCodeRequest& r_;
+  const TCodeFormat& f_;
+  const TCodeDelimiters& d_;
   TAztCoder& enc_;
   std::string& table_;
   TCodeHost& host_;
@@ -79,7 +82,7 @@ class TCodeRun {
 std::string Number(int64_t v) { return IntToText(v); }
 
 TFit TCodeRun::FitTest() {
-  cap_ = enc_.Capacity(r_.ECP);
+  cap_ = enc_.Capacity(f_.ECP);
   if (cap_ <= 0) {
     error_ = "the settings select no usable symbol (size mode " + Number(enc_.SizeMode()) + ")";
     return TFit::Fail;
@@ -136,7 +139,7 @@ bool TCodeRun::Shorten() {
   const size_t keep = work_.size() > cut ? work_.size() - cut : 0;
   work_.resize(CharBoundaryAtOrBelow(work_, keep, bytes_.CodePage, host_.CodePages()));
   truncated_ = true;
-  enc_.SetData(hdr_ + Substituted(work_ + r_.FieldDelim + r_.LabelTrunc));
+  enc_.SetData(hdr_ + Substituted(work_ + d_.FieldDelim + d_.LabelTrunc));
   return true;
 }
 
@@ -155,7 +158,7 @@ bool TCodeRun::Encode() {
 }
 
 bool TCodeRun::CodeScrambled() {
-  const std::string p = bytes_.Bytes + r_.LabelEnd;
+  const std::string p = bytes_.Bytes + d_.LabelEnd;
   std::optional<std::string> scrambled = ScrambleText(p, 2);
   if (!scrambled) return Fail("the additive scramble cannot carry the byte FF of the end label");
   enc_.SetSizeMode(start_);
@@ -174,22 +177,22 @@ bool TCodeRun::CodeScrambled() {
 }
 
 bool TCodeRun::CodeSubstituted() {
-  const bool several = IsLetter(r_.FormatLetter, "GI");
+  const bool several = IsLetter(f_.FormatLetter, "GI");
   if (several) SetMessageIdAndGap();
   enc_.SetSizeMode(start_);
   work_ = bytes_.Bytes;
-  enc_.SetData(hdr_ + Substituted(work_ + r_.LabelEnd));
-  if (several) enc_.SetSymbolCount(RoundUpToMultiple(r_.Symbols.X, r_.SymLines.X + r_.SymLines.Y));
+  enc_.SetData(hdr_ + Substituted(work_ + d_.LabelEnd));
+  if (several) enc_.SetSymbolCount(RoundUpToMultiple(f_.Symbols.X, f_.SymLines.X + f_.SymLines.Y));
   return EncodeSearched(several, true, several);
 }
 
 void TCodeRun::SetRowsAndCount() {
-  const int32_t lo = r_.Symbols.X, rows = r_.SymLines.X;
+  const int32_t lo = f_.Symbols.X, rows = f_.SymLines.X;
   const int64_t needed = static_cast<int64_t>(enc_.UsedBits()) * enc_.SymbolCount() / cap_ + 1;
   const int32_t count = static_cast<int32_t>(std::clamp<int64_t>(std::max<int64_t>(needed, lo), 1, kMaxSymbols));
   // Rows and symbols from the settings may be 0 or negative: a row holds at least one symbol.
-  perRow_ = std::clamp(DivRoundUp(r_.Symbols.X + r_.Symbols.Y, r_.SymLines.X + r_.SymLines.Y), 1, kMaxSymbols);
-  if (r_.SymLines.Y == 0) {
+  perRow_ = std::clamp(DivRoundUp(f_.Symbols.X + f_.Symbols.Y, f_.SymLines.X + f_.SymLines.Y), 1, kMaxSymbols);
+  if (f_.SymLines.Y == 0) {
     enc_.SetSymbolCount(RoundUpToMultiple(count, rows));
   } else if (static_cast<int64_t>(rows) * perRow_ > count) {
     enc_.SetSymbolCount(RoundUpToMultiple(count, rows));
@@ -201,7 +204,7 @@ void TCodeRun::SetRowsAndCount() {
 
 bool TCodeRun::CodeCompressed() {
   enc_.SetSizeMode(start_);
-  codec_.SetData(bytes_.Bytes + r_.LabelEnd);
+  codec_.SetData(bytes_.Bytes + d_.LabelEnd);
   codec_.DocId.Assign(&docId_);
   try {
     if (!codec_.Encode()) return Fail("the message codec refused the payload: " + codec_.Error);
@@ -209,33 +212,33 @@ bool TCodeRun::CodeCompressed() {
     return Fail(e.what());
   }
   enc_.SetSizeMode(start_);
-  enc_.SetSymbolCount(RoundUpToMultiple(r_.Symbols.X, r_.SymLines.X + r_.SymLines.Y));
+  enc_.SetSymbolCount(RoundUpToMultiple(f_.Symbols.X, f_.SymLines.X + f_.SymLines.Y));
   enc_.SetData(codec_.Message);
   SetMessageIdAndGap();
   return EncodeSearched(true, false, false);
 }
 
 bool TCodeRun::Prepare() {
-  const int maxLayers = r_.IsCompact ? 4 : 32;
-  base_ = r_.IsCompact ? AztSizeCompact : AztSizeFull;
-  if (r_.Layers.X < 1 || r_.Layers.X > maxLayers)
-    return Fail("the start layer count " + Number(r_.Layers.X) + " is outside 1.." + Number(maxLayers));
-  start_ = base_ + r_.Layers.X;
+  const int maxLayers = f_.IsCompact ? 4 : 32;
+  base_ = f_.IsCompact ? AztSizeCompact : AztSizeFull;
+  if (f_.Layers.X < 1 || f_.Layers.X > maxLayers)
+    return Fail("the start layer count " + Number(f_.Layers.X) + " is outside 1.." + Number(maxLayers));
+  start_ = base_ + f_.Layers.X;
   // Growth stops at the largest symbol of the kind; beyond it no symbol could be chosen.
-  layerLimit_ = std::clamp<int>(r_.Layers.X + r_.Layers.Y, r_.Layers.X, maxLayers);
+  layerLimit_ = std::clamp<int>(f_.Layers.X + f_.Layers.Y, f_.Layers.X, maxLayers);
   // The encoder holds at most 26 symbols; a larger limit would never be reached.
-  symbolLimit_ = std::clamp<int>(r_.Symbols.X + r_.Symbols.Y, 1, kMaxSymbols);
+  symbolLimit_ = std::clamp<int>(f_.Symbols.X + f_.Symbols.Y, 1, kMaxSymbols);
 
   const TCodePageSystem& pages = host_.CodePages();
   charset_ = r_.Charset;
-  if (r_.Unicode) {
+  if (f_.Unicode) {
     bytes_ = ConvertPayload(r_.Payload, charset_, pages);
   } else {
     bytes_.Bytes = ToAnsiBytes(pages, r_.Payload);
     bytes_.CodePage = pages.AnsiCodePage();
   }
   // The additive scramble cannot carry the byte FF ("я" in 1251); UTF-8 never holds it.
-  if (IsLetter(r_.FormatLetter, "CD") && bytes_.Bytes.find('\xFF') != std::string::npos) {
+  if (IsLetter(f_.FormatLetter, "CD") && bytes_.Bytes.find('\xFF') != std::string::npos) {
     bytes_.Bytes = WideToUtf8(r_.Payload);
     bytes_.CodePage = kCodePageUtf8;
     bytes_.Utf8 = true;
@@ -251,7 +254,7 @@ void TCodeRun::Run(TCodeResult& result) {
   result.Started = true;
   docId_ = TDocIdClass::CreateFromText(r_.DocTypeId);
   const TCodePageSystem& pages = host_.CodePages();
-  host_.Log(u"Формирование символики: \"" + pages.Decode(std::string(1, r_.FormatLetter), pages.AnsiCodePage()) + u"\"");
+  host_.Log(u"Формирование символики: \"" + pages.Decode(std::string(1, f_.FormatLetter), pages.AnsiCodePage()) + u"\"");
   if (r_.State == 2) {
     result.Ok = true;
     result.PictureWidth = result.PictureHeight = 2;
@@ -263,7 +266,7 @@ void TCodeRun::Run(TCodeResult& result) {
 
   bool ok = Prepare();
   if (ok) {
-    if (IsLetter(r_.FormatLetter, "HIO")) {
+    if (IsLetter(f_.FormatLetter, "HIO")) {
       if (counters) {
         codec_.PageCount = counters->PageCount;
         codec_.PageNo = counters->PageNo;
@@ -274,16 +277,16 @@ void TCodeRun::Run(TCodeResult& result) {
     codec_.Utf8Payload = bytes_.Utf8;
     codec_.ForeignCodePage = bytes_.ForeignCodePage;
     if (bytes_.ForeignCodePage) codec_.Charset = charset_;
-    codec_.SetProfile(r_.FormatLetter);
+    codec_.SetProfile(f_.FormatLetter);
     codec_.DocId.Assign(&docId_);
 
     hdr_ = codec_.BuildHeader(docId_, codec_.PageCount, codec_.PageNo);
     enc_.Reset();
 
     // 2. By format letter.
-    if (IsLetter(r_.FormatLetter, "CD")) ok = CodeScrambled();
-    else if (IsLetter(r_.FormatLetter, "EHGI")) ok = CodeSubstituted();
-    else if (IsLetter(r_.FormatLetter, "LMNOSs")) ok = CodeCompressed();
+    if (IsLetter(f_.FormatLetter, "CD")) ok = CodeScrambled();
+    else if (IsLetter(f_.FormatLetter, "EHGI")) ok = CodeSubstituted();
+    else if (IsLetter(f_.FormatLetter, "LMNOSs")) ok = CodeCompressed();
     else ok = Fail("the format letter makes no code");
   }
 
@@ -292,10 +295,10 @@ void TCodeRun::Run(TCodeResult& result) {
     result.Picture = enc_.Picture();
     result.PictureWidth = enc_.PictureWidth();
     result.PictureHeight = enc_.SymbolSize();
-    if (IsLetter(r_.FormatLetter, "GI")) {
+    if (IsLetter(f_.FormatLetter, "GI")) {
       int32_t perRow = 0;
-      if (r_.SymLines.Y != 0) perRow = perRow_;
-      else if (r_.SymLines.X > 1) perRow = DivRoundUp(enc_.SymbolCount(), r_.SymLines.X);
+      if (f_.SymLines.Y != 0) perRow = perRow_;
+      else if (f_.SymLines.X > 1) perRow = DivRoundUp(enc_.SymbolCount(), f_.SymLines.X);
       if (perRow > 0)
         result.Picture = ArrangeSymbolRows(enc_.Picture(), enc_.SymbolCount(), enc_.SymbolSize(), enc_.Gap(), perRow,
                                            result.PictureWidth, result.PictureHeight);
@@ -306,7 +309,7 @@ void TCodeRun::Run(TCodeResult& result) {
   result.Truncated = truncated_;
   if (truncated_) host_.Log(u"  Символика усечена!");
   if (ok) {
-    if (r_.Rotated) {
+    if (f_.Rotated) {
       TPictureSize size{result.PictureWidth, result.PictureHeight};
       RotateMonoBitmap(result.Picture, size);
       result.PictureWidth = size.Width;
@@ -362,24 +365,11 @@ bool TCoder::MakeCode(uint8_t charset) {
   TCodeRequest q;
   q.Payload = Payload;
   q.State = State;
-  q.FormatLetter = FormatLetter;
-  q.Unicode = Unicode != 0;
   q.Charset = charset;
-  q.IsCompact = IsCompact != 0;
-  q.Rotated = Rotated != 0;
-  q.Layers = Layers;
-  q.Symbols = Symbols;
-  q.SymLines = SymLines;
-  q.SymOffsets = SymOffsets;
-  q.ECP = ECP;
-  q.AppEndHdr = AppEndHdr;
-  q.LabelEnd = LabelEnd;
-  q.LabelTrunc = LabelTrunc;
-  q.FieldDelim = FieldDelim;
   q.Debug = Debug != 0;
   q.DocTypeId = GetDocTypeId();
   TCoderCodeHost host(*this);
-  TCodeResult r = MakeCodePicture(q, *AztCoder, SubstTable, host);
+  TCodeResult r = MakeCodePicture(q, Format, Delims, *AztCoder, SubstTable, host);
   // An empty payload leaves the picture as it was; every other outcome replaces it, a failure with none.
   if (r.Started) {
     Picture = std::move(r.Picture);
@@ -389,9 +379,10 @@ bool TCoder::MakeCode(uint8_t charset) {
   return r.Ok;
 }
 
-TCodeResult MakeCodePicture(const TCodeRequest& request, TAztCoder& encoder, std::string& substTable, TCodeHost& host) {
+TCodeResult MakeCodePicture(const TCodeRequest& request, const TCodeFormat& format, const TCodeDelimiters& delims,
+                            TAztCoder& encoder, std::string& substTable, TCodeHost& host) {
   TCodeResult result;
-  TCodeRun(request, encoder, substTable, host).Run(result);
+  TCodeRun(request, format, delims, encoder, substTable, host).Run(result);
   return result;
 }
 

@@ -10,29 +10,17 @@
 #include <vector>
 
 #include "coding/aztencod.h"
+#include "coding/cl_macrolib_format.h"
 #include "coding/cl_macrolib_payload.h"
 #include "coding/cl_macrotools.h"
 
-// What the coder holds for one code (its payload, state and code format).
+// What one code takes from the coder besides its code format and delimiters.
 struct TCodeRequest {
   std::u16string Payload;
   uint8_t State = 0;        // 2: the document was filtered off
-  char FormatLetter = 'E';
-  bool Unicode = false;     // convert by Charset (else the system code page)
-  uint8_t Charset = 0;
-  bool IsCompact = false;
-  bool Rotated = false;
-  TSmallPoint Layers{16, 2};    // start, growth
-  TSmallPoint Symbols{1, 0};    // smallest count, growth
-  TSmallPoint SymLines{1, 0};   // rows, rows follow the count when Y is not 0
-  int32_t SymOffsets = 0;       // modules between symbols
-  int32_t ECP = 20;
-  std::string AppEndHdr;        // structured-append identifier text
-  std::string LabelEnd = "-";
-  std::string LabelTrunc = ".";
-  std::string FieldDelim = "\t";
-  bool Debug = false;           // keep the encoder's input in a temporary file
-  std::string DocTypeId;        // the text of GetDocTypeId
+  uint8_t Charset = 0;      // the payload's character set when the format's Unicode is set
+  bool Debug = false;       // keep the encoder's input in a temporary file
+  std::string DocTypeId;    // the text of GetDocTypeId
 };
 
 // The document context's counters as the header carries them.
@@ -79,8 +67,10 @@ struct TCodeResult {
 
 inline constexpr std::u16string_view kCodeErrorText = u"Графический код не сформирован.\r\nОшибка формирования символики.";
 
-// One code: encoder is the coder's TAztCoder, substTable its cached class table.
-TCodeResult MakeCodePicture(const TCodeRequest& request, TAztCoder& encoder, std::string& substTable, TCodeHost& host);
+// One code in the type's format and delimiters: encoder is the coder's TAztCoder, substTable its cached
+// class table.
+TCodeResult MakeCodePicture(const TCodeRequest& request, const TCodeFormat& format, const TCodeDelimiters& delims,
+                            TAztCoder& encoder, std::string& substTable, TCodeHost& host);
 
 // The structured-append identifier: "A".."Z" kept, any other character a pseudo-random capital letter.
 std::string MessageIdFromText(std::string_view text);

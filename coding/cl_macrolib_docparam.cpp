@@ -5,6 +5,7 @@
 #include <clocale>
 #include <locale>
 
+#include "foundation/cl_tools_config.h"
 #include "foundation/lib_str.h"
 #include "foundation/lib_unicode.h"
 

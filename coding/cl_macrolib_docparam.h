@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "coding/cl_macrolib_store.h"
+#include "foundation/cl_tools_store.h"
 #include "coding/cl_macrotools.h"
 #include "foundation/cl_tools_docid.h"
 #include "foundation/lib_str_lists.h"

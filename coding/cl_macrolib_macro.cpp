@@ -307,7 +307,7 @@ std::u16string TRecognizer::EvalFieldRule(std::u16string_view text, std::u16stri
   while (start <= work.size()) {
     size_t end = work.find(u'\0', start);
     if (end == std::u16string::npos) end = work.size();
-    if (end > start) AppendWithSeparatorW(LinesDelim, std::u16string_view(work).substr(start, end - start), result);
+    if (end > start) AppendWithSeparatorW(Delims.LinesDelim, std::u16string_view(work).substr(start, end - start), result);
     start = end + 1;
   }
   return result;

@@ -221,7 +221,8 @@ int32_t TRecognizer::ExecModelLine(int32_t lineNo, std::u16string_view line, boo
     case u'S': {
       if (afterFailure) return kLineAbsent;
       const std::u16string name = command.substr(1);
-      if (name.empty() || UpperAscii(name[0]) != u'P') {
+      // Parameter names begin with a capital P, as object names begin with their kind's capital.
+      if (name.empty() || name[0] != u'P') {
         ModelLog(lineNo, u"Параметр, ошибка наименования: [" + name + u"]");
         return kLineDone;
       }
@@ -237,7 +238,7 @@ int32_t TRecognizer::ExecModelLine(int32_t lineNo, std::u16string_view line, boo
       return kLineDone;
     }
     case u'R': {
-      const bool required = command.size() > 1 && UpperAscii(command[1]) == u'R';
+      const bool required = command.size() > 1 && command[1] == u'R';
       return SearchLine(lineNo, command, sortMode, std::move(rest), required ? kLineStop : kLineNotFound, afterFailure);
     }
     default: return SearchLine(lineNo, command, sortMode, std::move(rest), kLineAbsent, afterFailure);

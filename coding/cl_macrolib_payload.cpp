@@ -180,10 +180,7 @@ size_t CharBoundaryAtOrBelow(std::string_view bytes, size_t maxLength, uint32_t 
 
 std::u16string TCoder::PayloadEntry(char16_t type, std::u16string_view label, std::u16string_view displayName,
                                     std::u16string_view value) {
-  TPayloadDelims d;
-  d.LabelDelim = Store().FromAnsi(LabelDelim);
-  d.FieldDelim = Store().FromAnsi(FieldDelim);
-  d.LinesDelim = LinesDelim;
+  const TPayloadDelims d = WidePayloadDelims(Delims, [this](std::string_view text) { return Store().FromAnsi(text); });
   TFieldEntry e = MakeFieldEntry(type, label, value, CharList, d);
   if (e.HasInvalid) {
     LogLine(InvalidCharsLogLine(label, displayName, e.Invalid));

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "coding/cl_macrolib_format.h"
 #include "foundation/lib_str.h"
 
 // Field types that make an entry: "R", "O", "C" and "P" are labelled; "L" (a carried value) is not.
@@ -19,6 +20,12 @@ struct TPayloadDelims {
   std::u16string FieldDelim = u"\t";
   std::u16string LinesDelim = u"^";
 };
+
+// The type's delimiters as the payload takes them; toWide converts from the system code page.
+template <class ToWide>
+TPayloadDelims WidePayloadDelims(const TCodeDelimiters& delims, const ToWide& toWide) {
+  return {toWide(delims.LabelDelim), toWide(delims.FieldDelim), delims.LinesDelim};
+}
 
 // One field's entry step: what the log, the user and the payload receive.
 struct TFieldEntry {

@@ -54,7 +54,7 @@ std::unique_ptr<TObject> TRecognitionHost::NewParam(std::u16string_view value) c
 }
 
 void TRecognitionHost::AddFieldEntry(const TRecognizer& r, const TFieldValue& field, std::u16string& payload) {
-  const TPayloadDelims delims{r.Wide(r.LabelDelim), r.Wide(r.FieldDelim), r.LinesDelim};
+  const TPayloadDelims delims = WidePayloadDelims(r.Delims, [&r](std::string_view text) { return r.Wide(text); });
   payload += MakeFieldEntry(field.Type, field.Label, field.Value, TWideCharSet(), delims).Entry;
 }
 

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "coding/cl_macrolib_format.h"
 #include "coding/cl_macrotools.h"
 #include "coding/cl_macrotools_cond.h"
 #include "coding/cl_macrotools_pattern.h"
@@ -114,7 +115,9 @@ using TObjectRefs = std::vector<TRectProTo*>;
 // One recognition over lent lists. Results stay in the members (and in the lists) for the caller.
 class TRecognizer {
  public:
-  TRecognizer(const TRecognitionConfig& config, TRecognitionHost& host) : Config(config), Host(host) {}
+  // delims: the document type's payload delimiters, lent for the run.
+  TRecognizer(const TRecognitionConfig& config, TRecognitionHost& host, const TCodeDelimiters& delims)
+      : Config(config), Host(host), Delims(delims) {}
 
   // Lends the coder's page model and name lists for the run.
   void UseLists(TObjectList& texts, TObjectList& hLines, TObjectList& vLines, TObjectList& grids, TWideStringList& found,
@@ -158,6 +161,7 @@ class TRecognizer {
 
   const TRecognitionConfig& Config;
   TRecognitionHost& Host;
+  const TCodeDelimiters& Delims;
 
   // The coder's page model and name lists, lent for the run (none may be nil).
   TObjectList* Texts = nullptr;
@@ -173,12 +177,6 @@ class TRecognizer {
   std::string WordDelims = std::string(".,:- \0", 6);
   uint32_t CodePage = kCodePage1251;  // the pattern matcher's word delimiters
   TSmallPoint SortTolerance;
-  std::u16string LinesDelim = u"^";
-  std::string LabelDelim = ":";
-  std::string FieldDelim = "\t";
-  std::string GridCDelim = "\r";
-  std::string GridLDelim = "\n";
-  std::string GridHead = "%d,%d,";
   int32_t PicTop = 0;
   int32_t ModelTimeOut = kModelTimeOutDefault;  // below 1: the default, never unlimited
   int32_t LogLevel = 0;                         // bit 2 (value 4): dump the objects after recognition

@@ -75,12 +75,6 @@ void BindRecognizer(TRecognizer& r, TCoder& coder, int32_t logLevel) {
   r.CharMap = &coder.CharMap;
   r.WordDelims = coder.WordDelims;
   r.SortTolerance = coder.SortTolerance;
-  r.LinesDelim = coder.LinesDelim;
-  r.LabelDelim = coder.LabelDelim;
-  r.FieldDelim = coder.FieldDelim;
-  r.GridCDelim = coder.GridCDelim;
-  r.GridLDelim = coder.GridLDelim;
-  r.GridHead = coder.GridHead;
   r.PicTop = coder.PicTop;
   r.ModelTimeOut = coder.ModelTimeOut;
   r.LogLevel = logLevel;
@@ -101,7 +95,7 @@ void TakeRecognition(const TRecognizer& r, TCoder& coder) {
 bool TCoder::Recognize() {
   const TStoreRecognitionConfig config(store_, DocKey());
   TCoderRecognitionHost host(*this, store_);
-  TRecognizer recognizer(config, host);
+  TRecognizer recognizer(config, host, Delims);
   BindRecognizer(recognizer, *this, GetLogLevel(store_, ConfigKey));
   bool ok = false;
   try {

@@ -49,7 +49,7 @@ class TCoderRecognitionHost : public TRecognitionHost {
   const TSettingsStore& store_;
 };
 
-// Points the recogniser at the coder's lists and copies in the coder's settings.
+// Points the recogniser at the coder's lists and copies in the coder's page settings.
 void BindRecognizer(TRecognizer& recognizer, TCoder& coder, int32_t logLevel);
 // Copies back what a run leaves for the coder.
 void TakeRecognition(const TRecognizer& recognizer, TCoder& coder);

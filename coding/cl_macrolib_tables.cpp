@@ -125,7 +125,7 @@ void TRecognizer::BuildGrid(TGrid& grid) {
             continue;
           }
           std::string& cell = cells[static_cast<size_t>(r) * grid.Cols + c];
-          if (!cell.empty()) cell += Narrow(LinesDelim);
+          if (!cell.empty()) cell += Narrow(Delims.LinesDelim);
           cell += Narrow(text->Text);
         }
       }
@@ -218,7 +218,7 @@ std::u16string TRecognizer::TableText(std::u16string_view name, std::u16string_v
   grid->Cells.Clear();
   for (const std::u16string& c : cells) grid->Cells.Add(Narrow(c));
 
-  const std::u16string cDelim = Wide(GridCDelim), lDelim = Wide(GridLDelim);
+  const std::u16string cDelim = Wide(Delims.GridCDelim), lDelim = Wide(Delims.GridLDelim);
   std::u16string text;
   for (int32_t r = w.Top; r < rows - w.Bottom; ++r) {
     if (!text.empty()) text += lDelim;
@@ -227,12 +227,12 @@ std::u16string TRecognizer::TableText(std::u16string_view name, std::u16string_v
       text += cell(r, c);
     }
   }
-  if (!TrimStr(GridHead).empty()) {
+  if (!TrimStr(Delims.GridHead).empty()) {
     std::string head;
-    if (FormatGridHead(GridHead, cols - w.Left - w.Right, rows - w.Top - w.Bottom, head))
+    if (FormatGridHead(Delims.GridHead, cols - w.Left - w.Right, rows - w.Top - w.Bottom, head))
       text = Wide(head) + text;
     else
-      LogText(u"Ошибка! Формат заголовка таблиц неверен: " + QuotedW(Wide(GridHead)));
+      LogText(u"Ошибка! Формат заголовка таблиц неверен: " + QuotedW(Wide(Delims.GridHead)));
   }
   return text;
 }

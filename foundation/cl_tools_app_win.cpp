@@ -32,7 +32,7 @@ bool TSyncObject::Enter() {
 void TSyncObject::Leave() { LeaveCriticalSection(&section_); }
 
 TClientApplication::TClientApplication() {
-  TConfigStore& store = RegistryConfigStore();
+  TSettingsStore& store = MachineSettingsStore();
   InitPrinterEnvironment(store.ReadText(kConfigKey, u"PrinterEnvironment", u""));
   GetSystemReport();  // fills the terminal-server and server-edition flags read below
   TerminalMode = GetTServer(store, IsTerminalServer());
@@ -54,7 +54,7 @@ TClientApplication::TClientApplication() {
   DosFlag = flags.DosFlag;
   WinFlag = flags.WinFlag;
 
-  Printers = std::make_unique<TPrinters>(CreateWindowsPrintersHost());
+  Printers = std::make_unique<TPrinters>(CreateWindowsPrintersHost(), MachineSettingsStore(), UserSettingsStore());
   Printers->UserName = user;
   UpdateEvent = OpenOrCreateUpdateEvent();
 

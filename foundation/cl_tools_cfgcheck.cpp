@@ -19,7 +19,7 @@ bool IsConfigVersionTextValid(std::string_view version) {
   return version == kProgramVersion;
 }
 
-bool IsConfigVersionValid(const TConfigStore& store, std::u16string_view key) {
+bool IsConfigVersionValid(const TSettingsStore& store, std::u16string_view key) {
   return IsConfigVersionTextValid(TrimStr(store.ReadTextA(key, ConfigName(TConfigName::Version), "")));
 }
 

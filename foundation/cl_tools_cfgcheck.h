@@ -28,7 +28,7 @@ uint32_t VersionToNumber(std::string_view version);
 bool IsConfigVersionTextValid(std::string_view version);
 
 // The same test on a side key of the configuration store: the version check the program modes take.
-bool IsConfigVersionValid(const TConfigStore& store, std::u16string_view key);
+bool IsConfigVersionValid(const TSettingsStore& store, std::u16string_view key);
 
 // What the check needs from the side it checks.
 class TConfigCheckHost {

@@ -12,20 +12,20 @@ int32_t ClampConfigInteger(const TConfigInteger& value, int32_t stored) {
   return value.Clamped ? std::clamp(stored, value.Min, value.Max) : stored;
 }
 
-int32_t ReadConfigInteger(const TConfigStore& store, std::u16string_view key, const TConfigInteger& value) {
+int32_t ReadConfigInteger(const TSettingsStore& store, std::u16string_view key, const TConfigInteger& value) {
   return ClampConfigInteger(value, store.ReadInteger(key, ConfigName(value.Name), value.Default));
 }
 
-int32_t ReadConfigInteger(const TConfigStore& store, std::u16string_view key, const TSpoolerInteger& value) {
+int32_t ReadConfigInteger(const TSettingsStore& store, std::u16string_view key, const TSpoolerInteger& value) {
   return store.ReadInteger(key, SpoolerName(value.Name), value.Default);
 }
 
-std::u16string ReadConfigText(const TConfigStore& store, std::u16string_view key, TConfigName name,
+std::u16string ReadConfigText(const TSettingsStore& store, std::u16string_view key, TConfigName name,
                               std::u16string_view def) {
   return store.ReadText(key, ConfigName(name), def);
 }
 
-bool IsDocTypeEnabled(const TConfigStore& store, std::u16string_view key, std::string_view docTypeId) {
+bool IsDocTypeEnabled(const TSettingsStore& store, std::u16string_view key, std::string_view docTypeId) {
   std::u16string subKey(key);
   subKey += u'\\';
   for (char c : docTypeId) subKey += static_cast<char16_t>(static_cast<unsigned char>(c));
@@ -34,7 +34,7 @@ bool IsDocTypeEnabled(const TConfigStore& store, std::u16string_view key, std::s
 
 namespace {
 // Document-type identifiers are two or four characters long; other subkeys hold other settings.
-TStringArray DocTypeList(const TConfigStore& store, std::u16string_view key) {
+TStringArray DocTypeList(const TSettingsStore& store, std::u16string_view key) {
   TStringArray list;
   for (const std::string& name : store.SubKeyNamesA(key))
     if (name.size() == 2 || name.size() == 4) list.Add(name);
@@ -53,11 +53,11 @@ std::vector<std::string> SplitItems(std::string_view text) {
 }
 }  // namespace
 
-std::string ListDocTypes(const TConfigStore& store, std::u16string_view key) {
+std::string ListDocTypes(const TSettingsStore& store, std::u16string_view key) {
   return DocTypeList(store, key).CommaText();
 }
 
-std::string GetDocOrder(const TConfigStore& store, std::u16string_view key) {
+std::string GetDocOrder(const TSettingsStore& store, std::u16string_view key) {
   const TStringArray list = DocTypeList(store, key);
   // Each type is taken once; looked up by name, so that a long order text costs no more than its length.
   std::map<std::string, bool> taken;
@@ -86,60 +86,60 @@ std::string GetDocOrder(const TConfigStore& store, std::u16string_view key) {
   return result;
 }
 
-std::u16string GetLogFileName(const TConfigStore& store, std::u16string_view key) {
+std::u16string GetLogFileName(const TSettingsStore& store, std::u16string_view key) {
   return ReadConfigText(store, key, TConfigName::LogFile);
 }
 
-int32_t GetLogLevel(const TConfigStore& store, std::u16string_view key) {
+int32_t GetLogLevel(const TSettingsStore& store, std::u16string_view key) {
   return ReadConfigInteger(store, key, cfgLogLevel);
 }
 
-int32_t GetUseWin(const TConfigStore& store) { return ReadConfigInteger(store, kConfigKey, cfgUseWin); }
-int32_t GetPrnMonServEnable(const TConfigStore& store) {
+int32_t GetUseWin(const TSettingsStore& store) { return ReadConfigInteger(store, kConfigKey, cfgUseWin); }
+int32_t GetPrnMonServEnable(const TSettingsStore& store) {
   return ReadConfigInteger(store, kConfigKey, cfgPrnMonServEnable);
 }
-int32_t GetIsMonit(const TConfigStore& store) { return ReadConfigInteger(store, kConfigDosKey, cfgIsMonit); }
-int32_t GetIsCap(const TConfigStore& store) { return ReadConfigInteger(store, kConfigDosKey, cfgIsCap); }
-int32_t GetIsCmd(const TConfigStore& store) { return ReadConfigInteger(store, kConfigDosKey, cfgIsCmd); }
-bool GetUseDOS(const TConfigStore& store) { return ReadConfigInteger(store, kConfigDosKey, cfgUseDOS) != 0; }
+int32_t GetIsMonit(const TSettingsStore& store) { return ReadConfigInteger(store, kConfigDosKey, cfgIsMonit); }
+int32_t GetIsCap(const TSettingsStore& store) { return ReadConfigInteger(store, kConfigDosKey, cfgIsCap); }
+int32_t GetIsCmd(const TSettingsStore& store) { return ReadConfigInteger(store, kConfigDosKey, cfgIsCmd); }
+bool GetUseDOS(const TSettingsStore& store) { return ReadConfigInteger(store, kConfigDosKey, cfgUseDOS) != 0; }
 
-void SetIsMonit(TConfigStore& store, uint8_t value) {
+void SetIsMonit(TSettingsStore& store, uint8_t value) {
   store.WriteInteger(kConfigDosKey, ConfigName(TConfigName::IsMonit), value);
 }
 
-std::u16string GetMonitorDir(const TConfigStore& store) {
+std::u16string GetMonitorDir(const TSettingsStore& store) {
   return ReadConfigText(store, kConfigDosKey, TConfigName::MonitorDir);
 }
-void SetMonitorDir(TConfigStore& store, std::u16string_view value) {
+void SetMonitorDir(TSettingsStore& store, std::u16string_view value) {
   store.WriteText(kConfigDosKey, ConfigName(TConfigName::MonitorDir), value);
 }
-std::u16string GetMonitDirEx(const TConfigStore& store) {
+std::u16string GetMonitDirEx(const TSettingsStore& store) {
   return ReadConfigText(store, kConfigDosKey, TConfigName::MonitDirEx);
 }
-void SetMonitDirEx(TConfigStore& store, std::u16string_view value) {
+void SetMonitDirEx(TSettingsStore& store, std::u16string_view value) {
   store.WriteText(kConfigDosKey, ConfigName(TConfigName::MonitDirEx), value);
 }
-std::u16string GetMonitorMask(const TConfigStore& store) {
+std::u16string GetMonitorMask(const TSettingsStore& store) {
   return ReadConfigText(store, kConfigDosKey, TConfigName::MonitorMask, ConfigName(TConfigName::DefaultMonitorMask));
 }
-void SetMonitorMask(TConfigStore& store, std::u16string_view value) {
+void SetMonitorMask(TSettingsStore& store, std::u16string_view value) {
   store.WriteText(kConfigDosKey, ConfigName(TConfigName::MonitorMask), value);
 }
 
-bool IsRunAsService(const TConfigStore& store, bool serverEdition, bool ntFamily) {
+bool IsRunAsService(const TSettingsStore& store, bool serverEdition, bool ntFamily) {
   const int32_t asService = ReadConfigInteger(store, kConfigKey, ConfigInteger(TConfigName::AsService, serverEdition));
   return asService != 0 && ntFamily;
 }
 
-bool GetTServer(const TConfigStore& store, bool terminalServer) {
+bool GetTServer(const TSettingsStore& store, bool terminalServer) {
   return store.ReadInteger(kConfigKey, u"TServer", terminalServer) != 0;
 }
 
-bool HasConfigVersion(const TConfigStore& store, std::u16string_view key) {
+bool HasConfigVersion(const TSettingsStore& store, std::u16string_view key) {
   return !TrimW(ReadConfigText(store, key, TConfigName::Version)).empty();
 }
 
-TProgramModes GetProgramModes(const TConfigStore& store, TConfigVersionCheck versionValid) {
+TProgramModes GetProgramModes(const TSettingsStore& store, TConfigVersionCheck versionValid) {
   TProgramModes modes;
   const bool dosValid = versionValid(store, kConfigDosKey);
   const bool winValid = versionValid(store, kConfigKey);

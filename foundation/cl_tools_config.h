@@ -1,5 +1,5 @@
 // Accessors of the configuration store: every side-wide value read with its default and clamp, the
-// document-type order and the program's component mask. They read through a store interface: the
+// document-type order and the program's component mask. They read through the settings store: the
 // registry at the Windows edge, a table of values in tests.
 #pragma once
 
@@ -9,28 +9,11 @@
 #include <vector>
 
 #include "foundation/cl_tools_config_names.h"
+#include "foundation/cl_tools_store.h"
 
 // Side keys under HKEY_LOCAL_MACHINE.
 inline constexpr std::u16string_view kConfigKey = u"Software\\Kavrel\\Client\\Config";
 inline constexpr std::u16string_view kConfigDosKey = u"Software\\Kavrel\\Client\\ConfigDos";
-
-// One key path under HKEY_LOCAL_MACHINE per call; nothing is cached, and a missing key or value, or one
-// that cannot be read, gives the default.
-class TConfigStore {
- public:
-  virtual ~TConfigStore() = default;
-  // A 32-bit value (REG_DWORD, or 4 bytes of binary data); anything longer or of another type is missing.
-  virtual int32_t ReadInteger(std::u16string_view key, std::u16string_view name, int32_t def) const = 0;
-  virtual std::u16string ReadText(std::u16string_view key, std::u16string_view name,
-                                  std::u16string_view def) const = 0;
-  // The same text in the system code page.
-  virtual std::string ReadTextA(std::u16string_view key, std::u16string_view name, std::string_view def) const = 0;
-  // Names of the key's subkeys in the system code page, in the store's order.
-  virtual std::vector<std::string> SubKeyNamesA(std::u16string_view key) const = 0;
-  // Failures are ignored: no accessor reports them.
-  virtual void WriteInteger(std::u16string_view key, std::u16string_view name, int32_t value) = 0;
-  virtual void WriteText(std::u16string_view key, std::u16string_view name, std::u16string_view value) = 0;
-};
 
 // A DWORD value: its default and, when clamped, the range a read value is forced into.
 struct TConfigInteger {
@@ -83,38 +66,38 @@ inline constexpr TSpoolerInteger cfgMakeDefault{TSpoolerName::MakeDefault, 0};
 inline constexpr TSpoolerInteger cfgPrinterAttrib{TSpoolerName::PrinterAttrib, 0};
 
 int32_t ClampConfigInteger(const TConfigInteger& value, int32_t stored);
-int32_t ReadConfigInteger(const TConfigStore& store, std::u16string_view key, const TConfigInteger& value);
-int32_t ReadConfigInteger(const TConfigStore& store, std::u16string_view key, const TSpoolerInteger& value);
+int32_t ReadConfigInteger(const TSettingsStore& store, std::u16string_view key, const TConfigInteger& value);
+int32_t ReadConfigInteger(const TSettingsStore& store, std::u16string_view key, const TSpoolerInteger& value);
 // A wide text value; def when missing.
-std::u16string ReadConfigText(const TConfigStore& store, std::u16string_view key, TConfigName name,
+std::u16string ReadConfigText(const TSettingsStore& store, std::u16string_view key, TConfigName name,
                               std::u16string_view def = {});
 
 // Readers of one side key.
-bool IsDocTypeEnabled(const TConfigStore& store, std::u16string_view key, std::string_view docTypeId);
-std::string ListDocTypes(const TConfigStore& store, std::u16string_view key);
-std::string GetDocOrder(const TConfigStore& store, std::u16string_view key);
-std::u16string GetLogFileName(const TConfigStore& store, std::u16string_view key);
-int32_t GetLogLevel(const TConfigStore& store, std::u16string_view key);
+bool IsDocTypeEnabled(const TSettingsStore& store, std::u16string_view key, std::string_view docTypeId);
+std::string ListDocTypes(const TSettingsStore& store, std::u16string_view key);
+std::string GetDocOrder(const TSettingsStore& store, std::u16string_view key);
+std::u16string GetLogFileName(const TSettingsStore& store, std::u16string_view key);
+int32_t GetLogLevel(const TSettingsStore& store, std::u16string_view key);
 
 // Readers and writers of the fixed keys.
-int32_t GetUseWin(const TConfigStore& store);
-int32_t GetPrnMonServEnable(const TConfigStore& store);
-int32_t GetIsMonit(const TConfigStore& store);
-int32_t GetIsCap(const TConfigStore& store);
-int32_t GetIsCmd(const TConfigStore& store);
-bool GetUseDOS(const TConfigStore& store);
-void SetIsMonit(TConfigStore& store, uint8_t value);
-std::u16string GetMonitorDir(const TConfigStore& store);
-void SetMonitorDir(TConfigStore& store, std::u16string_view value);
-std::u16string GetMonitDirEx(const TConfigStore& store);
-void SetMonitDirEx(TConfigStore& store, std::u16string_view value);
-std::u16string GetMonitorMask(const TConfigStore& store);
-void SetMonitorMask(TConfigStore& store, std::u16string_view value);
+int32_t GetUseWin(const TSettingsStore& store);
+int32_t GetPrnMonServEnable(const TSettingsStore& store);
+int32_t GetIsMonit(const TSettingsStore& store);
+int32_t GetIsCap(const TSettingsStore& store);
+int32_t GetIsCmd(const TSettingsStore& store);
+bool GetUseDOS(const TSettingsStore& store);
+void SetIsMonit(TSettingsStore& store, uint8_t value);
+std::u16string GetMonitorDir(const TSettingsStore& store);
+void SetMonitorDir(TSettingsStore& store, std::u16string_view value);
+std::u16string GetMonitDirEx(const TSettingsStore& store);
+void SetMonitDirEx(TSettingsStore& store, std::u16string_view value);
+std::u16string GetMonitorMask(const TSettingsStore& store);
+void SetMonitorMask(TSettingsStore& store, std::u16string_view value);
 
 // "AsService" of Config (default: whether the system is a server edition) on the NT family.
-bool IsRunAsService(const TConfigStore& store, bool serverEdition, bool ntFamily);
+bool IsRunAsService(const TSettingsStore& store, bool serverEdition, bool ntFamily);
 // "TServer" of Config (default: whether the system is a terminal server).
-bool GetTServer(const TConfigStore& store, bool terminalServer);
+bool GetTServer(const TSettingsStore& store, bool terminalServer);
 
 // Bits of the component mask.
 inline constexpr uint32_t kModeWin = 1;
@@ -132,10 +115,10 @@ struct TProgramModes {
 };
 
 // Whether a side key holds a usable "Version"; the configuration check supplies the real test.
-using TConfigVersionCheck = bool (*)(const TConfigStore& store, std::u16string_view key);
+using TConfigVersionCheck = bool (*)(const TSettingsStore& store, std::u16string_view key);
 // The default test: a "Version" that is not empty after trimming.
-bool HasConfigVersion(const TConfigStore& store, std::u16string_view key);
-TProgramModes GetProgramModes(const TConfigStore& store, TConfigVersionCheck versionValid = HasConfigVersion);
+bool HasConfigVersion(const TSettingsStore& store, std::u16string_view key);
+TProgramModes GetProgramModes(const TSettingsStore& store, TConfigVersionCheck versionValid = HasConfigVersion);
 
 // Whether the monitor service counts as running: only on the NT family, when the monitor is configured
 // as the service and the service exists; a state that cannot be read counts as running (stateKnown false).

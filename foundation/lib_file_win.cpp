@@ -24,15 +24,28 @@ std::basic_string<Char> FetchText(Fill fill) {
 
 std::u16string FromWide(const std::wstring& text) { return FromWStr(text.c_str(), text.size()); }
 
-// One generator a thread, so names are drawn without a lock; CREATE_NEW settles any collision.
-uint32_t RandomNumber(uint32_t bound) {
-  thread_local std::mt19937 generator = [] {
-    std::random_device device;
-    std::seed_seq seed{device(), static_cast<unsigned>(GetTickCount()), static_cast<unsigned>(GetCurrentThreadId())};
-    return std::mt19937(seed);
-  }();
-  return std::uniform_int_distribution<uint32_t>(0, bound)(generator);
+// The performance counter, or the tick count where there is none.
+uint64_t CounterValue() {
+  LARGE_INTEGER counter;
+  if (QueryPerformanceCounter(&counter) && counter.QuadPart != 0) return static_cast<uint64_t>(counter.QuadPart);
+  return GetTickCount();
 }
+
+// The thread's id keeps threads seeded in the same instant apart.
+std::mt19937 SeededGenerator() {
+  const uint64_t counter = CounterValue();
+  std::seed_seq seed{static_cast<uint32_t>(counter), static_cast<uint32_t>(counter >> 32),
+                     static_cast<uint32_t>(GetCurrentThreadId())};
+  return std::mt19937(seed);
+}
+
+// One generator a thread, so names are drawn without a lock; CREATE_NEW settles any collision.
+std::mt19937& Generator() {
+  thread_local std::mt19937 generator = SeededGenerator();
+  return generator;
+}
+
+uint32_t RandomNumber(uint32_t bound) { return std::uniform_int_distribution<uint32_t>(0, bound)(Generator()); }
 
 // Creates the first free name the generator gives; a name taken by an existing file is drawn again.
 template <class MakeName>
@@ -147,6 +160,8 @@ std::u16string GetShortPath(const std::u16string& path) {
   const std::string ansiPath = WideToAnsi(path);
   return AnsiToWide(FetchText<char>([&](char* b, DWORD n) { return GetShortPathNameA(ansiPath.c_str(), b, n); }));
 }
+
+void SeedRandomGenerator() { Generator() = SeededGenerator(); }
 
 std::u16string MakeUniqueFileName(const std::u16string& dir, const std::u16string& ext) {
   return CreateFreshFile([&] { return HexFileName(dir, RandomNumber(0x7FFFFFFE), ext); });

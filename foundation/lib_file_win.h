@@ -60,6 +60,9 @@ std::u16string GetTempPathDir();
 std::u16string GetTempDirectory();
 std::u16string GetFullPath(const std::u16string& path);
 std::u16string GetShortPath(const std::u16string& path);
+// Seeds this thread's generator of random names from the performance counter (the tick count where
+// there is none); a thread that draws a name first seeds its own the same way.
+void SeedRandomGenerator();
 // A new empty file named dir\XXXXXXXX<ext> (random, below 7FFFFFFF) or GetTempPathDir\XXXXXXXX.TMP,
 // created with CREATE_NEW so that no two callers get one name; empty when no file can be created.
 std::u16string MakeUniqueFileName(const std::u16string& dir, const std::u16string& ext);

@@ -164,9 +164,9 @@ TLogHost& ApplicationLogHost() {
 }
 
 std::unique_ptr<TLogFile> CreateLogFile(std::u16string_view configKey, bool hold) {
-  return std::make_unique<TLogFile>(WindowsLogHost(), GetLogFileName(RegistryConfigStore(), configKey), hold);
+  return std::make_unique<TLogFile>(WindowsLogHost(), GetLogFileName(MachineSettingsStore(), configKey), hold);
 }
 
 std::unique_ptr<TLogFile> CreateApplicationLog(std::u16string_view configKey, bool hold) {
-  return std::make_unique<TLogFile>(ApplicationLogHost(), GetLogFileName(RegistryConfigStore(), configKey), hold);
+  return std::make_unique<TLogFile>(ApplicationLogHost(), GetLogFileName(MachineSettingsStore(), configKey), hold);
 }

@@ -39,7 +39,7 @@ std::u16string_view Sp(TSpoolerName name) { return SpoolerName(name); }
 std::u16string PrintersKey(const TPrinterKeys& keys) { return keys.Config + std::u16string(Sp(TSpoolerName::PrintersKey)); }
 
 // The key and value of a common destination; false for a kind without one.
-bool CommonPrintToPlace(TPrintersHost& host, const TPrinterKeys& keys, uint8_t kind, std::u16string& key,
+bool CommonPrintToPlace(const TSettingsStore& store, const TPrinterKeys& keys, uint8_t kind, std::u16string& key,
                         std::u16string_view& name) {
   name = Sp(TSpoolerName::PrintTo);
   switch (kind) {
@@ -52,8 +52,8 @@ bool CommonPrintToPlace(TPrintersHost& host, const TPrinterKeys& keys, uint8_t k
     case kPrintToActive: {
       // The active side: Config when its version is set, else ConfigDos when that one's is.
       const auto version = ConfigName(TConfigName::Version);
-      const bool win = !host.ReadText(TRegRoot::Machine, keys.Config, version, u"").empty();
-      const bool dos = !host.ReadText(TRegRoot::Machine, keys.ConfigDos, version, u"").empty();
+      const bool win = !store.ReadText(keys.Config, version, u"").empty();
+      const bool dos = !store.ReadText(keys.ConfigDos, version, u"").empty();
       key = (!win && dos) ? keys.ConfigDos : keys.Config;
       return true;
     }
@@ -111,30 +111,31 @@ std::vector<std::u16string> PrintToUsers(std::u16string_view text) {
   return users;
 }
 
-void GetCommonPrintTo(TPrintersHost& host, const TPrinterKeys& keys, uint8_t kind, std::u16string& printer) {
+void GetCommonPrintTo(const TSettingsStore& store, const TPrinterKeys& keys, uint8_t kind, std::u16string& printer) {
   std::u16string key;
   std::u16string_view name;
-  if (CommonPrintToPlace(host, keys, kind, key, name)) printer = host.ReadText(TRegRoot::Machine, key, name, u"");
+  if (CommonPrintToPlace(store, keys, kind, key, name)) printer = store.ReadText(key, name, u"");
 }
 
-void SetCommonPrintTo(TPrintersHost& host, const TPrinterKeys& keys, std::u16string_view printer, uint8_t kind) {
+void SetCommonPrintTo(TSettingsStore& store, const TPrinterKeys& keys, std::u16string_view printer, uint8_t kind) {
   std::u16string key;
   std::u16string_view name;
-  if (CommonPrintToPlace(host, keys, kind, key, name)) host.WriteText(TRegRoot::Machine, key, name, printer);
+  if (CommonPrintToPlace(store, keys, kind, key, name)) store.WriteText(key, name, printer);
 }
 
-TPrinters::TPrinters(std::shared_ptr<TPrintersHost> host, TPrinterKeys keys)
-    : host_(std::move(host)), keys_(std::move(keys)) {}
+TPrinters::TPrinters(std::shared_ptr<TPrintersHost> host, TSettingsStore& machine, TSettingsStore& user,
+                     TPrinterKeys keys)
+    : host_(std::move(host)), machine_(machine), user_(user), keys_(std::move(keys)) {}
 
 void TPrinters::Load() {
-  const auto names = host_->SubKeyNames(PrintersKey(keys_));
+  const auto names = machine_.SubKeyNames(PrintersKey(keys_));
   Items.clear();
   for (const auto& name : names) {
     const int32_t index = Add(name);
     const std::u16string key = ItemKeyPath(name);
-    std::u16string user = host_->ReadText(TRegRoot::Machine, key, Sp(TSpoolerName::UserName), u"");
-    int32_t type = host_->ReadInteger(key, Sp(TSpoolerName::PrinterType), 0);
-    const int32_t all = host_->ReadInteger(key, Sp(TSpoolerName::AllUsers), 0);
+    std::u16string user = machine_.ReadText(key, Sp(TSpoolerName::UserName), u"");
+    int32_t type = machine_.ReadInteger(key, Sp(TSpoolerName::PrinterType), 0);
+    const int32_t all = machine_.ReadInteger(key, Sp(TSpoolerName::AllUsers), 0);
     if (type == 0) type = 1;
     TPrinterListItem& item = Items[index];
     item.UserName = user;
@@ -264,9 +265,9 @@ void TPrinters::SaveItem(int32_t index) {
   if (!ValidIndex(index)) return;
   const TPrinterListItem& item = Items[index];
   const std::u16string key = ItemKeyPath(item.Name);
-  host_->WriteText(TRegRoot::Machine, key, Sp(TSpoolerName::UserName), item.UserName);
-  host_->WriteInteger(key, Sp(TSpoolerName::PrinterType), (item.WinSide ? 1 : 0) + (item.DosSide ? 2 : 0));
-  host_->WriteInteger(key, Sp(TSpoolerName::AllUsers), item.AllUsers ? 1 : 0);
+  machine_.WriteText(key, Sp(TSpoolerName::UserName), item.UserName);
+  machine_.WriteInteger(key, Sp(TSpoolerName::PrinterType), (item.WinSide ? 1 : 0) + (item.DosSide ? 2 : 0));
+  machine_.WriteInteger(key, Sp(TSpoolerName::AllUsers), item.AllUsers ? 1 : 0);
 }
 
 void TPrinters::SaveAll() {
@@ -274,7 +275,7 @@ void TPrinters::SaveAll() {
 }
 
 void TPrinters::DeleteKey(int32_t index) {
-  if (ValidIndex(index)) host_->DeleteKey(ItemKeyPath(Items[index].Name));
+  if (ValidIndex(index)) machine_.DeleteKey(ItemKeyPath(Items[index].Name));
 }
 
 int32_t TPrinters::RemoveSystemPrinter(int32_t index) {
@@ -285,9 +286,9 @@ int32_t TPrinters::RemoveSystemPrinter(int32_t index) {
   const int32_t result = host_->RemovePrinter(name);
   if (wasDefault) {
     const auto defaultPrn = Sp(TSpoolerName::DefaultPrn);
-    const std::u16string previous = host_->ReadText(TRegRoot::Machine, keys_.Config, defaultPrn, u"");
-    host_->DeleteValue(TRegRoot::Machine, keys_.Config, defaultPrn);
-    host_->DeleteValue(TRegRoot::User, keys_.Config, defaultPrn);
+    const std::u16string previous = machine_.ReadText(keys_.Config, defaultPrn, u"");
+    machine_.DeleteValue(keys_.Config, defaultPrn);
+    user_.DeleteValue(keys_.Config, defaultPrn);
     if (host_->PrinterExists(previous)) host_->SetDefaultPrinterName(previous);
   }
   return result;
@@ -395,7 +396,7 @@ void TPrinters::GetPrintToOfUser(std::u16string_view printer, std::u16string_vie
   }
   printTo.clear();
   if (!Contains(printer)) return;
-  const std::u16string text = host_->ReadText(TRegRoot::Machine, ItemKeyPath(printer), PrintToValueName(kind), u"");
+  const std::u16string text = machine_.ReadText(ItemKeyPath(printer), PrintToValueName(kind), u"");
   printTo = PickPrintToOfUser(text, user);
 }
 
@@ -412,8 +413,8 @@ void TPrinters::SetPrintToOfUser(std::u16string_view printer, std::u16string_vie
   if (!Contains(printer)) return;
   const std::u16string key = ItemKeyPath(printer);
   const std::u16string value = PrintToValueName(kind);
-  const std::u16string text = host_->ReadText(TRegRoot::Machine, key, value, u"");
-  host_->WriteText(TRegRoot::Machine, key, value, UpdatePrintToOfUser(text, user, printTo));
+  const std::u16string text = machine_.ReadText(key, value, u"");
+  machine_.WriteText(key, value, UpdatePrintToOfUser(text, user, printTo));
 }
 
 void TPrinters::SetPrintTo(std::u16string_view printer, std::u16string_view printTo, uint8_t kind) {
@@ -423,7 +424,7 @@ void TPrinters::SetPrintTo(std::u16string_view printer, std::u16string_view prin
 void TPrinters::ListPrintToUsers(std::u16string_view printer, uint8_t kind, std::u16string& text,
                                  TWideStringArray* list) {
   if ((kind & (kPrintToWin | kPrintToDos)) == 0 || list == nullptr || !Contains(printer)) return;
-  text = host_->ReadText(TRegRoot::Machine, ItemKeyPath(printer), PrintToValueName(kind), u"");
+  text = machine_.ReadText(ItemKeyPath(printer), PrintToValueName(kind), u"");
   list->Clear();
   list->Add(kDefaultPrintToUser);
   for (const auto& user : PrintToUsers(text)) list->Add(user);
@@ -436,8 +437,8 @@ void TPrinters::GetDefaultPrintTo(std::u16string& printer) {
     return;
   }
   if (!d.empty()) {
-    const TRegRoot root = host_->IsTerminalServer() ? TRegRoot::User : TRegRoot::Machine;
-    const std::u16string s = host_->ReadText(root, keys_.Config, Sp(TSpoolerName::DefaultPrn), u"");
+    const TSettingsStore& store = host_->IsTerminalServer() ? user_ : machine_;
+    const std::u16string s = store.ReadText(keys_.Config, Sp(TSpoolerName::DefaultPrn), u"");
     if (!s.empty() && !Contains(s) && host_->PrinterExists(s)) {
       printer = s;
       return;
@@ -454,15 +455,15 @@ void TPrinters::GetDefaultPrintTo(std::u16string& printer) {
 }
 
 bool TPrinters::CheckPrintTo(std::u16string_view printer, std::u16string_view user, uint8_t kinds) {
-  const bool autoAssign = host_->ReadInteger(keys_.Config, Sp(TSpoolerName::UsePrnAuto), 0) != 0;
-  const bool makeDefault = host_->ReadInteger(keys_.Config, Sp(TSpoolerName::MakeDefault), 0) != 0;
+  const bool autoAssign = machine_.ReadInteger(keys_.Config, Sp(TSpoolerName::UsePrnAuto), 0) != 0;
+  const bool makeDefault = machine_.ReadInteger(keys_.Config, Sp(TSpoolerName::MakeDefault), 0) != 0;
   const bool remote = host_->IsRemoteSession();
   const auto defaultPrn = Sp(TSpoolerName::DefaultPrn);
   if (remote) {
     const std::u16string system = host_->DefaultPrinterName();
-    const std::u16string stored = host_->ReadText(TRegRoot::User, keys_.Config, defaultPrn, u"");
+    const std::u16string stored = user_.ReadText(keys_.Config, defaultPrn, u"");
     if (!system.empty() && !SameTextW(system, stored) && !Contains(system)) {
-      host_->WriteText(TRegRoot::User, keys_.Config, defaultPrn, system);
+      user_.WriteText(keys_.Config, defaultPrn, system);
       WinAutoAssigned = false;
     }
   }
@@ -494,7 +495,7 @@ bool TPrinters::CheckPrintTo(std::u16string_view printer, std::u16string_view us
 bool TPrinters::CheckCommonPrintTo(uint8_t kind) {
   std::u16string p;
   GetPrintTo(u"", p, kind);
-  const bool autoAssign = host_->ReadInteger(keys_.Config, Sp(TSpoolerName::UsePrnAuto), 0) != 0;
+  const bool autoAssign = machine_.ReadInteger(keys_.Config, Sp(TSpoolerName::UsePrnAuto), 0) != 0;
   if (!host_->PrinterExists(p) || Contains(p) || (host_->IsRemoteSession() && autoAssign && !CommonAutoAssigned)) {
     CommonAutoAssigned = true;
     GetDefaultPrintTo(p);
@@ -507,12 +508,12 @@ bool TPrinters::CheckCommonPrintTo(uint8_t kind) {
 }
 
 int32_t TPrinters::GetMaxPrinterCount() {
-  return host_->ReadInteger(keys_.Config, Sp(TSpoolerName::MaxPrinterCount), 1);
+  return machine_.ReadInteger(keys_.Config, Sp(TSpoolerName::MaxPrinterCount), 1);
 }
 
-bool TPrinters::IsUseDOSSet() { return host_->ReadInteger(keys_.ConfigDos, Sp(TSpoolerName::UseDOS), 0) != 0; }
+bool TPrinters::IsUseDOSSet() { return machine_.ReadInteger(keys_.ConfigDos, Sp(TSpoolerName::UseDOS), 0) != 0; }
 
-void TPrinters::SetUseDOS(bool flag) { host_->WriteInteger(keys_.ConfigDos, Sp(TSpoolerName::UseDOS), flag ? 1 : 0); }
+void TPrinters::SetUseDOS(bool flag) { machine_.WriteInteger(keys_.ConfigDos, Sp(TSpoolerName::UseDOS), flag ? 1 : 0); }
 
 bool TPrinters::IsDosPrinter(std::u16string_view name) {
   const int32_t index = IndexOf(name);

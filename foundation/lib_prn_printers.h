@@ -1,5 +1,5 @@
 // The list of the program's virtual printers: owner, sides and per-user destinations kept in the
-// registry, and the names of the system's printers. The registry and spooler reach it through a host.
+// settings store, and the names of the system's printers. The spooler and session reach it through a host.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "foundation/cl_tools_config.h"
+#include "foundation/cl_tools_store.h"
 #include "foundation/lib_str_lists.h"
 
 // The name a virtual printer gets when nothing else decides.
@@ -23,23 +24,11 @@ inline constexpr uint8_t kPrintToDos = 2;
 inline constexpr uint8_t kPrintToActive = 3;
 inline constexpr uint8_t kPrintToFiles = 12;
 
-enum class TRegRoot : uint8_t { Machine, User };
-
-// What the list needs of the system. ListPrinterNames is called on a worker thread; the rest on the
-// thread that uses the list.
+// What the list needs of the system besides its settings. ListPrinterNames is called on a worker
+// thread; the rest on the thread that uses the list.
 class TPrintersHost {
  public:
   virtual ~TPrintersHost() = default;
-  virtual std::vector<std::u16string> SubKeyNames(std::u16string_view key) = 0;
-  virtual std::u16string ReadText(TRegRoot root, std::u16string_view key, std::u16string_view name,
-                                  std::u16string_view def) = 0;
-  virtual int32_t ReadInteger(std::u16string_view key, std::u16string_view name, int32_t def) = 0;
-  virtual void WriteText(TRegRoot root, std::u16string_view key, std::u16string_view name,
-                         std::u16string_view value) = 0;
-  virtual void WriteInteger(std::u16string_view key, std::u16string_view name, int32_t value) = 0;
-  virtual void DeleteValue(TRegRoot root, std::u16string_view key, std::u16string_view name) = 0;
-  virtual void DeleteKey(std::u16string_view key) = 0;
-
   virtual bool PrinterExists(std::u16string_view name) = 0;
   virtual std::u16string DefaultPrinterName() = 0;
   virtual bool IsDefaultPrinter(std::u16string_view name) = 0;
@@ -56,7 +45,7 @@ class TPrintersHost {
   virtual void SignalUpdateEvent() = 0;
 };
 
-// The configuration keys the list works under (HKEY_LOCAL_MACHINE, and HKEY_CURRENT_USER for the
+// The configuration keys the list works under, in the machine-wide store (and in the user's, for the
 // user's default printer).
 struct TPrinterKeys {
   std::u16string Config{kConfigKey};
@@ -74,8 +63,8 @@ std::vector<std::u16string> PrintToUsers(std::u16string_view text);
 
 // The common destinations (kinds 1, 2, 3, 4, 8, 12); any other kind leaves printer unchanged or
 // writes nothing.
-void GetCommonPrintTo(TPrintersHost& host, const TPrinterKeys& keys, uint8_t kind, std::u16string& printer);
-void SetCommonPrintTo(TPrintersHost& host, const TPrinterKeys& keys, std::u16string_view printer, uint8_t kind);
+void GetCommonPrintTo(const TSettingsStore& store, const TPrinterKeys& keys, uint8_t kind, std::u16string& printer);
+void SetCommonPrintTo(TSettingsStore& store, const TPrinterKeys& keys, std::u16string_view printer, uint8_t kind);
 
 struct TPrinterListItem {
   std::u16string Name;
@@ -92,7 +81,9 @@ class TPrinters {
  public:
   static constexpr uint32_t kRefreshWaitMs = 60000;
 
-  explicit TPrinters(std::shared_ptr<TPrintersHost> host, TPrinterKeys keys = {});
+  // machine and user are the machine-wide and the user's settings (HKEY_LOCAL_MACHINE and
+  // HKEY_CURRENT_USER in the product), lent for the list's lifetime.
+  TPrinters(std::shared_ptr<TPrintersHost> host, TSettingsStore& machine, TSettingsStore& user, TPrinterKeys keys = {});
   TPrinters(const TPrinters&) = delete;
   TPrinters& operator=(const TPrinters&) = delete;
 
@@ -138,8 +129,8 @@ class TPrinters {
   void GetDefaultPrintTo(std::u16string& printer);
   bool CheckPrintTo(std::u16string_view printer, std::u16string_view user, uint8_t kinds);
   bool CheckCommonPrintTo(uint8_t kind);
-  void GetCommonPrintTo(uint8_t kind, std::u16string& printer) { ::GetCommonPrintTo(*host_, keys_, kind, printer); }
-  void SetCommonPrintTo(std::u16string_view printer, uint8_t kind) { ::SetCommonPrintTo(*host_, keys_, printer, kind); }
+  void GetCommonPrintTo(uint8_t kind, std::u16string& printer) { ::GetCommonPrintTo(machine_, keys_, kind, printer); }
+  void SetCommonPrintTo(std::u16string_view printer, uint8_t kind) { ::SetCommonPrintTo(machine_, keys_, printer, kind); }
   int32_t GetMaxPrinterCount();
 
   bool IsUseDOSSet();
@@ -162,5 +153,7 @@ class TPrinters {
   std::u16string PrintToValueName(uint8_t kind) const;
 
   std::shared_ptr<TPrintersHost> host_;
+  TSettingsStore& machine_;
+  TSettingsStore& user_;
   TPrinterKeys keys_;
 };

@@ -5,7 +5,6 @@
 
 #include "foundation/cl_tools_app.h"
 #include "foundation/lib_prn_win.h"
-#include "foundation/lib_reg_win.h"
 #include "foundation/lib_security_win.h"
 #include "foundation/lib_sysinfo_win.h"
 #include "foundation/lib_unicode_win.h"
@@ -15,35 +14,6 @@ namespace {
 
 class TWindowsPrintersHost : public TPrintersHost {
  public:
-  TWindowsPrintersHost(HKEY machine, HKEY user) : machine_(machine), user_(user) {}
-
-  std::vector<std::u16string> SubKeyNames(std::u16string_view key) override {
-    TWideStringArray list;
-    RegListSubKeys(machine_, std::u16string(key), list);
-    std::vector<std::u16string> names;
-    for (int32_t i = 0; i < list.Count(); ++i) names.push_back(list.Get(i));
-    return names;
-  }
-  std::u16string ReadText(TRegRoot root, std::u16string_view key, std::u16string_view name,
-                          std::u16string_view def) override {
-    std::u16string out;
-    RegReadString(Root(root), std::u16string(key), std::u16string(name), out, std::u16string(def));
-    return out;
-  }
-  int32_t ReadInteger(std::u16string_view key, std::u16string_view name, int32_t def) override {
-    return RegReadIntegerW(machine_, std::u16string(key), std::u16string(name), def);
-  }
-  void WriteText(TRegRoot root, std::u16string_view key, std::u16string_view name, std::u16string_view value) override {
-    RegWriteString(Root(root), std::u16string(key), std::u16string(name), std::u16string(value));
-  }
-  void WriteInteger(std::u16string_view key, std::u16string_view name, int32_t value) override {
-    RegWriteIntegerW(machine_, std::u16string(key), std::u16string(name), value);
-  }
-  void DeleteValue(TRegRoot root, std::u16string_view key, std::u16string_view name) override {
-    RegRemoveValue(Root(root), std::u16string(key), std::u16string(name));
-  }
-  void DeleteKey(std::u16string_view key) override { RegRemoveKey(machine_, std::u16string(key)); }
-
   bool PrinterExists(std::u16string_view name) override { return ::PrinterExists(std::u16string(name)); }
   std::u16string DefaultPrinterName() override {
     std::u16string name;
@@ -81,18 +51,11 @@ class TWindowsPrintersHost : public TPrintersHost {
   bool IsTerminalServer() override { return ::IsTerminalServer(); }
   bool IsAdministrator() override { return ::IsAdministrator(); }
   void SignalUpdateEvent() override { ::SignalUpdateEvent(); }
-
- private:
-  HKEY Root(TRegRoot root) const { return root == TRegRoot::User ? user_ : machine_; }
-  HKEY machine_;
-  HKEY user_;
 };
 
 }  // namespace
 
-std::shared_ptr<TPrintersHost> CreateWindowsPrintersHost(HKEY machineRoot, HKEY userRoot) {
-  return std::make_shared<TWindowsPrintersHost>(machineRoot, userRoot);
-}
+std::shared_ptr<TPrintersHost> CreateWindowsPrintersHost() { return std::make_shared<TWindowsPrintersHost>(); }
 
 // Owner and setters use one name, the global one: a bare name on one side and "Global\" on the other
 // are different objects outside session 0, and the monitor would never hear the settings.

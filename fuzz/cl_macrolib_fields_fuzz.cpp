@@ -56,12 +56,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   grids.push_back(std::move(grid));
   TWideStringArray errors;
   TRecognitionHost host;
-  TRecognizer r(config, host);
+  TCodeDelimiters delims;
+  TRecognizer r(config, host, delims);
   r.UseLists(texts, hLines, vLines, grids, found, params, errors);
   r.CharMap = &folding;
   r.SortTolerance = TSmallPoint{3, 3};
   r.PageExtent = TRect{0, 0, 999, 999};
-  r.GridHead = r.Narrow(pieces[5]);
+  delims.GridHead = r.Narrow(pieces[5]);
 
   r.EvalFieldRule(text, macro);
   r.ProcessTables();

@@ -65,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   params.AddObject(u"PCTX", std::make_unique<TRecognitionParam>(u"INN:1\tKPP:2"));
   TWideStringArray errors;
   TQuietHost host;
-  TRecognizer r(config, host);
+  const TCodeDelimiters delims;
+  TRecognizer r(config, host, delims);
   r.UseLists(texts, hLines, vLines, grids, found, params, errors);
   r.CharMap = &folding;
   r.SortTolerance = TSmallPoint{3, -2};

@@ -10,6 +10,7 @@
 #include "foundation/cl_tools_config_win.h"
 #include "foundation/cl_tools_regimport_win.h"
 #include "foundation/lib_api_win.h"
+#include "foundation/lib_file_win.h"
 #include "foundation/lib_log_win.h"
 #include "foundation/lib_prn_win.h"
 #include "foundation/lib_reg_win.h"
@@ -20,8 +21,6 @@
 #include "foundation/os_win32_svc_win.h"
 #include "foundation/os_win32_win.h"
 #include "monitor/client_dispatch.h"
-
-#include "coding/lib_datcoder_random.h"
 
 namespace {
 
@@ -274,7 +273,7 @@ void RegisterSideConfig(const std::u16string& legacyKey, std::u16string_view key
 }  // namespace
 
 int RunClient(const TClientRoles& roles, const TInstallerFunctions& installer, const std::vector<std::u16string>& args) {
-  RandomSeed(255);
+  SeedRandomGenerator();
   auto app = std::make_unique<TClientApplication>();
   SetClientApplication(app.get());
   if (!app->Start()) {

@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "coding/cl_macrolib_docparam.h"
-#include "coding/lib_datcoder_random.h"
 #include "coding/lib_datcoder_random_win.h"
+#include "foundation/lib_file_win.h"
 #include "foundation/lib_str_win.h"
 #include "foundation/lib_sysinfo_win.h"
 #include "monitor/client_dispatch_win.h"
@@ -30,7 +30,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     UsePointDecimalSeparator();
     InitSysInfo();
     UseWindowsTickSource();
-    RandomSeed(255);
+    SeedRandomGenerator();
     const TClientRoles roles;
     const TInstallerFunctions installer;
     return RunClient(roles, installer, ProgramArguments());

@@ -80,13 +80,24 @@ TReadBack ReadScrambled(const std::string& message, size_t headerLength, char le
   return r;
 }
 
-TCodeRequest Request(std::u16string payload, char letter) {
-  TCodeRequest q;
-  q.Payload = std::move(payload);
-  q.FormatLetter = letter;
-  q.DocTypeId = "TS";
-  q.AppEndHdr = "";
+// One code's input: the request with the code format and delimiters a coder lends it.
+struct TCodeInput {
+  TCodeRequest Request;
+  TCodeFormat Format;
+  TCodeDelimiters Delims;
+};
+
+TCodeInput Request(std::u16string payload, char letter) {
+  TCodeInput q;
+  q.Request.Payload = std::move(payload);
+  q.Request.DocTypeId = "TS";
+  q.Format.FormatLetter = letter;
+  q.Format.AppEndHdr = "";
   return q;
+}
+
+TCodeResult Make(const TCodeInput& in, TAztCoder& enc, std::string& table, TCodeHost& host) {
+  return MakeCodePicture(in.Request, in.Format, in.Delims, enc, table, host);
 }
 
 // Every symbol of a made picture, in reading order (rows top down, left to right).
@@ -160,25 +171,25 @@ TEST(MakeCode, ReadBackByLetterAndSize) {
   const std::u16string withYa = u"Счёт:15\tДата:12.03.2024\tПодпись:Зоя\t";
   struct TCase {
     const char* name;
-    TCodeRequest q;
+    TCodeInput q;
     std::string header;       // expected header
     std::string payload;      // expected payload bytes (before LabelEnd or the truncation mark)
     bool truncated = false;
     int symbols = 1;
   };
   auto q = [](std::u16string p, char letter, auto&&... set) {
-    TCodeRequest r = Request(std::move(p), letter);
+    TCodeInput r = Request(std::move(p), letter);
     (set(r), ...);
     return r;
   };
-  auto compact = [](int lo, int hi) { return [=](TCodeRequest& r) { r.IsCompact = true; r.Layers = {int16_t(lo), int16_t(hi)}; }; };
-  auto full = [](int lo, int hi) { return [=](TCodeRequest& r) { r.Layers = {int16_t(lo), int16_t(hi)}; }; };
-  auto unicode = [](uint8_t cs) { return [=](TCodeRequest& r) { r.Unicode = true; r.Charset = cs; }; };
+  auto compact = [](int lo, int hi) { return [=](TCodeInput& r) { r.Format.IsCompact = 1; r.Format.Layers = {int16_t(lo), int16_t(hi)}; }; };
+  auto full = [](int lo, int hi) { return [=](TCodeInput& r) { r.Format.Layers = {int16_t(lo), int16_t(hi)}; }; };
+  auto unicode = [](uint8_t cs) { return [=](TCodeInput& r) { r.Format.Unicode = 1; r.Request.Charset = cs; }; };
   auto symbols = [](int lo, int hi, int rows, int follow) {
-    return [=](TCodeRequest& r) {
-      r.Symbols = {int16_t(lo), int16_t(hi)};
-      r.SymLines = {int16_t(rows), int16_t(follow)};
-      r.SymOffsets = 2;
+    return [=](TCodeInput& r) {
+      r.Format.Symbols = {int16_t(lo), int16_t(hi)};
+      r.Format.SymLines = {int16_t(rows), int16_t(follow)};
+      r.Format.SymOffsets = 2;
     };
   };
   const std::string aqx = "AQXTS260";
@@ -213,7 +224,7 @@ TEST(MakeCode, ReadBackByLetterAndSize) {
     host.Counters = TCodeCounters{3, 2, {'W', 'X', 'Y', 'Z'}};
     TAztCoder enc;
     std::string table;
-    const TCodeResult r = MakeCodePicture(c.q, enc, table, host);
+    const TCodeResult r = Make(c.q, enc, table, host);
     ASSERT_TRUE(r.Ok) << r.Error;
     EXPECT_EQ(r.Truncated, c.truncated);
     EXPECT_EQ(host.Count(u"  Символика усечена!"), c.truncated ? 1 : 0);
@@ -223,19 +234,19 @@ TEST(MakeCode, ReadBackByLetterAndSize) {
     } else {
       EXPECT_GT(enc.SymbolCount(), 1) << "split over several symbols";
     }
-    const TReadBack back = ReadScrambled(enc.Data(), c.header.size(), c.q.FormatLetter, table);
+    const TReadBack back = ReadScrambled(enc.Data(), c.header.size(), c.q.Format.FormatLetter, table);
     ASSERT_TRUE(back.Ok);
     EXPECT_EQ(back.Header, c.header);
-    const std::string& end = c.q.LabelEnd;
+    const std::string& end = c.q.Delims.LabelEnd;
     if (!c.truncated) {
       EXPECT_EQ(back.Payload, c.payload + end);
     } else {
-      const std::string mark = c.q.FieldDelim + c.q.LabelTrunc;
+      const std::string mark = c.q.Delims.FieldDelim + c.q.Delims.LabelTrunc;
       ASSERT_GE(back.Payload.size(), mark.size());
       EXPECT_EQ(back.Payload.substr(back.Payload.size() - mark.size()), mark) << "a shortened payload ends in the mark";
       const std::string kept = back.Payload.substr(0, back.Payload.size() - mark.size());
       const bool utf8 = c.header.compare(0, 3, "ABW") == 0;
-      const std::string full = utf8 ? WideToUtf8(c.q.Payload) : Cp1251(c.q.Payload);
+      const std::string full = utf8 ? WideToUtf8(c.q.Request.Payload) : Cp1251(c.q.Request.Payload);
       EXPECT_EQ(full.compare(0, kept.size(), kept), 0) << "what is kept is the payload's beginning";
       if (utf8) {
         EXPECT_EQ(WideToUtf8(Utf8ToWide(kept)), kept) << "no character was split";
@@ -265,11 +276,11 @@ TEST(MakeCode, CompressedLettersReadBack) {
     SCOPED_TRACE(std::string(1, c.letter));
     TFakeHost host;
     host.Counters = TCodeCounters{3, 2, {'W', 'X', 'Y', 'Z'}};
-    TCodeRequest q = Request(c.letter == 's' ? payload.substr(0, 200) : payload, c.letter);
-    q.Layers = {4, 10};
+    TCodeInput q = Request(c.letter == 's' ? payload.substr(0, 200) : payload, c.letter);
+    q.Format.Layers = {4, 10};
     TAztCoder enc;
     std::string table;
-    const TCodeResult r = MakeCodePicture(q, enc, table, host);
+    const TCodeResult r = Make(q, enc, table, host);
     ASSERT_TRUE(r.Ok) << r.Error;
     const std::string& m = enc.Data();
     ASSERT_EQ(m.compare(0, c.headerStart.size(), c.headerStart), 0);
@@ -304,10 +315,10 @@ TEST(MakeCode, JustFitsAndOneMoreIsShortened) {
   TAztCoder enc;
   std::string table;
   auto make = [&](size_t n) {
-    TCodeRequest q = Request(Repeat(u"0123456789", n), 'E');
-    q.IsCompact = true;
-    q.Layers = {2, 0};
-    return MakeCodePicture(q, enc, table, host);
+    TCodeInput q = Request(Repeat(u"0123456789", n), 'E');
+    q.Format.IsCompact = 1;
+    q.Format.Layers = {2, 0};
+    return Make(q, enc, table, host);
   };
   // Substitution keeps digits digits, so the cost of a length does not depend on the seed.
   size_t n = 1;
@@ -330,8 +341,8 @@ TEST(MakeCode, LayersGrowToTheLimitThenThePayloadIsShortened) {
   TFakeHost host;
   TAztCoder enc;
   std::string table;
-  TCodeRequest q = Request(Repeat(u"Позиция:1 Болт М8 100 шт\t", 3000), 'E');  // default Layers 16 + 2
-  TCodeResult r = MakeCodePicture(q, enc, table, host);
+  TCodeInput q = Request(Repeat(u"Позиция:1 Болт М8 100 шт\t", 3000), 'E');  // default Layers 16 + 2
+  TCodeResult r = Make(q, enc, table, host);
   ASSERT_TRUE(r.Ok) << r.Error;
   EXPECT_EQ(enc.SizeMode(), 218);
   EXPECT_TRUE(r.Truncated);
@@ -339,8 +350,8 @@ TEST(MakeCode, LayersGrowToTheLimitThenThePayloadIsShortened) {
   EXPECT_EQ(host.Count(u"  Символика усечена!"), 1);
 
   host.Lines.clear();
-  q.Payload = u"INN:7701\t";
-  r = MakeCodePicture(q, enc, table, host);
+  q.Request.Payload = u"INN:7701\t";
+  r = Make(q, enc, table, host);
   ASSERT_TRUE(r.Ok);
   EXPECT_EQ(host.Count(u"  Символика усечена!"), 0) << "the next code that fits logs no truncation";
   EXPECT_EQ(enc.SizeMode(), 216);
@@ -350,10 +361,10 @@ TEST(MakeCode, LetterCCutsWithoutMark) {
   TFakeHost host;
   TAztCoder enc;
   std::string table;
-  TCodeRequest q = Request(Repeat(u"ABCDEFGH", 400), 'C');
-  q.IsCompact = true;
-  q.Layers = {3, 5};
-  const TCodeResult r = MakeCodePicture(q, enc, table, host);
+  TCodeInput q = Request(Repeat(u"ABCDEFGH", 400), 'C');
+  q.Format.IsCompact = 1;
+  q.Format.Layers = {3, 5};
+  const TCodeResult r = Make(q, enc, table, host);
   ASSERT_TRUE(r.Ok) << r.Error;
   EXPECT_FALSE(r.Truncated);
   EXPECT_EQ(host.Count(u"  Символика усечена!"), 0);
@@ -373,46 +384,46 @@ TEST(MakeCode, LetterCCutsWithoutMark) {
 TEST(MakeCode, FailuresAndOddSettingsAlwaysEnd) {
   struct TCase {
     const char* name;
-    TCodeRequest q;
+    TCodeInput q;
     bool ok;
   };
   auto with = [](char letter, auto set) {
-    TCodeRequest q = Request(u"INN:7701234567\tKPP:770101001\t", letter);
+    TCodeInput q = Request(u"INN:7701234567\tKPP:770101001\t", letter);
     set(q);
     return q;
   };
   std::vector<TCase> cases = {
-      {"letter P makes no code", with('P', [](TCodeRequest&) {}), false},
-      {"letter F makes no code", with('F', [](TCodeRequest&) {}), false},
-      {"the NUL letter makes no code", with('\0', [](TCodeRequest&) {}), false},
-      {"start layers 0", with('E', [](TCodeRequest& q) { q.Layers = {0, 4}; }), false},
-      {"compact start layers 5", with('E', [](TCodeRequest& q) { q.IsCompact = true; q.Layers = {5, 0}; }), false},
-      {"negative start layers would pick an automatic size", with('E', [](TCodeRequest& q) { q.Layers = {-150, 0}; }), false},
-      {"E: not even the header fits: shortening ends", with('E', [](TCodeRequest& q) {
-         q.IsCompact = true; q.Layers = {1, 0}; q.ECP = 90; }), false},
-      {"C: the cut would cut the header", with('C', [](TCodeRequest& q) {
-         q.IsCompact = true; q.Layers = {1, 0}; q.ECP = 85; }), false},
-      {"ECP 100 leaves no capacity", with('E', [](TCodeRequest& q) { q.ECP = 100; }), false},
+      {"letter P makes no code", with('P', [](TCodeInput&) {}), false},
+      {"letter F makes no code", with('F', [](TCodeInput&) {}), false},
+      {"the NUL letter makes no code", with('\0', [](TCodeInput&) {}), false},
+      {"start layers 0", with('E', [](TCodeInput& q) { q.Format.Layers = {0, 4}; }), false},
+      {"compact start layers 5", with('E', [](TCodeInput& q) { q.Format.IsCompact = 1; q.Format.Layers = {5, 0}; }), false},
+      {"negative start layers would pick an automatic size", with('E', [](TCodeInput& q) { q.Format.Layers = {-150, 0}; }), false},
+      {"E: not even the header fits: shortening ends", with('E', [](TCodeInput& q) {
+         q.Format.IsCompact = 1; q.Format.Layers = {1, 0}; q.Format.ECP = 90; }), false},
+      {"C: the cut would cut the header", with('C', [](TCodeInput& q) {
+         q.Format.IsCompact = 1; q.Format.Layers = {1, 0}; q.Format.ECP = 85; }), false},
+      {"ECP 100 leaves no capacity", with('E', [](TCodeInput& q) { q.Format.ECP = 100; }), false},
       {"growth past 4 compact layers stops at 4",
-       with('E', [](TCodeRequest& q) { q.IsCompact = true; q.Layers = {3, 9}; q.Payload = Repeat(u"Z", 400); }), true},
-      {"growth past 32 layers stops at 32", with('E', [](TCodeRequest& q) { q.Layers = {30, 20}; }), true},
-      {"symbol limit above 26", with('G', [](TCodeRequest& q) {
-         q.IsCompact = true; q.Layers = {3, 1}; q.Symbols = {1, 60}; q.Payload = Repeat(u"Строка 1\t", 4000); }), true},
-      {"rows 0, symbols 0", with('G', [](TCodeRequest& q) { q.Symbols = {0, 0}; q.SymLines = {0, 0}; }), true},
-      {"rows 0 that follow the count", with('G', [](TCodeRequest& q) { q.Symbols = {2, 2}; q.SymLines = {0, 1}; }), true},
-      {"rows that sum to 0", with('I', [](TCodeRequest& q) { q.Symbols = {2, 2}; q.SymLines = {1, -1}; }), true},
-      {"negative rows and symbols", with('G', [](TCodeRequest& q) { q.Symbols = {-3, -4}; q.SymLines = {-2, 5}; }), true},
-      {"a huge gap", with('G', [](TCodeRequest& q) { q.Symbols = {2, 0}; q.SymOffsets = 1 << 30; }), true},
-      {"O without context", with('O', [](TCodeRequest&) {}), true},
-      {"S, a long payload is beyond its length field", with('s', [](TCodeRequest& q) {
-         q.Payload = Repeat(u"x", 300); q.Layers = {10, 0}; }), false},
+       with('E', [](TCodeInput& q) { q.Format.IsCompact = 1; q.Format.Layers = {3, 9}; q.Request.Payload = Repeat(u"Z", 400); }), true},
+      {"growth past 32 layers stops at 32", with('E', [](TCodeInput& q) { q.Format.Layers = {30, 20}; }), true},
+      {"symbol limit above 26", with('G', [](TCodeInput& q) {
+         q.Format.IsCompact = 1; q.Format.Layers = {3, 1}; q.Format.Symbols = {1, 60}; q.Request.Payload = Repeat(u"Строка 1\t", 4000); }), true},
+      {"rows 0, symbols 0", with('G', [](TCodeInput& q) { q.Format.Symbols = {0, 0}; q.Format.SymLines = {0, 0}; }), true},
+      {"rows 0 that follow the count", with('G', [](TCodeInput& q) { q.Format.Symbols = {2, 2}; q.Format.SymLines = {0, 1}; }), true},
+      {"rows that sum to 0", with('I', [](TCodeInput& q) { q.Format.Symbols = {2, 2}; q.Format.SymLines = {1, -1}; }), true},
+      {"negative rows and symbols", with('G', [](TCodeInput& q) { q.Format.Symbols = {-3, -4}; q.Format.SymLines = {-2, 5}; }), true},
+      {"a huge gap", with('G', [](TCodeInput& q) { q.Format.Symbols = {2, 0}; q.Format.SymOffsets = 1 << 30; }), true},
+      {"O without context", with('O', [](TCodeInput&) {}), true},
+      {"S, a long payload is beyond its length field", with('s', [](TCodeInput& q) {
+         q.Request.Payload = Repeat(u"x", 300); q.Format.Layers = {10, 0}; }), false},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.name);
     TFakeHost host;
     TAztCoder enc;
     std::string table;
-    const TCodeResult r = MakeCodePicture(c.q, enc, table, host);
+    const TCodeResult r = Make(c.q, enc, table, host);
     EXPECT_EQ(r.Ok, c.ok) << r.Error;
     if (c.ok) {
       EXPECT_GT(r.PictureWidth, 0);
@@ -433,15 +444,15 @@ TEST(MakeCode, EmptyPayloadAndFilteredDocument) {
   TFakeHost host;
   TAztCoder enc;
   std::string table;
-  TCodeResult r = MakeCodePicture(Request(u"", 'E'), enc, table, host);
+  TCodeResult r = Make(Request(u"", 'E'), enc, table, host);
   EXPECT_FALSE(r.Ok);
   EXPECT_FALSE(r.Started) << "the caller keeps its picture";
   EXPECT_TRUE(host.Lines.empty() && host.Boxes.empty()) << "silently";
   EXPECT_EQ(host.PageCountUpdates, 0);
 
-  TCodeRequest q = Request(u"INN:1\t", 'P');
-  q.State = 2;
-  r = MakeCodePicture(q, enc, table, host);
+  TCodeInput q = Request(u"INN:1\t", 'P');
+  q.Request.State = 2;
+  r = Make(q, enc, table, host);
   EXPECT_TRUE(r.Ok);
   EXPECT_EQ(r.PictureWidth, 2);
   EXPECT_EQ(r.PictureHeight, 2);
@@ -454,14 +465,14 @@ TEST(MakeCode, RotationDebugDataAndLog) {
   TFakeHost host;
   TAztCoder enc;
   std::string table;
-  TCodeRequest q = Request(u"INN:7701\t", 'G');
-  q.IsCompact = true;
-  q.Layers = {2, 0};
-  q.Symbols = {2, 0};
-  q.SymOffsets = 1;
-  q.Rotated = true;
-  q.Debug = true;
-  const TCodeResult r = MakeCodePicture(q, enc, table, host);
+  TCodeInput q = Request(u"INN:7701\t", 'G');
+  q.Format.IsCompact = 1;
+  q.Format.Layers = {2, 0};
+  q.Format.Symbols = {2, 0};
+  q.Format.SymOffsets = 1;
+  q.Format.Rotated = 1;
+  q.Request.Debug = true;
+  const TCodeResult r = Make(q, enc, table, host);
   ASSERT_TRUE(r.Ok) << r.Error;
   EXPECT_EQ(enc.PictureWidth(), 39);
   EXPECT_EQ(r.PictureWidth, 19) << "39 by 19 turned is 19 by 39";
@@ -565,7 +576,7 @@ TEST(CoderMakeCode, FromTheTypeSettings) {
   EXPECT_EQ(coder->PictureWidth, 27) << "an empty payload leaves the picture";
 
   coder->Payload = u"X:1\t";
-  coder->FormatLetter = 'P';
+  coder->Format.FormatLetter = 'P';
   EXPECT_FALSE(coder->MakeCode(204));
   EXPECT_TRUE(coder->Picture.empty()) << "a failed code leaves no picture to print";
   EXPECT_EQ(coder->PictureWidth, 0);

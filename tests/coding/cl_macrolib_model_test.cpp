@@ -117,6 +117,12 @@ TEST(ModelTest, SetParameterLines) {
   ASSERT_NE(p.R.ParamValue(u"P1"), nullptr);
   EXPECT_EQ(*p.R.ParamValue(u"P1"), u"1");
   EXPECT_TRUE(p.Host.Logged(u"    3, [P1] - Установка параметра"));
+
+  EXPECT_EQ(p.R.ExecModelLine(5, u"Sp2", false), kLineDone);
+  EXPECT_TRUE(p.Host.Logged(u"    5, Параметр, ошибка наименования: [p2]")) << "a parameter name begins with a capital P";
+  EXPECT_EQ(p.R.ExecModelLine(6, u"sP3", false), kLineDone);
+  EXPECT_NE(p.R.ParamValue(u"P3"), nullptr) << "the command letter is case-insensitive";
+  EXPECT_EQ(p.NamedParams.Count(), 2);
 }
 
 TEST(ModelTest, PlaceLines) {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "coding/cl_macrolib_recog_coder.h"
-#include "coding/cl_macrolib_store_win.h"
+#include "foundation/cl_tools_store_win.h"
 #include "foundation/lib_unicode_win.h"
 #include "support/coder_fakes.h"
 #include "support/win_fixtures.h"

@@ -216,10 +216,10 @@ TEST(TablesTest, TableHead) {
   FillTable(p);
   DeclareTable(p);
   p.R.ProcessTables();
-  p.R.GridHead = "%s%n";
+  p.Delims.GridHead = "%s%n";
   EXPECT_EQ(Show(p.R.TableText(u"GTAB", u"2,2,0,0")), "5") << "a rejected head is left out";
   EXPECT_TRUE(p.Host.Logged(u"Ошибка! Формат заголовка таблиц неверен: \"%s%n\""));
-  p.R.GridHead = "  ";
+  p.Delims.GridHead = "  ";
   EXPECT_EQ(Show(p.R.TableText(u"GTAB", u"2,2,0,0")), "5") << "a blank head is no head";
 }
 

@@ -136,14 +136,14 @@ TEST(Coder, DefaultsOfAnEmptyTypeKey) {
   EXPECT_EQ(coder->AckPages, 1);
   EXPECT_EQ(coder->MaxAllowedPages, 1);
   EXPECT_EQ(coder->ModelTimeOut, 5000);
-  EXPECT_EQ(coder->FieldDelim, "\t");
-  EXPECT_EQ(coder->LinesDelim, u"^");
-  EXPECT_EQ(coder->GridCDelim, "\r");
-  EXPECT_EQ(coder->GridLDelim, "\n");
-  EXPECT_EQ(coder->GridHead, "%d,%d,");
-  EXPECT_EQ(coder->LabelDelim + coder->LabelEnd + coder->LabelTrunc, ":-.");
-  EXPECT_EQ(coder->FormatLetter, 'E');
-  EXPECT_EQ(coder->PictureSize, (TSize{71 * 91, 71 * 91}));
+  EXPECT_EQ(coder->Delims.FieldDelim, "\t");
+  EXPECT_EQ(coder->Delims.LinesDelim, u"^");
+  EXPECT_EQ(coder->Delims.GridCDelim, "\r");
+  EXPECT_EQ(coder->Delims.GridLDelim, "\n");
+  EXPECT_EQ(coder->Delims.GridHead, "%d,%d,");
+  EXPECT_EQ(coder->Delims.LabelDelim + coder->Delims.LabelEnd + coder->Delims.LabelTrunc, ":-.");
+  EXPECT_EQ(coder->Format.FormatLetter, 'E');
+  EXPECT_EQ(coder->Format.PictureSize, (TSize{71 * 91, 71 * 91}));
   EXPECT_EQ(coder->Debug, 0);
   // The default folding: Cyrillic look-alikes to Latin capitals, zero and degree to "O".
   EXPECT_EQ(coder->CharMap[u'Р'], u'P');
@@ -180,9 +180,9 @@ TEST(Coder, StoredSettings) {
   EXPECT_EQ(coder->AckPages, 0);
   EXPECT_EQ(coder->Debug, 1);
   EXPECT_EQ(coder->ModelTimeOut, 0);
-  EXPECT_EQ(coder->FieldDelim, std::string("\x1F\x00", 2)) << "byte blocks as stored";
-  EXPECT_EQ(coder->LinesDelim, u"¦|");
-  EXPECT_EQ(coder->GridCDelim, "\xB9");
+  EXPECT_EQ(coder->Delims.FieldDelim, std::string("\x1F\x00", 2)) << "byte blocks as stored";
+  EXPECT_EQ(coder->Delims.LinesDelim, u"¦|");
+  EXPECT_EQ(coder->Delims.GridCDelim, "\xB9");
   EXPECT_EQ(coder->CharList, u"ABC\r\n ¦|");
 }
 

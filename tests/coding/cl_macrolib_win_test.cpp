@@ -9,7 +9,7 @@
 
 #include "coding/cl_macrolib.h"
 #include "coding/cl_macrolib_context_win.h"
-#include "coding/cl_macrolib_store_win.h"
+#include "foundation/cl_tools_store_win.h"
 #include "foundation/lib_codepage.h"
 #include "foundation/lib_reg_win.h"
 #include "foundation/lib_unicode.h"
@@ -102,13 +102,13 @@ TEST_F(RegistryTest, CoderReadsTheTypeFromTheRegistry) {
   ASSERT_EQ(coder->NamedParams->Count(), 1);
   EXPECT_EQ(coder->NamedParams->Strings(0), u"Номер");
   EXPECT_EQ(dynamic_cast<const TNamedParam*>(coder->NamedParams->Objects(0))->Data, u"№*,ДЕМО*");
-  EXPECT_EQ(coder->FieldDelim, std::string("\x1F\x00", 2));
-  EXPECT_EQ(coder->LinesDelim, u"¦");
-  EXPECT_EQ(coder->FormatLetter, 'G');
-  EXPECT_EQ(coder->Layers, (TSmallPoint{8, 1}));
+  EXPECT_EQ(coder->Delims.FieldDelim, std::string("\x1F\x00", 2));
+  EXPECT_EQ(coder->Delims.LinesDelim, u"¦");
+  EXPECT_EQ(coder->Format.FormatLetter, 'G');
+  EXPECT_EQ(coder->Format.Layers, (TSmallPoint{8, 1}));
   EXPECT_EQ(coder->ModelTimeOut, 700);
   // Three symbols of 9 layers (side 53) in a row, 2 modules apart (1 x 100 / 50).
-  EXPECT_EQ(coder->PictureSize, (TSize{50 * (2 * 2 + 53 * 3), 50 * 53}));
+  EXPECT_EQ(coder->Format.PictureSize, (TSize{50 * (2 * 2 + 53 * 3), 50 * 53}));
   coder->Reinit();
   EXPECT_EQ(coder->NamedParams->Count(), 1) << "the type's parameters come back";
 }

@@ -35,7 +35,7 @@ std::string Hex(std::string_view bytes) {
 std::optional<std::string> ReadBody(const std::string& message, const TCoder& coder) {
   const size_t tab = message.find('\t');
   if (tab == std::string::npos) return std::nullopt;
-  switch (coder.FormatLetter) {
+  switch (coder.Format.FormatLetter) {
     case 'C':
       return AdditiveUnscramble(message.substr(tab + 1));
     case 'E':

@@ -9,7 +9,7 @@
 
 #include "coding/cl_macrolib_code.h"
 #include "coding/cl_macrolib_payload_win.h"
-#include "coding/cl_macrolib_store_win.h"
+#include "foundation/cl_tools_store_win.h"
 #include "foundation/lib_unicode_win.h"
 #include "support/coder_fakes.h"
 #include "support/e2e_fixtures.h"

@@ -97,7 +97,8 @@ struct TTestPage {
   TWideStringArray Errors;
   TMemoryRecognitionConfig Config;
   TTestHost Host;
-  TRecognizer R{Config, Host};
+  TCodeDelimiters Delims;
+  TRecognizer R{Config, Host, Delims};
 };
 
 // Readable expectations: NUL as "\0", the table delimiters as "|" and "/".

@@ -5,7 +5,7 @@
 
 #include <deque>
 
-#include "support/memory_config_store.h"
+#include "support/memory_store.h"
 
 TEST(ConfigVersion, Numbers) {
   struct Case {
@@ -32,7 +32,7 @@ TEST(ConfigVersion, Validity) {
 }
 
 TEST(ConfigVersion, OnTheStoreDecidesTheProgramModes) {
-  TMemoryConfigStore store;
+  TMemoryStore store;
   store.Set(kConfigKey, u"Version", u" 4.01.23 ");
   store.Set(kConfigDosKey, u"Version", u"2.31.99");
   EXPECT_TRUE(IsConfigVersionValid(store, kConfigKey));

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "support/memory_config_store.h"
+#include "support/memory_store.h"
 
 namespace {
 std::u16string Sub(std::u16string_view key, std::u16string_view id) { return std::u16string(key) + u"\\" + std::u16string(id); }
@@ -57,7 +57,7 @@ TEST(ConfigInteger, DefaultsAndClampsAtEveryBound) {
       {cfgDebug, std::nullopt, 0, "missing"},
   };
   for (const Case& c : cases) {
-    TMemoryConfigStore store;
+    TMemoryStore store;
     const std::u16string_view name = ConfigName(c.value.Name);
     if (c.stored) store.Set(kConfigKey, name, *c.stored);
     EXPECT_EQ(ReadConfigInteger(store, kConfigKey, c.value), c.expected)
@@ -66,7 +66,7 @@ TEST(ConfigInteger, DefaultsAndClampsAtEveryBound) {
 }
 
 TEST(ConfigInteger, NamedAccessorsReadTheirSide) {
-  TMemoryConfigStore store;
+  TMemoryStore store;
   store.Set(kConfigDosKey, u"IsMonit", 7);
   store.Set(kConfigDosKey, u"IsCap", 1);
   store.Set(kConfigDosKey, u"IsCmd", -3);
@@ -81,7 +81,7 @@ TEST(ConfigInteger, NamedAccessorsReadTheirSide) {
   EXPECT_EQ(GetUseWin(store), 2);
   EXPECT_EQ(GetPrnMonServEnable(store), 1);
 
-  TMemoryConfigStore empty;
+  TMemoryStore empty;
   EXPECT_EQ(GetIsMonit(empty), 0);
   EXPECT_FALSE(GetUseDOS(empty));
   EXPECT_EQ(GetMonitorMask(empty), u"*.pr");
@@ -91,7 +91,7 @@ TEST(ConfigInteger, NamedAccessorsReadTheirSide) {
 }
 
 TEST(ConfigText, WritersAndReadersMeet) {
-  TMemoryConfigStore store;
+  TMemoryStore store;
   SetIsMonit(store, 2);
   SetMonitorDir(store, u"C:\\Входящие");
   SetMonitDirEx(store, u"del");
@@ -117,7 +117,7 @@ TEST(DocTypes, EnabledUnlessTheLowByteIsOne) {
       {2, true, "2 enables"},          {0x101, false, "low byte 1"}, {0x100, true, "low byte 0"},
   };
   for (const Case& c : cases) {
-    TMemoryConfigStore store;
+    TMemoryStore store;
     store.AddKey(Sub(kConfigKey, u"A1"));
     if (c.disabled) store.Set(Sub(kConfigKey, u"A1"), u"Disabled", *c.disabled);
     EXPECT_EQ(IsDocTypeEnabled(store, kConfigKey, "A1"), c.enabled) << c.why;
@@ -126,8 +126,8 @@ TEST(DocTypes, EnabledUnlessTheLowByteIsOne) {
 
 namespace {
 // Document types A1, B2, C3 and the four-character TTN1; subkeys that are no document type beside them.
-TMemoryConfigStore DocTypeStore(std::u16string_view order) {
-  TMemoryConfigStore store;
+TMemoryStore DocTypeStore(std::u16string_view order) {
+  TMemoryStore store;
   for (auto id : {u"C3", u"A1", u"TTN1", u"B2"}) store.AddKey(Sub(kConfigKey, id));
   for (auto other : {u"Graphi", u"Printers", u"X", u"ABC", u"ABCDE"}) store.AddKey(Sub(kConfigKey, other));
   store.AddKey(Sub(kConfigKey, u"A1\\Model"));
@@ -138,7 +138,7 @@ TMemoryConfigStore DocTypeStore(std::u16string_view order) {
 
 TEST(DocTypes, ListHasTwoAndFourCharacterNamesSorted) {
   EXPECT_EQ(ListDocTypes(DocTypeStore(u""), kConfigKey), "A1,B2,C3,TTN1");
-  TMemoryConfigStore empty;
+  TMemoryStore empty;
   EXPECT_EQ(ListDocTypes(empty, kConfigKey), "");
 }
 
@@ -163,7 +163,7 @@ TEST(DocTypes, OrderFollowsDocOrder) {
       {u"X,ABC", nullptr, "A1,B2,C3,TTN1", "names of other lengths are never document types"},
   };
   for (const Case& c : cases) {
-    TMemoryConfigStore store = DocTypeStore(c.order);
+    TMemoryStore store = DocTypeStore(c.order);
     if (c.disabled) store.Set(Sub(kConfigKey, c.disabled), u"Disabled", 1);
     EXPECT_EQ(GetDocOrder(store, kConfigKey), c.expected) << c.why;
   }
@@ -185,11 +185,11 @@ TEST(Service, RunAsServiceOnlyOnNT) {
       {std::nullopt, true, false, false, "server flag outside NT"},
   };
   for (const Case& c : cases) {
-    TMemoryConfigStore store;
+    TMemoryStore store;
     if (c.stored) store.Set(kConfigKey, u"AsService", *c.stored);
     EXPECT_EQ(IsRunAsService(store, c.serverEdition, c.nt), c.expected) << c.why;
   }
-  TMemoryConfigStore store;
+  TMemoryStore store;
   EXPECT_TRUE(GetTServer(store, true));
   store.Set(kConfigKey, u"TServer", 0);
   EXPECT_FALSE(GetTServer(store, true));
@@ -225,7 +225,7 @@ TEST(ProgramModes, MaskAndTitle) {
       {u"", u"", 0, 0, -1, 0, 0, 0, kProgramTitle, "a negative switch clamps to off"},
   };
   for (const Case& c : cases) {
-    TMemoryConfigStore store;
+    TMemoryStore store;
     if (!c.winVersion.empty()) store.Set(kConfigKey, u"Version", c.winVersion);
     if (!c.dosVersion.empty()) store.Set(kConfigDosKey, u"Version", c.dosVersion);
     store.Set(kConfigKey, u"UseWin", c.useWin);
@@ -238,9 +238,9 @@ TEST(ProgramModes, MaskAndTitle) {
     EXPECT_EQ(modes.Title, c.title) << c.why;
   }
   // The configuration check decides what a valid version is.
-  TMemoryConfigStore store;
+  TMemoryStore store;
   store.Set(kConfigKey, u"Version", u"3.00");
-  EXPECT_EQ(GetProgramModes(store, [](const TConfigStore&, std::u16string_view) { return false; }).Mask, 0u);
+  EXPECT_EQ(GetProgramModes(store, [](const TSettingsStore&, std::u16string_view) { return false; }).Mask, 0u);
 }
 
 TEST(TextToRange, MinInLowWordMaxInHighWord) {

@@ -24,7 +24,7 @@ class ConfigRegistry : public testing::Test {
 
   std::u16string key_ = u"Software\\ClientTests\\cl_tools_" + FromWStr(std::to_wstring(GetCurrentProcessId()).c_str());
   TTestKey testKey_{key_};
-  TRegistryConfigStore store_{HKEY_CURRENT_USER};
+  TRegistryStore store_{HKEY_CURRENT_USER};
 };
 }  // namespace
 

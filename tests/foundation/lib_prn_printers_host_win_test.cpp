@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "foundation/cl_tools_regimport_win.h"
+#include "foundation/cl_tools_store_win.h"
 #include "foundation/lib_reg_win.h"
 #include "foundation/lib_unicode_win.h"
 #include "support/prn_test_support.h"
@@ -45,7 +46,8 @@ struct PrintersOnWindows : ::testing::Test {
   const std::u16string dest0 = u"Dest0_" + Pid();
   const std::u16string dest1 = u"Dest1_" + Pid();
   const std::u16string dest2 = u"Dest2_" + Pid();
-  std::shared_ptr<TPrintersHost> host = CreateWindowsPrintersHost(roots.Machine.Get(), roots.User.Get());
+  std::shared_ptr<TPrintersHost> host = CreateWindowsPrintersHost();
+  TRegistryStore machine{roots.Machine.Get()}, user{roots.User.Get()};
 
   void SetUp() override {
     for (const auto& name : {virt, dest0, dest1, dest2}) ASSERT_TRUE(spooler.StandIn->AddStandInPrinter(Printer(name)));
@@ -62,7 +64,7 @@ struct PrintersOnWindows : ::testing::Test {
 
 TEST_F(PrintersOnWindows, SavedAndLoadedBackWithTwoUsersDestinations) {
   {
-    TPrinters list(host);
+    TPrinters list(host, machine, user);
     const int32_t i = list.Add(virt);
     list.Items[i].UserName = u"ann";
     list.Items[i].WinSide = list.Items[i].DosSide = true;
@@ -74,7 +76,7 @@ TEST_F(PrintersOnWindows, SavedAndLoadedBackWithTwoUsersDestinations) {
   }
   EXPECT_EQ(ItemText(virt, u"PrintToWin"), dest0 + u",ann," + dest1 + u",Bob," + dest2);
 
-  TPrinters loaded(host);
+  TPrinters loaded(host, machine, user);
   loaded.UserName = u"ANN";
   ASSERT_TRUE(loaded.Refresh());
   ASSERT_EQ(loaded.Count(), 1);
@@ -105,7 +107,7 @@ TEST_F(PrintersOnWindows, AbsentPrinterIsLeftAsStored) {
   RegWriteString(roots.Machine.Get(), key, u"PrintToWin", u"P0,ann,P1");
   RegWriteString(roots.Machine.Get(), key, u"PrintToDos", u"D0");
 
-  TPrinters list(host);
+  TPrinters list(host, machine, user);
   list.Load();
   ASSERT_EQ(list.Count(), 1);
   EXPECT_TRUE(list.Items[0].DosSide);
@@ -119,7 +121,7 @@ TEST_F(PrintersOnWindows, AbsentPrinterIsLeftAsStored) {
 }
 
 TEST_F(PrintersOnWindows, RemoveDeletesThePrinterAndItsKey) {
-  TPrinters list(host);
+  TPrinters list(host, machine, user);
   list.Add(virt);
   list.SaveAll();
   ASSERT_EQ(list.Remove(0), 0);

@@ -1,4 +1,4 @@
-// The virtual printer list against a host held in memory: destination texts, loading and saving,
+// The virtual printer list against a host and settings held in memory: destination texts, loading and saving,
 // destinations checked and re-chosen, names for new printers, removal, and the bounded printer listing.
 #include "foundation/lib_prn_printers.h"
 
@@ -6,26 +6,22 @@
 
 #include <atomic>
 #include <chrono>
-#include <map>
 #include <set>
 #include <thread>
 
 #include "foundation/lib_str.h"
+#include "support/memory_store.h"
 
 namespace {
 
+// The system behind the list: printers, the default printer and the session, in memory.
 class TFakeHost : public TPrintersHost {
  public:
-  using Key = std::pair<TRegRoot, std::u16string>;
-  std::map<Key, std::map<std::u16string, std::u16string>> Texts;
-  std::map<std::u16string, std::map<std::u16string, int32_t>> Integers;
-  std::vector<std::u16string> SubKeys;  // of the printers key
   std::set<std::u16string> System;      // upper-cased names of the system's printers
   std::vector<std::u16string> SystemOrder;
   std::u16string Default;
   bool Remote = false, Terminal = false, Admin = false;
   int Signals = 0;
-  int Writes = 0;
   std::atomic<int> ListDelayMs{0};
   std::atomic<bool> ListFails{false};
 
@@ -33,43 +29,7 @@ class TFakeHost : public TPrintersHost {
     System.insert(UpperCaseW(name));
     SystemOrder.push_back(name);
   }
-  std::u16string Text(TRegRoot root, std::u16string_view key, std::u16string_view name) {
-    auto k = Texts.find({root, LowerCaseW(key)});
-    if (k == Texts.end()) return u"<none>";
-    auto v = k->second.find(LowerCaseW(name));
-    return v == k->second.end() ? u"<none>" : v->second;
-  }
-  int32_t Integer(std::u16string_view key, std::u16string_view name) {
-    return ReadInteger(key, name, -99);
-  }
 
-  std::vector<std::u16string> SubKeyNames(std::u16string_view) override { return SubKeys; }
-  std::u16string ReadText(TRegRoot root, std::u16string_view key, std::u16string_view name,
-                          std::u16string_view def) override {
-    const std::u16string v = Text(root, key, name);
-    return v == u"<none>" ? std::u16string(def) : v;
-  }
-  int32_t ReadInteger(std::u16string_view key, std::u16string_view name, int32_t def) override {
-    auto k = Integers.find(LowerCaseW(key));
-    if (k == Integers.end()) return def;
-    auto v = k->second.find(LowerCaseW(name));
-    return v == k->second.end() ? def : v->second;
-  }
-  void WriteText(TRegRoot root, std::u16string_view key, std::u16string_view name, std::u16string_view value) override {
-    ++Writes;
-    Texts[{root, LowerCaseW(key)}][LowerCaseW(name)] = std::u16string(value);
-  }
-  void WriteInteger(std::u16string_view key, std::u16string_view name, int32_t value) override {
-    ++Writes;
-    Integers[LowerCaseW(key)][LowerCaseW(name)] = value;
-  }
-  void DeleteValue(TRegRoot root, std::u16string_view key, std::u16string_view name) override {
-    Texts[{root, LowerCaseW(key)}].erase(LowerCaseW(name));
-  }
-  void DeleteKey(std::u16string_view key) override {
-    Texts.erase({TRegRoot::Machine, LowerCaseW(key)});
-    Integers.erase(LowerCaseW(key));
-  }
   bool PrinterExists(std::u16string_view name) override { return !name.empty() && System.count(UpperCaseW(name)); }
   std::u16string DefaultPrinterName() override { return Default; }
   bool IsDefaultPrinter(std::u16string_view name) override { return !Default.empty() && UpperCaseW(name) == UpperCaseW(Default); }
@@ -91,20 +51,26 @@ class TFakeHost : public TPrintersHost {
   void SignalUpdateEvent() override { ++Signals; }
 };
 
+// A stored text value, "<none>" when it is missing.
+std::u16string Text(const TSettingsStore& store, std::u16string_view key, std::u16string_view name) {
+  return store.ReadText(key, name, u"<none>");
+}
+
 const std::u16string kItemKey = u"Software\\Kavrel\\Client\\Config\\Printers\\Tevoran";
 const std::u16string kConfig = u"Software\\Kavrel\\Client\\Config";
 const std::u16string kConfigDos = u"Software\\Kavrel\\Client\\ConfigDos";
 
 struct TPrintersFixture : ::testing::Test {
   std::shared_ptr<TFakeHost> host = std::make_shared<TFakeHost>();
-  TPrinters printers{host};
-  void Register(const std::u16string& name, const std::u16string& user, int32_t type, int32_t all) {
-    host->SubKeys.push_back(name);
+  TMemoryStore machine, user;
+  TPrinters printers{host, machine, user};
+  void Register(const std::u16string& name, const std::u16string& owner, int32_t type, int32_t all) {
     const std::u16string key = u"Software\\Kavrel\\Client\\Config\\Printers\\" + name;
-    host->Texts[{TRegRoot::Machine, LowerCaseW(key)}][u"username"] = user;
-    host->Integers[LowerCaseW(key)][u"printertype"] = type;
-    host->Integers[LowerCaseW(key)][u"allusers"] = all;
+    machine.SetText(key, u"UserName", owner);
+    machine.SetInteger(key, u"PrinterType", type);
+    machine.SetInteger(key, u"AllUsers", all);
   }
+  int Writes() const { return machine.Writes + user.Writes; }
 };
 
 }  // namespace
@@ -160,12 +126,12 @@ TEST_F(TPrintersFixture, LoadReadsTypesAndOwners) {
   };
   for (const auto& c : cases) {
     auto fresh = std::make_shared<TFakeHost>();
-    TPrinters list(fresh);
+    TMemoryStore freshMachine, freshUser;
+    TPrinters list(fresh, freshMachine, freshUser);
     fresh->AddPrinter(u"Tevoran");
-    fresh->SubKeys = {u"Tevoran"};
-    fresh->Texts[{TRegRoot::Machine, LowerCaseW(kItemKey)}][u"username"] = c.user;
-    fresh->Integers[LowerCaseW(kItemKey)][u"printertype"] = c.type;
-    fresh->Integers[LowerCaseW(kItemKey)][u"allusers"] = c.all;
+    freshMachine.SetText(kItemKey, u"UserName", c.user);
+    freshMachine.SetInteger(kItemKey, u"PrinterType", c.type);
+    freshMachine.SetInteger(kItemKey, u"AllUsers", c.all);
     list.Load();
     ASSERT_EQ(list.Count(), 1) << c.why;
     EXPECT_EQ(list.Items[0].WinSide, c.win) << c.why;
@@ -177,18 +143,18 @@ TEST_F(TPrintersFixture, LoadReadsTypesAndOwners) {
 
 TEST_F(TPrintersFixture, AbsentPrinterKeepsItsStoredSettings) {
   Register(u"Tevoran", u"ann", 2, 0);
-  host->Texts[{TRegRoot::Machine, LowerCaseW(kItemKey)}][u"printtowin"] = u"P0,ann,P1";
-  host->Texts[{TRegRoot::Machine, LowerCaseW(kConfig)}][u"printto"] = u"Common";
+  machine.SetText(kItemKey, u"printtowin", u"P0,ann,P1");
+  machine.SetText(kConfig, u"printto", u"Common");
   host->AddPrinter(u"Common");
   printers.UserName = u"ann";
-  const int writesBefore = host->Writes;
+  const int writesBefore = Writes();
   printers.Load();
   ASSERT_EQ(printers.Count(), 1);
-  EXPECT_EQ(host->Writes, writesBefore) << "nothing is written for a printer that is away";
+  EXPECT_EQ(Writes(), writesBefore) << "nothing is written for a printer that is away";
   EXPECT_EQ(printers.Items[0].UserName, u"ann");
   EXPECT_TRUE(printers.Items[0].DosSide);
   EXPECT_FALSE(printers.Items[0].AllUsers);
-  EXPECT_EQ(host->Text(TRegRoot::Machine, kItemKey, u"PrintToWin"), u"P0,ann,P1");
+  EXPECT_EQ(Text(machine, kItemKey, u"PrintToWin"), u"P0,ann,P1");
   EXPECT_TRUE(printers.NeedsInstall(u"Tevoran"));
 }
 
@@ -199,14 +165,14 @@ TEST_F(TPrintersFixture, FirstLoadChecksDestinationsLaterLoadsDoNot) {
   host->Default = u"Laser";
   printers.UserName = u"ann";
   printers.Load();
-  EXPECT_EQ(host->Text(TRegRoot::Machine, kItemKey, u"PrintToWin"), u",ann,Laser");
-  EXPECT_EQ(host->Text(TRegRoot::Machine, kItemKey, u"PrintToDos"), u",ann,Laser");
+  EXPECT_EQ(Text(machine, kItemKey, u"PrintToWin"), u",ann,Laser");
+  EXPECT_EQ(Text(machine, kItemKey, u"PrintToDos"), u",ann,Laser");
   EXPECT_EQ(host->Signals, 2) << "one signal for each side's check";
-  EXPECT_EQ(host->Integer(kItemKey, u"PrinterType"), 3);
+  EXPECT_EQ(machine.ReadInteger(kItemKey, u"PrinterType", -99), 3);
 
-  host->Texts[{TRegRoot::Machine, LowerCaseW(kItemKey)}][u"printtowin"] = u"Gone";
+  machine.SetText(kItemKey, u"printtowin", u"Gone");
   printers.Load();
-  EXPECT_EQ(host->Text(TRegRoot::Machine, kItemKey, u"PrintToWin"), u"Gone") << "only the first load checks";
+  EXPECT_EQ(Text(machine, kItemKey, u"PrintToWin"), u"Gone") << "only the first load checks";
   EXPECT_EQ(printers.LoadCount, 2u);
 }
 
@@ -247,7 +213,7 @@ TEST_F(TPrintersFixture, CommonDestinations) {
                         {8, kConfigDos, u"FPrintTo"}, {12, kConfigDos, u"FPrintTo"}};
   for (const auto& c : cases) {
     printers.SetCommonPrintTo(u"X" + std::u16string(1, char16_t(u'0' + c.kind)), c.kind);
-    EXPECT_EQ(host->Text(TRegRoot::Machine, c.key, c.name), u"X" + std::u16string(1, char16_t(u'0' + c.kind)));
+    EXPECT_EQ(Text(machine, c.key, c.name), u"X" + std::u16string(1, char16_t(u'0' + c.kind)));
   }
   std::u16string p = u"keep";
   printers.GetCommonPrintTo(16, p);
@@ -255,7 +221,7 @@ TEST_F(TPrintersFixture, CommonDestinations) {
   // Kind 3 follows the active side: ConfigDos only when Config has no version and ConfigDos has one.
   printers.GetCommonPrintTo(3, p);
   EXPECT_EQ(p, u"X1");
-  host->Texts[{TRegRoot::Machine, LowerCaseW(kConfigDos)}][u"version"] = u"4.01.23";
+  machine.SetText(kConfigDos, u"version", u"4.01.23");
   printers.GetCommonPrintTo(3, p);
   EXPECT_EQ(p, u"X2");
 }
@@ -265,9 +231,9 @@ TEST_F(TPrintersFixture, CheckPrintToWithoutAnyPrinterWritesNothing) {
   host->AddPrinter(u"Tevoran");
   printers.LoadCount = 1;
   printers.Load();
-  const int writes = host->Writes;
+  const int writes = Writes();
   EXPECT_FALSE(printers.CheckPrintTo(u"Tevoran", u"ann", 3));
-  EXPECT_EQ(host->Writes, writes);
+  EXPECT_EQ(Writes(), writes);
   EXPECT_EQ(host->Signals, 0);
 }
 
@@ -276,8 +242,8 @@ TEST_F(TPrintersFixture, CheckPrintToKeepsUsableAndReplacesVirtualDestinations) 
   Register(u"Tevoran1", u"ann", 1, 0);
   for (auto n : {u"Tevoran", u"Tevoran1", u"Laser", u"Ink"}) host->AddPrinter(n);
   host->Default = u"Tevoran";  // a virtual printer: the stored DefaultPrn decides
-  host->Texts[{TRegRoot::Machine, LowerCaseW(kConfig)}][u"defaultprn"] = u"Ink";
-  host->Integers[LowerCaseW(kConfig)][u"makedefault"] = 1;
+  machine.SetText(kConfig, u"defaultprn", u"Ink");
+  machine.SetInteger(kConfig, u"makedefault", 1);
   printers.LoadCount = 1;
   printers.Load();
   printers.SetPrintToOfUser(u"Tevoran", u"ann", kPrintToWin, u"Laser");
@@ -298,7 +264,7 @@ TEST_F(TPrintersFixture, RemoteSessionReChoosesOncePerObject) {
   for (auto n : {u"Tevoran", u"Laser", u"Ink"}) host->AddPrinter(n);
   host->Remote = true;
   host->Default = u"Ink";
-  host->Integers[LowerCaseW(kConfig)][u"useprnauto"] = 1;
+  machine.SetInteger(kConfig, u"useprnauto", 1);
   printers.UserName = u"ann";
   printers.LoadCount = 1;
   printers.Load();  // remote: every load checks; this first check assigns
@@ -310,13 +276,13 @@ TEST_F(TPrintersFixture, RemoteSessionReChoosesOncePerObject) {
   EXPECT_EQ(p, u"Laser") << "already re-chosen by this object";
   EXPECT_EQ(host->Signals, signals);
 
-  TPrinters second(host);
+  TPrinters second(host, machine, user);
   second.UserName = u"ann";
   second.LoadCount = 1;
   second.Load();
   second.GetPrintToOfUser(u"Tevoran", u"ann", p, kPrintToWin);
   EXPECT_EQ(p, u"Ink") << "a new object re-chooses a usable destination";
-  EXPECT_EQ(host->Text(TRegRoot::User, kConfig, u"DefaultPrn"), u"Ink");
+  EXPECT_EQ(Text(user, kConfig, u"DefaultPrn"), u"Ink");
 }
 
 TEST_F(TPrintersFixture, NewPrinterNames) {
@@ -331,7 +297,7 @@ TEST_F(TPrintersFixture, NewPrinterNames) {
   printers.Load();
   printers.GetNewPrinterName(name);
   EXPECT_EQ(name, u"Tevoran") << "MaxPrinterCount 1";
-  host->Integers[LowerCaseW(kConfig)][u"maxprintercount"] = 255;
+  machine.SetInteger(kConfig, u"maxprintercount", 255);
   printers.GetNewPrinterName(name);
   EXPECT_EQ(name, u"Tevoran2");
   host->System.erase(u"TEVORAN1");
@@ -342,11 +308,11 @@ TEST_F(TPrintersFixture, NewPrinterNames) {
 TEST_F(TPrintersFixture, NeedsInstall) {
   EXPECT_TRUE(printers.NeedsInstall(u"Tevoran")) << "empty list";
   host->AddPrinter(u"Found");
-  host->Texts[{TRegRoot::Machine, LowerCaseW(kConfig)}][u"printto"] = u"Common";
+  machine.SetText(kConfig, u"printto", u"Common");
   EXPECT_FALSE(printers.NeedsInstall(u"Found")) << "an installed printer is registered";
   ASSERT_TRUE(printers.Contains(u"found"));
-  EXPECT_EQ(host->Integer(u"Software\\Kavrel\\Client\\Config\\Printers\\Found", u"AllUsers"), 1);
-  EXPECT_EQ(host->Text(TRegRoot::Machine, u"Software\\Kavrel\\Client\\Config\\Printers\\Found", u"PrintToWin"),
+  EXPECT_EQ(machine.ReadInteger(u"Software\\Kavrel\\Client\\Config\\Printers\\Found", u"AllUsers", -99), 1);
+  EXPECT_EQ(Text(machine, u"Software\\Kavrel\\Client\\Config\\Printers\\Found", u"PrintToWin"),
             u"Common");
   EXPECT_FALSE(printers.NeedsInstall(u"Nowhere")) << "neither listed nor installed, with others present";
 }
@@ -378,16 +344,16 @@ TEST_F(TPrintersFixture, RemovalRestoresTheDefaultPrinter) {
   host->AddPrinter(u"Tevoran");
   host->AddPrinter(u"Laser");
   host->Default = u"Tevoran";
-  host->Texts[{TRegRoot::Machine, LowerCaseW(kConfig)}][u"defaultprn"] = u"Laser";
-  host->Texts[{TRegRoot::User, LowerCaseW(kConfig)}][u"defaultprn"] = u"Laser";
+  machine.SetText(kConfig, u"defaultprn", u"Laser");
+  user.SetText(kConfig, u"defaultprn", u"Laser");
   printers.LoadCount = 1;
   printers.Load();
   EXPECT_EQ(printers.RemoveSystemPrinter(5), -1);
   EXPECT_EQ(printers.RemoveSystemPrinter(1), 0) << "a missing printer counts as removed";
   EXPECT_EQ(printers.Remove(0), 0);
   EXPECT_EQ(host->Default, u"Laser");
-  EXPECT_EQ(host->Text(TRegRoot::Machine, kConfig, u"DefaultPrn"), u"<none>");
-  EXPECT_EQ(host->Text(TRegRoot::User, kConfig, u"DefaultPrn"), u"<none>");
+  EXPECT_EQ(Text(machine, kConfig, u"DefaultPrn"), u"<none>");
+  EXPECT_EQ(Text(user, kConfig, u"DefaultPrn"), u"<none>");
   ASSERT_EQ(printers.Count(), 1);
   EXPECT_EQ(printers.Items[0].Name, u"Gone");
 }
@@ -405,7 +371,7 @@ TEST_F(TPrintersFixture, DosPrinter) {
   std::u16string name;
   printers.GetDosPrinter(name);
   EXPECT_EQ(name, u"B");
-  EXPECT_EQ(host->Integer(u"Software\\Kavrel\\Client\\Config\\Printers\\A", u"PrinterType"), 1);
+  EXPECT_EQ(machine.ReadInteger(u"Software\\Kavrel\\Client\\Config\\Printers\\A", u"PrinterType", -99), 1);
 }
 
 TEST_F(TPrintersFixture, RefreshListsOtherPrinters) {
@@ -423,7 +389,7 @@ TEST_F(TPrintersFixture, LateListingIsNotTaken) {
   host->AddPrinter(u"Laser");
   host->ListDelayMs = 300;
   {
-    TPrinters shortLived(host);
+    TPrinters shortLived(host, machine, user);
     EXPECT_FALSE(shortLived.Refresh(20));
     EXPECT_EQ(shortLived.AllPrinters.Count(), 0);
   }

@@ -1,5 +1,5 @@
-// Stand-ins for the coder's surroundings in tests: a settings store kept in memory that records every
-// read in order, a context host with files in memory, and a log that keeps its lines.
+// Stand-ins for the coder's surroundings in tests: the settings store kept in memory, a context host
+// with files in memory, and a log that keeps its lines.
 #pragma once
 
 #include <cstdint>
@@ -11,9 +11,9 @@
 
 #include "coding/cl_macrolib.h"
 #include "coding/cl_macrolib_context.h"
-#include "coding/cl_macrolib_store.h"
 #include "coding/lib_datcoder_random.h"
 #include "foundation/lib_log.h"
+#include "support/memory_store.h"
 
 // Every seed drawn while it lives is the same: a tick of FFFFFFFF and its successor 0 both seed the
 // register with 1, so the seed bytes, and with them the bit cost of a message, repeat. It leaves the
@@ -31,48 +31,6 @@ class TFixedSeeds {
 
  private:
   TTickSource previous_;
-};
-
-class TMemoryStore : public TSettingsStore {
- public:
-  struct Value {
-    enum Kind { Integer, Text, Bytes } Kind = Integer;
-    int32_t Int = 0;
-    std::u16string Str;
-    std::string Raw;
-  };
-
-  // Setting a value creates its key and the key's parents; subkeys list in the order they were made.
-  void AddKey(std::u16string_view key);
-  void SetInteger(std::u16string_view key, std::u16string_view name, int32_t value);
-  void SetText(std::u16string_view key, std::u16string_view name, std::u16string_view value);
-  void SetBytes(std::u16string_view key, std::u16string_view name, std::string_view value);
-  std::optional<Value> Get(std::u16string_view key, std::u16string_view name) const;
-
-  bool KeyExists(std::u16string_view key) const override;
-  int32_t ReadInteger(std::u16string_view key, std::u16string_view name, int32_t def) const override;
-  std::u16string ReadText(std::u16string_view key, std::u16string_view name, std::u16string_view def) const override;
-  std::string ReadTextA(std::u16string_view key, std::u16string_view name, std::string_view def) const override;
-  std::string ReadBytes(std::u16string_view key, std::u16string_view name, std::string_view def) const override;
-  std::vector<std::u16string> SubKeyNames(std::u16string_view key) const override;
-  std::vector<std::u16string> ValueNames(std::u16string_view key) const override;
-  bool CreateKey(std::u16string_view key) override;
-  std::vector<std::string> SubKeyNamesA(std::u16string_view key) const override;
-  void WriteInteger(std::u16string_view key, std::u16string_view name, int32_t value) override;
-  void WriteText(std::u16string_view key, std::u16string_view name, std::u16string_view value) override;
-  void WriteTextA(std::u16string_view key, std::u16string_view name, std::string_view value) override;
-
-  // Every read as "<kind> <key>[|<name>]" (kinds K, I, T, A, B, S, V), UTF-8, in order.
-  mutable std::vector<std::string> Reads;
-  // Keys that cannot be created.
-  std::set<std::u16string> Unwritable;
-
- private:
-  void Record(char kind, std::u16string_view key, std::u16string_view name = {}) const;
-  const std::vector<std::pair<std::u16string, Value>>* Values(std::u16string_view key) const;
-
-  std::vector<std::u16string> keys_;
-  std::map<std::u16string, std::vector<std::pair<std::u16string, Value>>> values_;
 };
 
 class TMemoryContextHost : public TContextHost {

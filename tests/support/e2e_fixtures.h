@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "coding/cl_macrolib.h"
-#include "coding/cl_macrolib_store.h"
+#include "foundation/cl_tools_store.h"
 
 // One value under the type's key; Key is relative to ConfigKey\<doc> ("" for the type's own key).
 struct TE2ESetting {

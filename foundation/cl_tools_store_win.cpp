@@ -1,5 +1,5 @@
-// Registry edge of the configuration store: every call goes through the registry layer.
-#include "coding/cl_macrolib_store_win.h"
+// The settings store in the registry: every call opens its key through the registry layer.
+#include "foundation/cl_tools_store_win.h"
 
 #include "foundation/lib_reg_win.h"
 #include "foundation/lib_unicode_win.h"
@@ -14,20 +14,20 @@ bool TRegistryStore::KeyExists(std::u16string_view key) const {
 }
 
 int32_t TRegistryStore::ReadInteger(std::u16string_view key, std::u16string_view name, int32_t def) const {
-  return config_.ReadInteger(key, name, def);
+  return RegReadIntegerW(root_, S(key), S(name), def);
 }
 
 std::u16string TRegistryStore::ReadText(std::u16string_view key, std::u16string_view name,
                                         std::u16string_view def) const {
-  return config_.ReadText(key, name, def);
+  std::u16string out;
+  RegReadString(root_, S(key), S(name), out, S(def));
+  return out;
 }
 
 std::string TRegistryStore::ReadTextA(std::u16string_view key, std::u16string_view name, std::string_view def) const {
-  return config_.ReadTextA(key, name, def);
-}
-
-std::vector<std::string> TRegistryStore::SubKeyNamesA(std::u16string_view key) const {
-  return config_.SubKeyNamesA(key);
+  std::string out;
+  RegReadStringA(root_, S(key), S(name), out, std::string(def));
+  return out;
 }
 
 std::string TRegistryStore::ReadBytes(std::u16string_view key, std::u16string_view name, std::string_view def) const {
@@ -61,22 +61,32 @@ bool TRegistryStore::CreateKey(std::u16string_view key) {
 }
 
 void TRegistryStore::WriteInteger(std::u16string_view key, std::u16string_view name, int32_t value) {
-  config_.WriteInteger(key, name, value);
+  RegWriteIntegerW(root_, S(key), S(name), value);
 }
 
 void TRegistryStore::WriteText(std::u16string_view key, std::u16string_view name, std::u16string_view value) {
-  config_.WriteText(key, name, value);
+  RegWriteString(root_, S(key), S(name), S(value));
 }
 
 void TRegistryStore::WriteTextA(std::u16string_view key, std::u16string_view name, std::string_view value) {
   RegWriteStringA(root_, S(key), S(name), std::string(value));
 }
 
+void TRegistryStore::DeleteValue(std::u16string_view key, std::u16string_view name) {
+  RegRemoveValue(root_, S(key), S(name));
+}
+
+void TRegistryStore::DeleteKey(std::u16string_view key) { RegRemoveKey(root_, S(key)); }
+
 std::u16string TRegistryStore::FromAnsi(std::string_view text) const { return AnsiToWide(text); }
 std::string TRegistryStore::ToAnsi(std::u16string_view text) const { return WideToAnsi(text); }
 
 TSettingsStore& MachineSettingsStore() {
-  // Stateless: one instance serves every thread.
   static TRegistryStore store(HKEY_LOCAL_MACHINE);
+  return store;
+}
+
+TSettingsStore& UserSettingsStore() {
+  static TRegistryStore store(HKEY_CURRENT_USER);
   return store;
 }
