@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "foundation/lib_handle_win.h"
 #include "foundation/lib_prn_spool.h"
 
 namespace {
@@ -19,23 +20,16 @@ std::wstring AnsiToWide(const std::string& text) {
   return out;
 }
 
-struct THandleOwner {
-  HANDLE handle;
-  ~THandleOwner() {
-    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-  }
-};
-
 bool WriteWholeFile(const wchar_t* target, std::span<const uint8_t> bytes) {
   bool written = false;
   {
-    THandleOwner file{CreateFileW(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
-    if (file.handle == INVALID_HANDLE_VALUE) return false;
+    const TFileHandle file(CreateFileW(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     written = true;
     for (size_t at = 0; at < bytes.size() && written;) {
       DWORD done = 0;
       const DWORD chunk = DWORD(std::min<size_t>(bytes.size() - at, 1u << 24));
-      written = WriteFile(file.handle, bytes.data() + at, chunk, &done, nullptr) && done > 0;
+      written = WriteFile(file.Get(), bytes.data() + at, chunk, &done, nullptr) && done > 0;
       at += done;
     }
   }
