@@ -46,12 +46,11 @@ void TContextFile::Open(std::u16string dir) {
   fileName_ = dir_ + std::u16string(kContextStoreName);
   // The section ".Default" is shared by the threads and processes that code raw jobs. The store sits in
   // the user's temporary directory, so the lock is one of the session's own.
-  mutex_ = CreateMutexA(nullptr, FALSE, ContextMutexName().c_str());
+  mutex_.Reset(CreateMutexA(nullptr, FALSE, ContextMutexName().c_str()));
 }
 
 TContextFile::~TContextFile() {
   if (locked_) Unlock();
-  if (mutex_) CloseHandle(mutex_);
 }
 
 std::u16string TContextFile::ReadValue(std::u16string_view section, std::u16string_view name,
@@ -104,14 +103,14 @@ void TContextFile::ShowError(std::u16string_view text) { ShowErrorMsg(text); }
 
 void TContextFile::Lock() {
   if (!mutex_ || locked_) return;
-  const DWORD rc = WaitForSingleObject(mutex_, kLockWaitMs);
+  const DWORD rc = WaitForSingleObject(mutex_.Get(), kLockWaitMs);
   // An abandoned mutex is ours now; its section may be half written, which the readers tolerate.
   locked_ = rc == WAIT_OBJECT_0 || rc == WAIT_ABANDONED;
 }
 
 void TContextFile::Unlock() {
   if (!locked_) return;
-  ReleaseMutex(mutex_);
+  ReleaseMutex(mutex_.Get());
   locked_ = false;
 }
 

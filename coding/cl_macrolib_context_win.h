@@ -40,7 +40,7 @@ class TContextFile : public TContextHost {
 
   std::u16string dir_;
   std::u16string fileName_;
-  HANDLE mutex_ = nullptr;
+  TKernelHandle mutex_;
   bool locked_ = false;
 };
 

@@ -10,6 +10,7 @@
 #include "foundation/lib_apiext_win.h"
 #include "foundation/lib_log_win.h"
 #include "foundation/lib_prn_printers_host_win.h"
+#include "foundation/lib_prn_standin_win.h"
 #include "foundation/lib_prn_win.h"
 #include "foundation/lib_str_win.h"
 #include "foundation/lib_sysinfo_win.h"
@@ -56,7 +57,7 @@ TClientApplication::TClientApplication() {
 
   Printers = std::make_unique<TPrinters>(CreateWindowsPrintersHost(), MachineSettingsStore(), UserSettingsStore());
   Printers->UserName = user;
-  UpdateEvent = OpenOrCreateUpdateEvent();
+  UpdateEvent.Reset(OpenOrCreateUpdateEvent());
 
   JournalEnabled = IsJournalEnabled(GetPrnMonServEnable(store), GetDocOrder(store, kConfigKey),
                                     GetDocOrder(store, kConfigDosKey));
@@ -71,7 +72,7 @@ TClientApplication::~TClientApplication() {
   Printer.Done();
   Printers.reset();
   PrintJournal.reset();
-  if (UpdateEvent) CloseHandle(UpdateEvent);
+  UpdateEvent.Reset();
   Sync.reset();
   Context.Log = nullptr;
   log_.reset();
@@ -84,6 +85,9 @@ bool TClientApplication::Start() {
     const std::u16string commandLine =
         UseWideApi() ? FromWStr(GetCommandLineW()) : AnsiToWide(GetCommandLineA());
     Context.Log->AddWide(u"Start: " + commandLine + u"; User:" + user);
+    // Never silent: a run on the stand-in spooler says so in its log.
+    const std::u16string standIn = StandInSpoolerDirectory();
+    if (!standIn.empty()) Context.Log->AddWide(u"Stand-in spooler: " + standIn);
   }
   const bool listed = Printers->Refresh();
   if (PrintJournal) PrintJournal->Open(std::u16string(kConfigKey));

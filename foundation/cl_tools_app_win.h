@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "foundation/lib_handle_win.h"
 #include "foundation/lib_log.h"
 #include "foundation/lib_prn_journal_win.h"
 #include "foundation/lib_prn_printer_win.h"
@@ -36,14 +37,14 @@ class TClientApplication;
 struct TMonitorContext {
   uint8_t Components = 0;
   HWND OwnerWindow = nullptr;
-  HANDLE StopEvent = nullptr;
-  HANDLE SpareEvent = nullptr;
-  HANDLE PrinterReadyEvent = nullptr;
-  HANDLE CaptureReadyEvent = nullptr;
+  TKernelHandle StopEvent;
+  TKernelHandle SpareEvent;
+  TKernelHandle PrinterReadyEvent;
+  TKernelHandle CaptureReadyEvent;
   uint8_t PrintersChanged = 0;
-  HANDLE PrinterThread = nullptr;
-  HANDLE CaptureThread = nullptr;
-  HANDLE DirectoryThread = nullptr;
+  TKernelHandle PrinterThread;
+  TKernelHandle CaptureThread;
+  TKernelHandle DirectoryThread;
   DWORD PrinterThreadId = 0;
   DWORD CaptureThreadId = 0;
   DWORD DirectoryThreadId = 0;
@@ -80,7 +81,7 @@ class TClientApplication {
   bool DosFlag = false;
   bool WinFlag = false;
   std::unique_ptr<TSyncObject> Sync;
-  HANDLE UpdateEvent = nullptr;
+  TKernelHandle UpdateEvent;
   std::function<void()> UpdateCallback;
   TMonitorContext Context;
 

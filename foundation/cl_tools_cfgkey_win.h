@@ -8,6 +8,7 @@
 #include <string>
 
 #include "foundation/cl_tools_cfgkey.h"
+#include "foundation/lib_handle_win.h"
 
 // The key's "Version" (8-bit, trimmed; empty when missing) under root, the machine key by default.
 std::string ReadConfigVersion(const std::u16string& keyPath, HKEY root = HKEY_LOCAL_MACHINE);
@@ -19,24 +20,6 @@ std::u16string GetProgramSpoolDir();
 // Fills "&cmdline&", "&progdir&", "&monit&", "&version&" and the caller's placeholder in the file.
 bool ExpandProgramPlaceholders(const std::u16string& templateFile, const std::string& extraName,
                                const std::string& extraValue);
-
-// Owner of a loaded module; freed once.
-class TModuleHandle {
- public:
-  TModuleHandle() = default;
-  ~TModuleHandle() { Reset(); }
-  TModuleHandle(const TModuleHandle&) = delete;
-  TModuleHandle& operator=(const TModuleHandle&) = delete;
-  HMODULE Get() const { return module_; }
-  explicit operator bool() const { return module_ != nullptr; }
-  void Reset(HMODULE module = nullptr) {
-    if (module_) FreeLibrary(module_);
-    module_ = module;
-  }
-
- private:
-  HMODULE module_ = nullptr;
-};
 
 // The program's exports it calls itself, with the standard Windows calling convention.
 inline constexpr WORD kOrdinalCreateCodeDos = 20;

@@ -74,7 +74,7 @@ void ClearMissingEntryPointsForTesting() {
 NET_API_STATUS CallNetUserEnum(LPCWSTR serverName, DWORD level, DWORD filter, LPBYTE* buffer, DWORD prefMaxLen,
                                LPDWORD entriesRead, LPDWORD totalEntries, PDWORD resumeHandle) {
   using Fn = NET_API_STATUS(WINAPI*)(LPCWSTR, DWORD, DWORD, LPBYTE*, DWORD, LPDWORD, LPDWORD, PDWORD);
-  TScopedLibrary lib(L"netapi32.dll");
+  const TModuleHandle lib(LoadLibraryW(L"netapi32.dll"));
   const auto fn = FindEntryPointAs<Fn>(lib.Get(), "NetUserEnum");
   if (!fn) return 1;
   return fn(serverName, level, filter, buffer, prefMaxLen, entriesRead, totalEntries, resumeHandle);
@@ -82,7 +82,7 @@ NET_API_STATUS CallNetUserEnum(LPCWSTR serverName, DWORD level, DWORD filter, LP
 
 NET_API_STATUS CallNetApiBufferFree(LPVOID buffer) {
   using Fn = NET_API_STATUS(WINAPI*)(LPVOID);
-  TScopedLibrary lib(L"netapi32.dll");
+  const TModuleHandle lib(LoadLibraryW(L"netapi32.dll"));
   const auto fn = FindEntryPointAs<Fn>(lib.Get(), "NetApiBufferFree");
   if (!fn) return 1;
   return fn(buffer);

@@ -10,6 +10,8 @@
 
 #include <string>
 
+#include "foundation/lib_handle_win.h"
+
 // The one lookup every routine here goes through, so tests can make an entry point "missing".
 FARPROC FindEntryPoint(HMODULE module, const char* name);
 // The same, typed as the caller's function pointer.
@@ -19,21 +21,6 @@ Fn FindEntryPointAs(HMODULE module, const char* name) {
 }
 // A loaded module's handle, or the module loaded now and kept (a system DLL this process may not import).
 HMODULE SystemModule(const wchar_t* name);
-// A module loaded for one use and freed again afterwards.
-class TScopedLibrary {
- public:
-  explicit TScopedLibrary(const wchar_t* name) : module_(LoadLibraryW(name)) {}
-  ~TScopedLibrary() {
-    if (module_) FreeLibrary(module_);
-  }
-  TScopedLibrary(const TScopedLibrary&) = delete;
-  TScopedLibrary& operator=(const TScopedLibrary&) = delete;
-  HMODULE Get() const { return module_; }
-
- private:
-  HMODULE module_;
-};
-
 // Makes FindEntryPoint answer nil for the name (missing = true) or restores it.
 void SetEntryPointMissingForTesting(const std::string& name, bool missing);
 // Makes FindEntryPoint answer the given stand-in for the name (nil: missing).

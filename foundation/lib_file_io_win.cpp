@@ -152,21 +152,23 @@ bool InsertIntoFile(const std::u16string& name, std::span<const uint8_t> data, i
   const size_t oldSize = static_cast<size_t>(size);
   const size_t at = offset < 0 || offset > size ? oldSize : static_cast<size_t>(offset);
   const DWORD newSize = static_cast<DWORD>(oldSize + data.size());
-  HANDLE mapping = CreateFileMappingW(file.Get(), nullptr, PAGE_READWRITE, 0, newSize, nullptr);
-  if (mapping == nullptr) return false;
-  auto* view = static_cast<uint8_t*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, newSize));
-  bool done = false;
-  if (view != nullptr) {
-    std::memmove(view + at + data.size(), view + at, oldSize - at);
-    std::memcpy(view + at, data.data(), data.size());
-    done = FlushViewOfFile(view, 0) != 0;
-    UnmapViewOfFile(view);
+  bool done = false, mapped = false;
+  {
+    const TKernelHandle mapping(CreateFileMappingW(file.Get(), nullptr, PAGE_READWRITE, 0, newSize, nullptr));
+    if (!mapping) return false;
+    const TMappedView view(MapViewOfFile(mapping.Get(), FILE_MAP_WRITE, 0, 0, newSize));
+    if (view) {
+      auto* bytes = static_cast<uint8_t*>(const_cast<void*>(view.Get()));
+      std::memmove(bytes + at + data.size(), bytes + at, oldSize - at);
+      std::memcpy(bytes + at, data.data(), data.size());
+      done = FlushViewOfFile(bytes, 0) != 0;
+      mapped = true;
+    }
   }
-  CloseHandle(mapping);
   // The mapping grew the file already; the end is set for a system that rounds the mapping up, and
   // put back when nothing could be moved, so a failure leaves no zeros behind the old data.
   LARGE_INTEGER end{};
-  end.QuadPart = view != nullptr ? newSize : oldSize;
+  end.QuadPart = mapped ? newSize : oldSize;
   const bool ended = SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.Get());
   return done && ended;
 }

@@ -1,4 +1,5 @@
-// File mapping for the byte reader: the view is handed over as a span and unmapped on Close.
+// File mapping: a whole file's view, and the byte reader over it (the view is handed over as a span
+// and unmapped on Close).
 #include "foundation/lib_file_reader_win.h"
 
 #include "foundation/lib_unicode_win.h"
@@ -13,30 +14,49 @@ TMappedFile::~TMappedFile() { Close(); }
 
 void TMappedFile::Init() { Close(); }
 
-bool TMappedFile::Open(const std::u16string& name, bool detectEncoding) {
+DWORD TFileView::Open(const std::u16string& name, DWORD share, uint64_t maxSize) {
   Close();
-  file_ = UseWideApi() ? CreateFileW(WStr(name), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
-                       : CreateFileA(WideToAnsi(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file_ == INVALID_HANDLE_VALUE) return false;
+  file_.Reset(UseWideApi() ? CreateFileW(WStr(name), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                         nullptr)
+                           : CreateFileA(WideToAnsi(name).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file_) return GetLastError();
   LARGE_INTEGER size{};
-  // An empty file cannot be mapped; one of 4 GB or more would not fit the 32-bit view.
-  if (!GetFileSizeEx(file_, &size) || size.QuadPart <= 0 || size.QuadPart > 0xFFFFFFFFLL) {
+  if (!GetFileSizeEx(file_.Get(), &size) || uint64_t(size.QuadPart) > maxSize) {
     Close();
-    return false;
+    return ERROR_FILE_TOO_LARGE;
   }
-  mapping_ = CreateFileMappingW(file_, nullptr, PAGE_READONLY, 0, 0, nullptr);
-  if (mapping_ != nullptr) base_ = static_cast<const uint8_t*>(MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0));
-  if (base_ == nullptr) {
+  if (size.QuadPart == 0) return 0;
+  mapping_.Reset(CreateFileMappingW(file_.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+  if (mapping_) view_.Reset(MapViewOfFile(mapping_.Get(), FILE_MAP_READ, 0, 0, 0));
+  if (!view_) {
+    const DWORD error = GetLastError();
     Close();
-    return false;
+    return error ? error : ERROR_NOT_ENOUGH_MEMORY;
   }
   // The file may have changed size between the two calls: the view's own extent is what is safe.
   MEMORY_BASIC_INFORMATION info{};
   size_t length = static_cast<size_t>(size.QuadPart);
-  if (VirtualQuery(base_, &info, sizeof info) == sizeof info && info.RegionSize < length) length = info.RegionSize;
-  Assign(std::span<const uint8_t>(base_, length));
+  if (VirtualQuery(view_.Get(), &info, sizeof info) == sizeof info && info.RegionSize < length) length = info.RegionSize;
+  bytes_ = std::span(static_cast<const uint8_t*>(view_.Get()), length);
+  return 0;
+}
+
+void TFileView::Close() {
+  view_.Reset();
+  mapping_.Reset();
+  file_.Reset();
+  bytes_ = {};
+}
+
+bool TMappedFile::Open(const std::u16string& name, bool detectEncoding) {
+  Close();
+  // An empty file gives nothing to read; one of 4 GB or more would not fit the 32-bit view.
+  if (view_.Open(name, FILE_SHARE_READ | FILE_SHARE_WRITE, 0xFFFFFFFFull) != 0 || view_.Bytes().empty()) {
+    Close();
+    return false;
+  }
+  Assign(view_.Bytes());
   if (detectEncoding) {
     DetectEncoding();
   } else {
@@ -46,11 +66,6 @@ bool TMappedFile::Open(const std::u16string& name, bool detectEncoding) {
 }
 
 void TMappedFile::Close() {
-  if (base_ != nullptr) UnmapViewOfFile(base_);
-  if (mapping_ != nullptr) CloseHandle(mapping_);
-  if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-  base_ = nullptr;
-  mapping_ = nullptr;
-  file_ = INVALID_HANDLE_VALUE;
+  view_.Close();
   TByteReader::Init();
 }

@@ -61,21 +61,19 @@ std::u16string CreateFreshFile(MakeName makeName) {
 }
 
 bool FindFile(const std::u16string& path, WIN32_FIND_DATAW& found) {
-  HANDLE search;
+  TFindHandle search;
   if (UseWideApi()) {
-    search = FindFirstFileW(WStr(path), &found);
+    search.Reset(FindFirstFileW(WStr(path), &found));
   } else {
     WIN32_FIND_DATAA data{};
-    search = FindFirstFileA(WideToAnsi(path).c_str(), &data);
-    if (search != INVALID_HANDLE_VALUE) {
+    search.Reset(FindFirstFileA(WideToAnsi(path).c_str(), &data));
+    if (search) {
       found.dwFileAttributes = data.dwFileAttributes;
       found.nFileSizeHigh = data.nFileSizeHigh;
       found.nFileSizeLow = data.nFileSizeLow;
     }
   }
-  if (search == INVALID_HANDLE_VALUE) return false;
-  FindClose(search);
-  return true;
+  return search.Valid();
 }
 
 DWORD AttributesOf(const std::u16string& name) {

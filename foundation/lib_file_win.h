@@ -12,36 +12,7 @@
 #include <vector>
 
 #include "foundation/lib_file.h"
-
-// Owner of a file handle; closed when it goes.
-class TFileHandle {
- public:
-  TFileHandle() = default;
-  explicit TFileHandle(HANDLE handle) : handle_(handle) {}
-  ~TFileHandle() { Reset(); }
-  TFileHandle(TFileHandle&& other) noexcept : handle_(other.Release()) {}
-  TFileHandle& operator=(TFileHandle&& other) noexcept {
-    if (this != &other) Reset(other.Release());
-    return *this;
-  }
-  TFileHandle(const TFileHandle&) = delete;
-  TFileHandle& operator=(const TFileHandle&) = delete;
-
-  HANDLE Get() const { return handle_; }
-  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-  HANDLE Release() {
-    const HANDLE h = handle_;
-    handle_ = INVALID_HANDLE_VALUE;
-    return h;
-  }
-  void Reset(HANDLE handle = INVALID_HANDLE_VALUE) {
-    if (Valid()) CloseHandle(handle_);
-    handle_ = handle;
-  }
-
- private:
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
-};
+#include "foundation/lib_handle_win.h"
 
 // CreateFile in the W or the A form.
 HANDLE CreateFileUni(const std::u16string& name, DWORD access, DWORD share, DWORD disposition,

@@ -24,18 +24,15 @@ TEventSinkFactory g_sinkFactory;
 class TEventLogSink : public TEventSink {
  public:
   explicit TEventLogSink(HANDLE source) : source_(source) {}
-  ~TEventLogSink() override { DeregisterEventSource(source_); }
-  TEventLogSink(const TEventLogSink&) = delete;
-  TEventLogSink& operator=(const TEventLogSink&) = delete;
   void Report(const TMessageEvent& event) override {
     const wchar_t* strings[1] = {WStr(event.Text)};
     const WORD count = event.Text.empty() ? 0 : 1;
-    ReportEventW(source_, event.Type, event.Category, event.EventId, nullptr, count, 0, count ? strings : nullptr,
+    ReportEventW(source_.Get(), event.Type, event.Category, event.EventId, nullptr, count, 0, count ? strings : nullptr,
                  nullptr);
   }
 
  private:
-  HANDLE source_;
+  TEventSource source_;
 };
 
 // The application log's source, shared with the message boxes until the log closes it.
@@ -125,16 +122,14 @@ bool SetDword(HKEY key, const wchar_t* name, DWORD value) {
 bool InstallEventSource(const std::u16string& title, const std::u16string& modulePath) {
   if (title.empty() || title.find(u'\\') != std::u16string::npos) return false;
   const std::u16string path = std::u16string(kEventLogApplicationKey) + title;
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, WStr(path), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+  TRegKey key;
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, WStr(path), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Receive(), nullptr) !=
       ERROR_SUCCESS)
     return false;
-  const bool ok = SetExpandString(key, L"EventMessageFile", modulePath) &&
-                  SetExpandString(key, L"CategoryMessageFile", modulePath) &&
-                  SetDword(key, L"TypesSupported", kTypesSupported) &&
-                  SetDword(key, L"CategoryCount", kEventCategoryCount);
-  RegCloseKey(key);
-  return ok;
+  return SetExpandString(key.Get(), L"EventMessageFile", modulePath) &&
+         SetExpandString(key.Get(), L"CategoryMessageFile", modulePath) &&
+         SetDword(key.Get(), L"TypesSupported", kTypesSupported) &&
+         SetDword(key.Get(), L"CategoryCount", kEventCategoryCount);
 }
 
 std::u16string MessageModulePath() {

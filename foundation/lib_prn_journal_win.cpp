@@ -6,6 +6,7 @@
 
 #include "foundation/lib_apiext_win.h"
 #include "foundation/lib_codepage.h"
+#include "foundation/lib_file_win.h"
 #include "foundation/lib_prn_journal.h"
 #include "foundation/lib_prn_win.h"
 #include "foundation/lib_unicode_win.h"
@@ -13,25 +14,17 @@
 namespace {
 
 bool ReadAll(const std::u16string& name, std::string& out) {
-  HANDLE file = CreateFileW(WStr(name), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  LARGE_INTEGER size{};
-  bool ok = GetFileSizeEx(file, &size) && size.QuadPart < 0x40000000;
-  if (ok) {
-    out.resize(size_t(size.QuadPart));
-    DWORD done = 0;
-    ok = out.empty() || (ReadFile(file, out.data(), DWORD(out.size()), &done, nullptr) && done == out.size());
-  }
-  CloseHandle(file);
-  return ok;
+  out = ReadFileToString(name, 0x40000000);
+  return !out.empty();
 }
 
 // A new (or empty) file is UTF-8 with a byte-order mark; an existing one keeps its encoding:
 // UTF-8 behind its mark, else the ANSI code page.
 bool AppendLine(const std::u16string& name, const std::u16string& line) {
-  HANDLE file = CreateFileW(WStr(name), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  const TFileHandle owner(CreateFileW(WStr(name), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!owner) return false;
+  const HANDLE file = owner.Get();
   LARGE_INTEGER size{};
   GetFileSizeEx(file, &size);
   std::string bytes;
@@ -47,7 +40,6 @@ bool AppendLine(const std::u16string& name, const std::u16string& line) {
   DWORD done = 0;
   const bool ok = SetFilePointerEx(file, zero, nullptr, FILE_END) &&
                   WriteFile(file, bytes.data(), DWORD(bytes.size()), &done, nullptr) && done == bytes.size();
-  CloseHandle(file);
   return ok;
 }
 
@@ -75,10 +67,9 @@ void TPrintServerMonitor::OpenWith(const std::u16string& configKey, const std::u
   Enabled = false;
   if (DataFileName.empty()) return;
   const bool existed = GetFileAttributesW(WStr(DataFileName)) != INVALID_FILE_ATTRIBUTES;
-  HANDLE probe = CreateFileW(WStr(DataFileName), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (probe == INVALID_HANDLE_VALUE) return;
-  CloseHandle(probe);
+  if (!TFileHandle(CreateFileW(WStr(DataFileName), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr)))
+    return;
   // The probe leaves no empty file behind: the first line makes the file, with its byte-order mark.
   if (!existed) DeleteFileW(WStr(DataFileName));
   Enabled = true;

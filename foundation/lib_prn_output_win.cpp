@@ -7,6 +7,8 @@
 #include <span>
 
 #include "foundation/lib_codepage.h"
+#include "foundation/lib_file_reader_win.h"
+#include "foundation/lib_handle_win.h"
 #include "foundation/lib_prn_printer_win.h"
 #include "foundation/lib_prn_seam_win.h"
 #include "foundation/lib_prn_spool.h"
@@ -16,51 +18,16 @@
 
 namespace {
 
-// A file mapped for reading; an empty file has no view and reads as no bytes.
-class TMappedFile {
+// A file to print, mapped for reading; an empty file reads as no bytes.
+class TPrintFile : public TFileView {
  public:
-  explicit TMappedFile(const std::u16string& name) {
-    file_ = CreateFileW(WStr(name), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file_ == INVALID_HANDLE_VALUE) {
-      error_ = GetLastError();
-      return;
-    }
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file_, &size) || size.QuadPart > 0x7FFFFFFF) {
-      error_ = ERROR_FILE_TOO_LARGE;
-      return;
-    }
-    if (size.QuadPart == 0) {
-      open_ = true;
-      return;
-    }
-    mapping_ = CreateFileMappingW(file_, nullptr, PAGE_READONLY, 0, 0, nullptr);
-    view_ = mapping_ ? static_cast<const uint8_t*>(MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0)) : nullptr;
-    if (!view_) {
-      error_ = GetLastError();
-      return;
-    }
-    size_ = size_t(size.QuadPart);
-    open_ = true;
-  }
-  ~TMappedFile() { Release(); }
-  void Release() {
-    if (view_) UnmapViewOfFile(view_);
-    if (mapping_) CloseHandle(mapping_);
-    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-    view_ = nullptr, mapping_ = nullptr, file_ = INVALID_HANDLE_VALUE;
-  }
-  bool Open() const { return open_; }
+  explicit TPrintFile(const std::u16string& name) : error_(Open(name, FILE_SHARE_READ, 0x7FFFFFFF)) {}
+  bool Open() const { return error_ == 0; }
   DWORD Error() const { return error_; }
-  std::span<const uint8_t> Bytes() const { return {view_, size_}; }
 
  private:
-  HANDLE file_ = INVALID_HANDLE_VALUE;
-  HANDLE mapping_ = nullptr;
-  const uint8_t* view_ = nullptr;
-  size_t size_ = 0;
-  bool open_ = false;
-  DWORD error_ = 0;
+  using TFileView::Open;
+  DWORD error_;
 };
 
 bool FileExists(const std::u16string& name) {
@@ -68,10 +35,11 @@ bool FileExists(const std::u16string& name) {
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::u16string NewTempFile() {
+// A new empty file in the temporary directory, deleted when its owner goes.
+TTempFile NewTempFile() {
   wchar_t dir[MAX_PATH + 1], file[MAX_PATH + 1];
   if (!GetTempPathW(MAX_PATH + 1, dir) || !GetTempFileNameW(dir, L"emf", 0, file)) return {};
-  return FromWStr(file);
+  return TTempFile(FromWStr(file));
 }
 
 void OutputErrorBox(const std::u16string& printer, DWORD error) {
@@ -82,7 +50,7 @@ void OutputErrorBox(const std::u16string& printer, DWORD error) {
 
 bool PrintMetafilePage(HDC dc, const std::u16string& file, std::vector<uint8_t>& settings, const std::u16string& printer,
                        HWND owner) {
-  HENHMETAFILE emf = GetEnhMetaFileW(WStr(file));
+  const TEnhMetaFile emf(GetEnhMetaFileW(WStr(file)));
   if (!emf) {
     PrnFileErrorBox(u"Ошибка открытия файла", file, GetLastError(), owner);
     return false;
@@ -90,7 +58,7 @@ bool PrintMetafilePage(HDC dc, const std::u16string& file, std::vector<uint8_t>&
   RECT area{0, 0, GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES)};
   ENHMETAHEADER header{};
   bool ok = true;
-  if (GetEnhMetaFileHeader(emf, sizeof header, &header) >= sizeof header) {
+  if (GetEnhMetaFileHeader(emf.Get(), sizeof header, &header) >= sizeof header) {
     if (MatchPageOrientation(header, settings, dc) == -1) {
       PrnErrorBox(u"Ошибка при изменении ориентации листа", owner);
       ok = false;
@@ -104,10 +72,9 @@ bool PrintMetafilePage(HDC dc, const std::u16string& file, std::vector<uint8_t>&
     ok = false;
   }
   if (ok) {
-    PlayEnhMetaFile(dc, emf, &area);
+    PlayEnhMetaFile(dc, emf.Get(), &area);
     ok = EndPage(dc) > 0;
   }
-  DeleteEnhMetaFile(emf);
   return ok;
 }
 
@@ -152,13 +119,13 @@ bool SendFileToPrinter(HANDLE printer, const std::u16string& file, bool deleteAf
   }
   const std::u16string docName = document.empty() ? file : document, datatype = u"RAW";
   DOC_INFO_1W doc{const_cast<LPWSTR>(WStr(docName)), nullptr, const_cast<LPWSTR>(WStr(datatype))};
-  TMappedFile mapped(file);
+  TPrintFile mapped(file);
   if (!mapped.Open()) {
     PrnFileErrorBox(u"Ошибка открытия файла", file, mapped.Error());
     return false;
   }
   const auto finish = [&](bool ok) {
-    mapped.Release();
+    mapped.Close();
     if (deleteAfter) DeleteFileW(WStr(file));
     return ok;
   };
@@ -215,48 +182,45 @@ bool PrintEmfSpoolFile(const std::u16string& file, const std::u16string& printer
   }
   std::vector<uint8_t> settings;
   LoadDeviceSettings(printer, settings);
-  HDC dc = CreateDCForPrinter(printer, settings);
+  const TDeviceContext dc = CreateDCForPrinter(printer, settings);
   if (!dc) {
     PrnPrinterOpenErrorBox(printer, GetLastError(), owner);
     return false;
   }
   const std::u16string docName = document;
   DOCINFOW doc{sizeof doc, WStr(docName), nullptr, L"EMF", 0};
-  bool result = false;
-  // A document that did not start holds nothing to print on; the DC is released.
-  const int job = StartDocW(dc, &doc);
-  if (job <= 0) {
+  // A document that did not start holds nothing to print on.
+  if (StartDocW(dc.Get(), &doc) <= 0) {
     OutputErrorBox(printer, GetLastError());
-  } else {
-    TProcSPLFile spool;
-    if (spool.Open(file)) {
-      // Each page goes through a temporary metafile of its own, deleted whatever happens.
-      int pages = 0;
-      do {
-        const std::u16string page = NewTempFile();
-        if (page.empty() || spool.SavePage(page) != 1) {
-          PrnFileErrorBox(u"Ошибка записи в файл", page, GetLastError(), owner);
-          result = false;
-        } else {
-          result = PrintMetafilePage(dc, page, settings, printer, owner);
-        }
-        if (!page.empty()) DeleteFileW(WStr(page));
-        if (result) ++pages;
-      } while (result && spool.NextPage());
-      if (result && spool.Damage() != TSpoolDamage::None) result = DamagedSpoolFile(file, spool, pages, owner);
-    } else if (spool.Damage() != TSpoolDamage::None) {
-      result = DamagedSpoolFile(file, spool, 0, owner);
-    } else {
-      result = PrintMetafilePage(dc, file, settings, printer, owner);
-    }
-    // A damaged file's job is cancelled rather than ended: the pages before the damage must not come
-    // out of the printer as if they were the whole document.
-    if (spool.Damage() != TSpoolDamage::None) {
-      AbortDoc(dc);
-    } else {
-      EndDoc(dc);
-    }
+    return false;
   }
-  DeleteDC(dc);
+  bool result = false;
+  TProcSPLFile spool;
+  if (spool.Open(file)) {
+    // Each page goes through a temporary metafile of its own, deleted whatever happens.
+    int pages = 0;
+    do {
+      const TTempFile page = NewTempFile();
+      if (!page || spool.SavePage(page.Get()) != 1) {
+        PrnFileErrorBox(u"Ошибка записи в файл", page.Get(), GetLastError(), owner);
+        result = false;
+      } else {
+        result = PrintMetafilePage(dc.Get(), page.Get(), settings, printer, owner);
+      }
+      if (result) ++pages;
+    } while (result && spool.NextPage());
+    if (result && spool.Damage() != TSpoolDamage::None) result = DamagedSpoolFile(file, spool, pages, owner);
+  } else if (spool.Damage() != TSpoolDamage::None) {
+    result = DamagedSpoolFile(file, spool, 0, owner);
+  } else {
+    result = PrintMetafilePage(dc.Get(), file, settings, printer, owner);
+  }
+  // A damaged file's job is cancelled rather than ended: the pages before the damage must not come
+  // out of the printer as if they were the whole document.
+  if (spool.Damage() != TSpoolDamage::None) {
+    AbortDoc(dc.Get());
+  } else {
+    EndDoc(dc.Get());
+  }
   return result;
 }

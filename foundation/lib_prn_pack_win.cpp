@@ -63,6 +63,11 @@ size_t TargetSize(const void* p, TPackedKind kind) {
       const auto* dm = static_cast<const DEVMODEW*>(p);
       return size_t(dm->dmSize) + dm->dmDriverExtra;
     }
+    case TPackedKind::AnsiText: return std::strlen(static_cast<const char*>(p)) + 1;
+    case TPackedKind::AnsiDevMode: {
+      const auto* dm = static_cast<const DEVMODEA*>(p);
+      return size_t(dm->dmSize) + dm->dmDriverExtra;
+    }
     case TPackedKind::Security:
       return IsValidSecurityDescriptor(const_cast<void*>(p)) ? GetSecurityDescriptorLength(const_cast<void*>(p)) : 0;
   }
@@ -77,6 +82,36 @@ const TPackedLayout* PrinterInfoLayout(DWORD level) {
     case 2: return &kPrinter2;
     case 4: return &kPrinter4;
     case 5: return &kPrinter5;
+  }
+  return nullptr;
+}
+namespace {
+
+// PRINTER_INFO_xA and PRINTER_INFO_xW lay their fields out alike; only what the texts and device
+// settings are made of differs.
+static_assert(sizeof(PRINTER_INFO_1A) == sizeof(PRINTER_INFO_1W) && sizeof(PRINTER_INFO_2A) == sizeof(PRINTER_INFO_2W) &&
+              sizeof(PRINTER_INFO_4A) == sizeof(PRINTER_INFO_4W) && sizeof(PRINTER_INFO_5A) == sizeof(PRINTER_INFO_5W) &&
+              offsetof(PRINTER_INFO_2A, pSecurityDescriptor) == offsetof(PRINTER_INFO_2W, pSecurityDescriptor));
+
+TPackedLayout AnsiLayout(const TPackedLayout& wide) {
+  TPackedLayout ansi = wide;
+  for (auto& field : ansi.Fields) {
+    if (field.Kind == TPackedKind::Text) field.Kind = TPackedKind::AnsiText;
+    if (field.Kind == TPackedKind::DevMode) field.Kind = TPackedKind::AnsiDevMode;
+  }
+  return ansi;
+}
+
+}  // namespace
+
+const TPackedLayout* PrinterInfoLayoutA(DWORD level) {
+  static const TPackedLayout layouts[] = {AnsiLayout(kPrinter1), AnsiLayout(kPrinter2), AnsiLayout(kPrinter4),
+                                          AnsiLayout(kPrinter5)};
+  switch (level) {
+    case 1: return &layouts[0];
+    case 2: return &layouts[1];
+    case 4: return &layouts[2];
+    case 5: return &layouts[3];
   }
   return nullptr;
 }

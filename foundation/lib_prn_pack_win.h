@@ -9,7 +9,7 @@
 #include <vector>
 
 // What one pointer field of a record points at.
-enum class TPackedKind { Text, MultiText, DevMode, Security };
+enum class TPackedKind { Text, MultiText, DevMode, Security, AnsiText, AnsiDevMode };
 struct TPackedField {
   size_t Offset;
   TPackedKind Kind;
@@ -21,6 +21,8 @@ struct TPackedLayout {
 
 // The layouts of the levels the stand-in answers; nullptr for another level.
 const TPackedLayout* PrinterInfoLayout(DWORD level);
+// The same records of the 8-bit calls (PRINTER_INFO_xA).
+const TPackedLayout* PrinterInfoLayoutA(DWORD level);
 const TPackedLayout* JobInfoLayout(DWORD level);
 const TPackedLayout* DriverInfoLayout(DWORD level);
 

@@ -227,7 +227,7 @@ bool LoadDeviceSettings(const std::u16string& printer, std::vector<uint8_t>& set
   return true;
 }
 
-HDC CreateDCForPrinter(const std::u16string& printer, const std::vector<uint8_t>& settings) {
+TDeviceContext CreateDCForPrinter(const std::u16string& printer, const std::vector<uint8_t>& settings) {
   const DEVMODEW* dm = settings.size() >= offsetof(DEVMODEW, dmCollate) ? reinterpret_cast<const DEVMODEW*>(settings.data()) : nullptr;
-  return CreateDCW(PrnSystem().IsWinNT ? nullptr : L"WINSPL16", WStr(printer), nullptr, dm);
+  return TDeviceContext(CreateDCW(PrnSystem().IsWinNT ? nullptr : L"WINSPL16", WStr(printer), nullptr, dm));
 }

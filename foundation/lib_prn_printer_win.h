@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "foundation/lib_handle_win.h"
+
 class TPrinter {
  public:
   std::u16string Name;        // the open printer's name
@@ -50,7 +52,7 @@ DWORD AddVirtualPrinter(TPrinter& printer, const std::u16string& name, const std
 // Device settings remembered as "DeviceSettings." + printer name of the Config key.
 bool SaveDeviceSettings(const std::u16string& printer, const std::vector<uint8_t>& settings);
 bool LoadDeviceSettings(const std::u16string& printer, std::vector<uint8_t>& settings);
-HDC CreateDCForPrinter(const std::u16string& printer, const std::vector<uint8_t>& settings);
+TDeviceContext CreateDCForPrinter(const std::u16string& printer, const std::vector<uint8_t>& settings);
 
 // defaultPrintTo is the default destination of the virtual printer list, asked when the printer is
 // missing (empty: there is none).

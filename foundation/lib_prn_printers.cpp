@@ -1,10 +1,7 @@
 // The virtual printer list: loading, saving and checking the printers and their destinations.
 #include "foundation/lib_prn_printers.h"
 
-#include <chrono>
-#include <condition_variable>
 #include <mutex>
-#include <thread>
 
 #include "foundation/cl_tools_config_names.h"
 #include "foundation/lib_unicode.h"
@@ -156,56 +153,42 @@ void TPrinters::Load() {
 namespace {
 // Shared by the caller and the worker, so a worker that outlives the wait writes only into this.
 struct TListingJob {
-  std::shared_ptr<TPrintersHost> Host;
   std::mutex Lock;
-  std::condition_variable Finished;
-  bool Ended = false;
   bool Done = false;
   std::vector<std::u16string> Names;
 };
-
-void RunListingJob(const std::shared_ptr<TListingJob>& job) {
-  std::vector<std::u16string> names;
-  bool done = false;
-  try {
-    done = job->Host->ListPrinterNames(names);
-  } catch (...) {
-    done = false;
-  }
-  std::lock_guard<std::mutex> guard(job->Lock);
-  job->Names = std::move(names);
-  job->Done = done;
-  job->Ended = true;
-  job->Finished.notify_all();
-}
 }  // namespace
 
 bool TPrinters::Refresh(uint32_t waitMs) {
   Load();
   auto job = std::make_shared<TListingJob>();
-  job->Host = host_;
-  std::thread worker;
-  try {
-    worker = std::thread(RunListingJob, job);
-  } catch (...) {
+  TPrintersHost* host = host_.get();
+  const bool ended = host_->RunWorker(
+      [job, host] {
+        std::vector<std::u16string> names;
+        bool done = false;
+        try {
+          done = host->ListPrinterNames(names);
+        } catch (...) {
+          done = false;
+        }
+        std::lock_guard<std::mutex> guard(job->Lock);
+        job->Names = std::move(names);
+        job->Done = done;
+      },
+      waitMs);
+  if (!ended) {
+    ClearLists();
     return false;
   }
   std::unique_lock<std::mutex> lock(job->Lock);
-  const bool ended = job->Finished.wait_for(lock, std::chrono::milliseconds(waitMs), [&] { return job->Ended; });
-  if (!ended) {
+  if (!job->Done) {
     lock.unlock();
-    worker.detach();
     ClearLists();
     return false;
   }
-  const bool done = job->Done;
   const auto names = std::move(job->Names);
   lock.unlock();
-  worker.join();
-  if (!done) {
-    ClearLists();
-    return false;
-  }
   TakeSystemPrinters(names);
   return true;
 }

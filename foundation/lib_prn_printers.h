@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -37,6 +38,10 @@ class TPrintersHost {
   virtual int32_t RemovePrinter(std::u16string_view name) = 0;
   // The local and connected printers; false when they could not be listed.
   virtual bool ListPrinterNames(std::vector<std::u16string>& names) = 0;
+  // Runs work on a worker thread and waits for it at most waitMs; false when it has not ended by then.
+  // A spooler call cannot be interrupted, so a late worker ends by itself; the host waits for it
+  // before it goes, so that work never outlives the host it uses.
+  virtual bool RunWorker(std::function<void()> work, uint32_t waitMs) = 0;
 
   virtual bool IsRemoteSession() = 0;
   virtual bool IsTerminalServer() = 0;

@@ -3,6 +3,10 @@
 
 #include <aclapi.h>
 
+#include <functional>
+#include <memory>
+#include <vector>
+
 #include "foundation/cl_tools_app.h"
 #include "foundation/lib_prn_win.h"
 #include "foundation/lib_security_win.h"
@@ -47,10 +51,45 @@ class TWindowsPrintersHost : public TPrintersHost {
     return true;
   }
 
+  bool RunWorker(std::function<void()> work, uint32_t waitMs) override {
+    auto* owned = new std::function<void()>(std::move(work));
+    DWORD id = 0;
+    TKernelHandle thread;
+    if (!StartThread(RunWork, owned, id, false, thread)) {
+      delete owned;
+      return false;
+    }
+    if (WaitForSingleObject(thread.Get(), waitMs) == WAIT_OBJECT_0) return true;
+    late_.push_back({id, std::move(thread)});
+    return false;
+  }
+  ~TWindowsPrintersHost() override {
+    // A listing cannot be told to stop; it is given the threads unit's rounds to end.
+    for (auto& worker : late_) StopThread(nullptr, worker.Id, worker.Thread, kLateWorkerPauseMs);
+  }
+
   bool IsRemoteSession() override { return ::IsRemoteSession(); }
   bool IsTerminalServer() override { return ::IsTerminalServer(); }
   bool IsAdministrator() override { return ::IsAdministrator(); }
   void SignalUpdateEvent() override { ::SignalUpdateEvent(); }
+
+ private:
+  static constexpr DWORD kLateWorkerPauseMs = 250;
+  struct TLateWorker {
+    DWORD Id;
+    TKernelHandle Thread;
+  };
+  // No exception leaves a thread procedure.
+  static DWORD WINAPI RunWork(void* parameter) {
+    const std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(parameter));
+    try {
+      (*work)();
+    } catch (...) {
+    }
+    return 0;
+  }
+
+  std::vector<TLateWorker> late_;
 };
 
 }  // namespace

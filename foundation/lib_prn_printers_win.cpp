@@ -16,20 +16,6 @@ namespace {
 
 const std::u16string kPrintersKey = u"System\\CurrentControlSet\\Control\\Print\\Printers";
 
-// An open printer handle, closed when it goes.
-struct TPrinterHandle {
-  HANDLE Handle = nullptr;
-  TPrinterHandle(const std::u16string& name, ACCESS_MASK access) {
-    PRINTER_DEFAULTSW defaults{nullptr, nullptr, access};
-    if (!Spooler().OpenPrinter(const_cast<LPWSTR>(WStr(name)), &Handle, access ? &defaults : nullptr)) Handle = nullptr;
-  }
-  ~TPrinterHandle() {
-    if (Handle) Spooler().ClosePrinter(Handle);
-  }
-  TPrinterHandle(const TPrinterHandle&) = delete;
-  TPrinterHandle& operator=(const TPrinterHandle&) = delete;
-};
-
 template <class T>
 T* EntryPoint(const wchar_t* module, const char* name) {
   HMODULE m = GetModuleHandleW(module);
@@ -57,8 +43,8 @@ std::u16string SystemDirectory(bool windowsDir) {
 
 bool PrinterExists(const std::u16string& name) {
   if (name.empty()) return false;
-  TPrinterHandle printer(name, 0);
-  return printer.Handle != nullptr;
+  const TPrinterHandle printer = OpenPrinterHandle(name);
+  return printer.Valid();
 }
 
 bool GetPrinterInfo2ByHandle(HANDLE printer, std::vector<uint8_t>& bytes) {
@@ -73,8 +59,8 @@ bool GetPrinterInfo2ByHandle(HANDLE printer, std::vector<uint8_t>& bytes) {
 }
 
 bool GetPrinterInfo2(const std::u16string& name, std::vector<uint8_t>& bytes) {
-  TPrinterHandle printer(name, 0);
-  return GetPrinterInfo2ByHandle(printer.Handle, bytes);
+  const TPrinterHandle printer = OpenPrinterHandle(name);
+  return GetPrinterInfo2ByHandle(printer.Get(), bytes);
 }
 
 bool GetPrinterJobCount(HANDLE printer, DWORD& count) {
@@ -136,12 +122,12 @@ void BroadcastWindowsSettingChange() {
 void SetDefaultPrinterName(const std::u16string& name) {
   const TPrnSystemFacts sys = PrnSystem();
   if (!sys.IsWinNT) {
-    TPrinterHandle printer(name, PRINTER_ALL_ACCESS);
+    const TPrinterHandle printer = OpenPrinterHandle(name, PRINTER_ALL_ACCESS);
     std::vector<uint8_t> info;
-    if (!GetPrinterInfo2ByHandle(printer.Handle, info)) return;
+    if (!GetPrinterInfo2ByHandle(printer.Get(), info)) return;
     auto* p = reinterpret_cast<PRINTER_INFO_2W*>(info.data());
     p->Attributes |= PRINTER_ATTRIBUTE_DEFAULT;
-    Spooler().SetPrinter(printer.Handle, 2, info.data(), 0);
+    Spooler().SetPrinter(printer.Get(), 2, info.data(), 0);
     BroadcastWindowsSettingChange();
     return;
   }
@@ -190,22 +176,22 @@ void ShowPrinterProperties(HWND owner, const std::u16string& printer, bool modal
 
 int32_t RemovePrinter(const std::u16string& name) {
   if (!PrinterExists(name)) return 0;
-  TPrinterHandle printer(name, PrnSystem().IsWinNT ? PRINTER_ALL_ACCESS : 0);
-  if (!printer.Handle) return -1;
+  const TPrinterHandle printer = OpenPrinterHandle(name, PrnSystem().IsWinNT ? PRINTER_ALL_ACCESS : 0);
+  if (!printer) return -1;
   // Every job of the queue goes, however many there are; a job that will not go ends the loop.
   for (;;) {
     std::vector<uint8_t> bytes;
     DWORD count = 0;
-    if (!ListPrintJobs(printer.Handle, 0, 0xFFFFFFFF, count, bytes)) break;
+    if (!ListPrintJobs(printer.Get(), 0, 0xFFFFFFFF, count, bytes)) break;
     DWORD cancelled = 0;
     for (DWORD i = 0; i < count; ++i)
-      cancelled += Spooler().SetJob(printer.Handle, reinterpret_cast<const JOB_INFO_2W*>(bytes.data())[i].JobId, 0,
+      cancelled += Spooler().SetJob(printer.Get(), reinterpret_cast<const JOB_INFO_2W*>(bytes.data())[i].JobId, 0,
                                     nullptr, JOB_CONTROL_CANCEL)
                        ? 1
                        : 0;
     if (cancelled == 0) break;
   }
-  return Spooler().DeletePrinter(printer.Handle) ? 0 : int32_t(GetLastError());
+  return Spooler().DeletePrinter(printer.Get()) ? 0 : int32_t(GetLastError());
 }
 
 int32_t OpenPrinterAclToEveryone(const std::u16string& name) {
@@ -215,12 +201,12 @@ int32_t OpenPrinterAclToEveryone(const std::u16string& name) {
   if (!everyone.Build()) return 0;
   const ACL* dacl = everyone.Dacl();
 
-  TPrinterHandle printer(name, READ_CONTROL | WRITE_DAC);
-  if (!printer.Handle) return 0;
+  const TPrinterHandle printer = OpenPrinterHandle(name, READ_CONTROL | WRITE_DAC);
+  if (!printer) return 0;
   DWORD needed = 0;
-  Spooler().GetPrinter(printer.Handle, 3, nullptr, 0, &needed);
+  Spooler().GetPrinter(printer.Get(), 3, nullptr, 0, &needed);
   std::vector<uint8_t> current(needed);
-  if (needed >= sizeof(PRINTER_INFO_3) && Spooler().GetPrinter(printer.Handle, 3, current.data(), needed, &needed)) {
+  if (needed >= sizeof(PRINTER_INFO_3) && Spooler().GetPrinter(printer.Get(), 3, current.data(), needed, &needed)) {
     const auto* info = reinterpret_cast<const PRINTER_INFO_3*>(current.data());
     BOOL present = FALSE, defaulted = FALSE;
     PACL old = nullptr;
@@ -229,7 +215,7 @@ int32_t OpenPrinterAclToEveryone(const std::u16string& name) {
       return 1;
   }
   PRINTER_INFO_3 info{&everyone.Descriptor};
-  return Spooler().SetPrinter(printer.Handle, 3, reinterpret_cast<LPBYTE>(&info), 0) ? 1 : 0;
+  return Spooler().SetPrinter(printer.Get(), 3, reinterpret_cast<LPBYTE>(&info), 0) ? 1 : 0;
 }
 
 bool IsDosSpoolEnabled(int n) {

@@ -3,6 +3,8 @@
 
 #include <atomic>
 
+#include "foundation/lib_unicode_win.h"
+
 namespace {
 
 TSpoolerApi gWinspool;
@@ -74,4 +76,34 @@ BOOL TSpoolerApi::EnumPrintProcessorDatatypes(LPWSTR server, LPWSTR processor, D
                                               LPDWORD needed, LPDWORD returned) {
   return ::EnumPrintProcessorDatatypesW(server, processor, level, buffer, size, needed, returned);
 }
+BOOL TSpoolerApi::EnumPorts(LPWSTR server, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned) {
+  return ::EnumPortsW(server, level, buffer, size, needed, returned);
+}
+BOOL TSpoolerApi::EnumPrinterDrivers(LPWSTR server, LPWSTR environment, DWORD level, LPBYTE buffer, DWORD size,
+                                     LPDWORD needed, LPDWORD returned) {
+  return ::EnumPrinterDriversW(server, environment, level, buffer, size, needed, returned);
+}
+BOOL TSpoolerApi::GetPrinterDriverDirectory(LPWSTR server, LPWSTR environment, DWORD level, LPBYTE buffer, DWORD size,
+                                            LPDWORD needed) {
+  return ::GetPrinterDriverDirectoryW(server, environment, level, buffer, size, needed);
+}
+BOOL TSpoolerApi::EnumPrintersA(DWORD flags, LPSTR name, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
+                                LPDWORD returned) {
+  return ::EnumPrintersA(flags, name, level, buffer, size, needed, returned);
+}
+BOOL TSpoolerApi::EnumPortsA(LPSTR server, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned) {
+  return ::EnumPortsA(server, level, buffer, size, needed, returned);
+}
+BOOL TSpoolerApi::EnumPrinterDriversA(LPSTR server, LPSTR environment, DWORD level, LPBYTE buffer, DWORD size,
+                                      LPDWORD needed, LPDWORD returned) {
+  return ::EnumPrinterDriversA(server, environment, level, buffer, size, needed, returned);
+}
+BOOL TSpoolerApi::AddPrinterDriverA(LPSTR server, DWORD level, LPBYTE info) { return ::AddPrinterDriverA(server, level, info); }
 bool TSpoolerApi::SpoolDirectoryOf(const std::u16string&, std::u16string&) { return false; }
+
+TPrinterHandle OpenPrinterHandle(const std::u16string& name, ACCESS_MASK access) {
+  PRINTER_DEFAULTSW defaults{nullptr, nullptr, access};
+  HANDLE h = nullptr;
+  if (!Spooler().OpenPrinter(const_cast<LPWSTR>(WStr(name)), &h, access ? &defaults : nullptr)) return {};
+  return TPrinterHandle(h);
+}

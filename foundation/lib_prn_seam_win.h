@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "foundation/lib_handle_win.h"
+
 class TSpoolerApi {
  public:
   virtual ~TSpoolerApi() = default;
@@ -38,6 +40,19 @@ class TSpoolerApi {
                                    LPDWORD needed, LPDWORD returned);
   virtual BOOL EnumPrintProcessorDatatypes(LPWSTR server, LPWSTR processor, DWORD level, LPBYTE buffer, DWORD size,
                                            LPDWORD needed, LPDWORD returned);
+  virtual BOOL EnumPorts(LPWSTR server, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned);
+  virtual BOOL EnumPrinterDrivers(LPWSTR server, LPWSTR environment, DWORD level, LPBYTE buffer, DWORD size,
+                                  LPDWORD needed, LPDWORD returned);
+  virtual BOOL GetPrinterDriverDirectory(LPWSTR server, LPWSTR environment, DWORD level, LPBYTE buffer, DWORD size,
+                                         LPDWORD needed);
+
+  // The 8-bit calls the 9x family makes.
+  virtual BOOL EnumPrintersA(DWORD flags, LPSTR name, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
+                             LPDWORD returned);
+  virtual BOOL EnumPortsA(LPSTR server, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned);
+  virtual BOOL EnumPrinterDriversA(LPSTR server, LPSTR environment, DWORD level, LPBYTE buffer, DWORD size,
+                                   LPDWORD needed, LPDWORD returned);
+  virtual BOOL AddPrinterDriverA(LPSTR server, DWORD level, LPBYTE info);
 
   // Not a winspool call: the directory of a printer's spool files when this spooler keeps them
   // somewhere the registry does not tell; false leaves the answer to the registry.
@@ -49,3 +64,10 @@ TSpoolerApi& Spooler();
 // Puts a spooler in place of winspool (nullptr: winspool again). The caller keeps it alive while it
 // is in place. A process-wide choice: tests and the demo make it before any spooler call runs.
 void UseSpooler(TSpoolerApi* spooler);
+
+// An open printer, closed through the spooler that opened it.
+inline void ClosePrinterHandle(HANDLE h) { Spooler().ClosePrinter(h); }
+using TPrinterHandle = TOwned<TNullableTraits<HANDLE, ClosePrinterHandle>>;
+// Opens a printer through the spooler, with the access asked for (0: the spooler's default); none when
+// it cannot be opened (the last error says why).
+TPrinterHandle OpenPrinterHandle(const std::u16string& name, ACCESS_MASK access = 0);

@@ -7,6 +7,7 @@
 
 #include "foundation/lib_file_reader_win.h"
 #include "foundation/lib_file_win.h"
+#include "foundation/lib_handle_win.h"
 #include "foundation/lib_prn_spool.h"
 #include "foundation/lib_prn_win.h"
 #include "foundation/lib_unicode_win.h"

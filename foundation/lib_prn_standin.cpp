@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <charconv>
+#include <unordered_set>
 
 #include "foundation/lib_codepage.h"
+#include "foundation/lib_str.h"
 #include "foundation/lib_unicode.h"
 
 namespace {
@@ -50,18 +52,43 @@ const TNumberField<TStandInJob> kJobNumbers[] = {
     {"PagesPrinted", &TStandInJob::PagesPrinted}, {"Size", &TStandInJob::Size},
 };
 
-std::string Escape(std::u16string_view text) {
-  std::string out;
-  for (char c : WideToUtf8(text)) {
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// A surrogate without its partner: UTF-8 has no spelling for it.
+bool IsLoneSurrogate(std::u16string_view text, size_t i) {
+  const char16_t c = text[i];
+  if (IsHighSurrogate(c)) return i + 1 == text.size() || !IsLowSurrogate(text[i + 1]);
+  if (IsLowSurrogate(c)) return i == 0 || !IsHighSurrogate(text[i - 1]);
+  return false;
+}
+
+void AppendEscapedBytes(std::string& out, std::string_view utf8) {
+  for (char c : utf8) {
     if (c == '\\') out += "\\\\";
     else if (c == '\n') out += "\\n";
     else if (c == '\r') out += "\\r";
     else out += c;
   }
+}
+
+std::string Escape(std::u16string_view text) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string out;
+  size_t run = 0;  // start of the text not yet written
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (!IsLoneSurrogate(text, i)) continue;
+    AppendEscapedBytes(out, WideToUtf8(text.substr(run, i - run)));
+    out += "\\u";
+    for (int shift = 12; shift >= 0; shift -= 4) out += digits[(text[i] >> shift) & 15];
+    run = i + 1;
+  }
+  AppendEscapedBytes(out, WideToUtf8(text.substr(run)));
   return out;
 }
 
 bool Unescape(std::string_view text, std::u16string& out) {
+  out.clear();
   std::string bytes;
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] != '\\') {
@@ -73,10 +100,22 @@ bool Unescape(std::string_view text, std::u16string& out) {
       case '\\': bytes += '\\'; break;
       case 'n': bytes += '\n'; break;
       case 'r': bytes += '\r'; break;
+      case 'u': {
+        // Only a surrogate is spelt so; anything else has its UTF-8 spelling.
+        uint16_t unit = 0;
+        const auto [end, ec] = std::from_chars(text.data() + i + 1, text.data() + std::min(text.size(), i + 5), unit, 16);
+        if (ec != std::errc() || end != text.data() + i + 5 || !(IsHighSurrogate(unit) || IsLowSurrogate(unit)))
+          return false;
+        out += Utf8ToWide(bytes);
+        bytes.clear();
+        out += char16_t(unit);
+        i += 4;
+        break;
+      }
       default: return false;
     }
   }
-  out = Utf8ToWide(bytes);
+  out += Utf8ToWide(bytes);
   return true;
 }
 
@@ -174,14 +213,20 @@ TStandInPrinter* TStandInState::Find(std::u16string_view name) {
 
 bool TStandInState::NewPrinter(TStandInPrinter printer) {
   if (printer.Name.empty() || Find(printer.Name)) return false;
+  // Id 0 means "none"; after the last id the count starts again only when no printer holds one.
+  if (NextPrinterId == 0 && Printers.empty()) NextPrinterId = 1;
+  if (NextPrinterId == 0) return false;
   printer.Id = NextPrinterId++;
   Printers.push_back(std::move(printer));
   return true;
 }
 
 uint32_t TStandInState::QueueJob(TStandInPrinter& printer, TStandInJob job) {
-  // Job id 0 means "no job" to every caller; skip it when the counter wraps.
-  if (NextJobId == 0) NextJobId = 1;
+  // Job id 0 means "no job" to every caller; after the last id the count starts again only when no
+  // job holds one, so that the next id stays above every id in use.
+  if (NextJobId == 0 && std::all_of(Printers.begin(), Printers.end(), [](const auto& p) { return p.Jobs.empty(); }))
+    NextJobId = 1;
+  if (NextJobId == 0) return 0;
   job.JobId = NextJobId++;
   printer.Jobs.push_back(std::move(job));
   return printer.Jobs.back().JobId;
@@ -226,8 +271,59 @@ std::string FormatStandInState(const TStandInState& state) {
   return out;
 }
 
+namespace {
+
+// Where the parser met each printer's name and id and each job's id, for the cross-check.
+struct TStateLines {
+  std::vector<size_t> Printer;           // its "[Printer]" line
+  std::vector<std::vector<size_t>> Job;  // per printer, each "[Job]" line
+  size_t NextJobId = 1, NextPrinterId = 1;  // the version line when the file does not give them
+};
+
+// Case-folded as SameTextW compares, so that equal names meet in one set.
+std::u16string FoldedName(std::u16string_view name) {
+  std::u16string out(name);
+  for (auto& c : out) c = LowerCharW(c);
+  return out;
+}
+
+bool FailAt(size_t line, const char* why, std::string& error) {
+  error = "line " + std::to_string(line) + ": " + why;
+  return false;
+}
+
+// The next id must be above every id in use; 0 stands for "after the last".
+bool NextIdAbove(uint32_t next, uint32_t highest) { return next == 0 || next > highest; }
+
+bool CrossCheck(const TStandInState& state, const TStateLines& lines, std::string& error) {
+  std::unordered_set<std::u16string> names;
+  std::unordered_set<uint32_t> printerIds, jobIds;
+  uint32_t highestPrinter = 0, highestJob = 0;
+  for (size_t i = 0; i < state.Printers.size(); ++i) {
+    const TStandInPrinter& p = state.Printers[i];
+    if (p.Name.empty()) return FailAt(lines.Printer[i], "a printer without a name", error);
+    if (!names.insert(FoldedName(p.Name)).second) return FailAt(lines.Printer[i], "a printer name given twice", error);
+    if (p.Id == 0) return FailAt(lines.Printer[i], "printer id 0", error);
+    if (!printerIds.insert(p.Id).second) return FailAt(lines.Printer[i], "a printer id given twice", error);
+    highestPrinter = std::max(highestPrinter, p.Id);
+    for (size_t j = 0; j < p.Jobs.size(); ++j) {
+      const uint32_t id = p.Jobs[j].JobId;
+      if (id == 0) return FailAt(lines.Job[i][j], "job id 0", error);
+      if (!jobIds.insert(id).second) return FailAt(lines.Job[i][j], "a job id given twice", error);
+      highestJob = std::max(highestJob, id);
+    }
+  }
+  if (!NextIdAbove(state.NextPrinterId, highestPrinter))
+    return FailAt(lines.NextPrinterId, "NextPrinterId is not above every printer id", error);
+  if (!NextIdAbove(state.NextJobId, highestJob)) return FailAt(lines.NextJobId, "NextJobId is not above every job id", error);
+  return true;
+}
+
+}  // namespace
+
 bool ParseStandInState(std::string_view text, TStandInState& state, std::string& error) {
   state = TStandInState();
+  TStateLines lines;
   TStandInPrinter* printer = nullptr;
   TStandInJob* job = nullptr;
   TStandInPrinterData* data = nullptr;
@@ -251,12 +347,15 @@ bool ParseStandInState(std::string_view text, TStandInState& state, std::string&
     if (line.empty()) continue;
     if (line == "[Printer]") {
       printer = &state.Printers.emplace_back();
+      lines.Printer.push_back(lineNo);
+      lines.Job.emplace_back();
       job = nullptr, data = nullptr;
       continue;
     }
     if (line == "[Job]") {
       if (!printer) return fail("a job outside a printer");
       job = &printer->Jobs.emplace_back();
+      lines.Job.back().push_back(lineNo);
       continue;
     }
     const size_t eq = line.find('=');
@@ -277,8 +376,9 @@ bool ParseStandInState(std::string_view text, TStandInState& state, std::string&
       if (!taken && data && key == "DataType") taken = ParseNumber(value, data->Type) ? 1 : -1;
       if (!taken && data && key == "DataValue") taken = FromHex(value, data->Value) ? 1 : -1;
     } else {
-      if (key == "NextJobId") taken = ParseNumber(value, state.NextJobId) ? 1 : -1;
-      if (key == "NextPrinterId") taken = ParseNumber(value, state.NextPrinterId) ? 1 : -1;
+      if (key == "NextJobId") taken = ParseNumber(value, state.NextJobId) ? 1 : -1, lines.NextJobId = lineNo;
+      if (key == "NextPrinterId")
+        taken = ParseNumber(value, state.NextPrinterId) ? 1 : -1, lines.NextPrinterId = lineNo;
     }
     if (taken < 0) return fail("malformed value");
     if (taken == 0) return fail("unknown key");
@@ -287,5 +387,5 @@ bool ParseStandInState(std::string_view text, TStandInState& state, std::string&
     error = "empty file";
     return false;
   }
-  return true;
+  return CrossCheck(state, lines, error);
 }

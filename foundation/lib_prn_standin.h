@@ -54,6 +54,8 @@ struct TStandInPrinter {
   bool Paused() const { return (Status & PRN_STATUS_PAUSED) != 0; }
 };
 
+// Ids run from 1 up and are never reused while something holds them; a next id of 0 means the range
+// is used up (it starts again at 1 once nothing holds an id).
 struct TStandInState {
   uint32_t NextJobId = 1;
   uint32_t NextPrinterId = 1;
@@ -61,10 +63,10 @@ struct TStandInState {
 
   // By name, ignoring case; nullptr when the stand-in does not keep that printer.
   TStandInPrinter* Find(std::u16string_view name);
-  // Adds a printer and gives it an Id; false when the name is empty or already taken.
+  // Adds a printer and gives it an Id; false when the name is empty or already taken, or no id is free.
   bool NewPrinter(TStandInPrinter printer);
-  // Queues the job on the printer under a new job id (ids are spooler-wide and never reused while
-  // the state lives) and answers the id.
+  // Queues the job on the printer under a new job id (ids are spooler-wide) and answers the id; 0,
+  // and nothing queued, when no id is free.
   uint32_t QueueJob(TStandInPrinter& printer, TStandInJob job);
 };
 
@@ -76,7 +78,10 @@ std::vector<uint32_t> DespoolStandInQueue(TStandInPrinter& printer);
 bool RemoveStandInJob(TStandInPrinter& printer, uint32_t jobId);
 
 // The state file: a version line, then "key=value" lines, "[Printer]" and "[Job]" opening a printer
-// and a job of the printer before. Texts are UTF-8 with \\, \n and \r escaped; byte values are hex.
+// and a job of the printer before. Texts are UTF-8 with \\, \n and \r escaped, and a lone surrogate
+// (which UTF-8 cannot carry) as \uXXXX; byte values are hex.
 std::string FormatStandInState(const TStandInState& state);
-// False with a reason when the text is not a state file of this version or a line is malformed.
+// False with a reason ("line N: ...") when the text is not a state file of this version, a line is
+// malformed, or the state contradicts itself: a printer name or id given twice (names ignoring case),
+// a job id given twice (ids are spooler-wide), an id 0, or a next id not above the ids in use.
 bool ParseStandInState(std::string_view text, TStandInState& state, std::string& error);

@@ -1,45 +1,100 @@
-// The stand-in spooler's calls: each one locks the directory, reads the state file, acts as the
-// Windows spooler would on a stand-in printer and writes the state back.
+// The stand-in spooler's state and printers: each call locks the directory, reads the state file,
+// acts as the Windows spooler would on a stand-in printer and writes the state back. Its jobs are in
+// lib_prn_standin_jobs_win.cpp, its listings in lib_prn_standin_list_win.cpp.
 #include "foundation/lib_prn_standin_win.h"
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 
-#include "foundation/lib_prn_pack_win.h"
-#include "foundation/lib_prn_spoolwriter.h"
+#include "foundation/lib_file_win.h"
+#include "foundation/lib_prn_spool.h"
+#include "foundation/lib_prn_standin_session_win.h"
 #include "foundation/lib_unicode.h"
 #include "foundation/lib_unicode_win.h"
 
-namespace {
+using namespace standin;
 
-constexpr DWORD kStatusPendingDeletion = 0x4;  // PRINTER_STATUS_PENDING_DELETION
+namespace standin {
 
-bool ReadWholeFile(const std::u16string& name, std::string& out, DWORD& error) {
-  HANDLE file = CreateFileW(WStr(name), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    error = GetLastError();
-    return false;
-  }
-  LARGE_INTEGER size{};
-  bool ok = GetFileSizeEx(file, &size) && size.QuadPart < (64 << 20);
-  if (ok) {
-    out.resize(size_t(size.QuadPart));
-    DWORD done = 0;
-    ok = out.empty() || (ReadFile(file, out.data(), DWORD(out.size()), &done, nullptr) && done == out.size());
-  }
-  error = ok ? 0 : ERROR_READ_FAULT;
-  CloseHandle(file);
-  return ok;
+bool IsWholeDevMode(std::span<const uint8_t> bytes) {
+  if (bytes.size() < kDevModeFieldsEnd) return false;
+  DEVMODEW head{};
+  std::memcpy(&head, bytes.data(), std::min(bytes.size(), sizeof head));
+  return head.dmSize >= kDevModeFieldsEnd && size_t(head.dmSize) + head.dmDriverExtra <= bytes.size();
 }
 
-bool WriteWholeFile(const std::u16string& name, std::span<const uint8_t> bytes) {
-  HANDLE file = CreateFileW(WStr(name), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD done = 0;
-  const bool ok = bytes.empty() || (WriteFile(file, bytes.data(), DWORD(bytes.size()), &done, nullptr) && done == bytes.size());
-  CloseHandle(file);
-  if (!ok) DeleteFileW(WStr(name));
-  return ok;
+bool TakeDevMode(const DEVMODEW* in, std::vector<uint8_t>& out) {
+  out.clear();
+  if (!in) return true;
+  if (in->dmSize < kDevModeFieldsEnd) return false;
+  out = ToBytes(in, size_t(in->dmSize) + in->dmDriverExtra);
+  return true;
+}
+
+std::vector<uint8_t> DefaultDevMode(const std::u16string& printer) {
+  DEVMODEW dm{};
+  const size_t n = std::min<size_t>(printer.size(), CCHDEVICENAME - 1);
+  std::memcpy(dm.dmDeviceName, printer.data(), n * sizeof(wchar_t));
+  dm.dmSpecVersion = DM_SPECVERSION;
+  dm.dmSize = sizeof(DEVMODEW);
+  dm.dmFields = DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES;
+  dm.dmOrientation = DMORIENT_PORTRAIT;
+  dm.dmPaperSize = DMPAPER_A4;
+  dm.dmCopies = 1;
+  return ToBytes(&dm, sizeof dm);
+}
+
+DEVMODEW* DevModePtr(const std::vector<uint8_t>& bytes) {
+  return IsWholeDevMode(bytes) ? reinterpret_cast<DEVMODEW*>(const_cast<uint8_t*>(bytes.data())) : nullptr;
+}
+
+std::vector<uint8_t> DevModeToAnsi(const DEVMODEW& dm) {
+  // DEVMODEA is DEVMODEW with its two 32-character names in 8-bit characters: the fields between
+  // and behind them keep their order.
+  const auto* w = reinterpret_cast<const uint8_t*>(&dm);
+  const size_t size = dm.dmSize, nameEnd = offsetof(DEVMODEW, dmSpecVersion), formAt = offsetof(DEVMODEW, dmFormName),
+               formEnd = offsetof(DEVMODEW, dmLogPixels);
+  const auto name = [](const WCHAR* text) {
+    std::string a = WideToAnsi(FromWStr(text, std::min<size_t>(std::wcslen(text), CCHDEVICENAME - 1)));
+    a.resize(CCHDEVICENAME, '\0');
+    return a;
+  };
+  // The name field may run to its end without a NUL; a copy ends it.
+  WCHAR device[CCHDEVICENAME + 1] = {}, form[CCHFORMNAME + 1] = {};
+  std::memcpy(device, dm.dmDeviceName, sizeof dm.dmDeviceName);
+  std::vector<uint8_t> out;
+  const std::string deviceA = name(device);
+  out.insert(out.end(), deviceA.begin(), deviceA.end());
+  out.insert(out.end(), w + nameEnd, w + std::min(size, formAt));
+  if (size >= formEnd) {
+    std::memcpy(form, dm.dmFormName, sizeof dm.dmFormName);
+    const std::string formA = name(form);
+    out.insert(out.end(), formA.begin(), formA.end());
+    out.insert(out.end(), w + formEnd, w + size);
+  }
+  auto* a = reinterpret_cast<DEVMODEA*>(out.data());
+  a->dmSize = WORD(out.size());
+  out.insert(out.end(), w + size, w + size + dm.dmDriverExtra);
+  return out;
+}
+
+std::u16string Text(LPCWSTR s) { return FromWStr(s); }
+LPWSTR Ptr(const std::u16string& s) { return const_cast<LPWSTR>(WStr(s)); }
+
+std::vector<uint8_t> ToBytes(const void* p, size_t n) {
+  const auto* b = static_cast<const uint8_t*>(p);
+  return std::vector<uint8_t>(b, b + n);
+}
+
+TSystemTime NowUtc() {
+  SYSTEMTIME t;
+  GetSystemTime(&t);
+  return {t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
+}
+
+SYSTEMTIME ToSystemTime(const TSystemTime& t) {
+  return {t.Year, t.Month, t.DayOfWeek, t.Day, t.Hour, t.Minute, t.Second, t.Milliseconds};
 }
 
 std::u16string ComputerName() {
@@ -54,48 +109,14 @@ std::u16string UserName() {
   return GetUserNameW(name, &size) ? FromWStr(name) : std::u16string();
 }
 
-std::vector<uint8_t> DefaultDevMode(const std::u16string& printer) {
-  DEVMODEW dm{};
-  const size_t n = std::min<size_t>(printer.size(), CCHDEVICENAME - 1);
-  std::memcpy(dm.dmDeviceName, printer.data(), n * sizeof(wchar_t));
-  dm.dmSpecVersion = DM_SPECVERSION;
-  dm.dmSize = sizeof(DEVMODEW);
-  dm.dmFields = DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES;
-  dm.dmOrientation = DMORIENT_PORTRAIT;
-  dm.dmPaperSize = DMPAPER_A4;
-  dm.dmCopies = 1;
-  const auto* p = reinterpret_cast<const uint8_t*>(&dm);
-  return std::vector<uint8_t>(p, p + sizeof dm);
+BOOL Fail(DWORD error) {
+  SetLastError(error);
+  return FALSE;
 }
 
-// A DEVMODE held as bytes is used only when its own sizes fit in them.
-bool IsWholeDevMode(const std::vector<uint8_t>& bytes) {
-  if (bytes.size() < offsetof(DEVMODEW, dmFields) + sizeof(DWORD)) return false;
-  DEVMODEW head{};
-  std::memcpy(&head, bytes.data(), std::min(bytes.size(), sizeof head));
-  return head.dmSize >= offsetof(DEVMODEW, dmFields) + sizeof(DWORD) && size_t(head.dmSize) + head.dmDriverExtra <= bytes.size();
-}
+}  // namespace standin
 
-TSystemTime NowUtc() {
-  SYSTEMTIME t;
-  GetSystemTime(&t);
-  return {t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
-}
-
-SYSTEMTIME ToSystemTime(const TSystemTime& t) {
-  return {t.Year, t.Month, t.DayOfWeek, t.Day, t.Hour, t.Minute, t.Second, t.Milliseconds};
-}
-
-std::vector<uint8_t> ToBytes(const void* p, size_t n) {
-  const auto* b = static_cast<const uint8_t*>(p);
-  return std::vector<uint8_t>(b, b + n);
-}
-
-std::u16string Text(LPCWSTR s) { return FromWStr(s); }
-LPWSTR Ptr(const std::u16string& s) { return const_cast<LPWSTR>(WStr(s)); }
-DEVMODEW* DevModePtr(const std::vector<uint8_t>& dm) {
-  return IsWholeDevMode(dm) ? reinterpret_cast<DEVMODEW*>(const_cast<uint8_t*>(dm.data())) : nullptr;
-}
+namespace {
 
 // The access a handle was granted; the stand-in grants what was asked, as it does for an administrator.
 ACCESS_MASK GrantedAccess(const PRINTER_DEFAULTSW* defaults) {
@@ -105,79 +126,63 @@ ACCESS_MASK GrantedAccess(const PRINTER_DEFAULTSW* defaults) {
   return asked;
 }
 
-BOOL Fail(DWORD error) {
-  SetLastError(error);
-  return FALSE;
+// Whether winspool has the driver installed (the stand-in's printers print through winspool's drivers).
+bool DriverInstalled(TSpoolerApi& winspool, const std::u16string& driver) {
+  DWORD needed = 0, count = 0;
+  winspool.EnumPrinterDrivers(nullptr, nullptr, 2, nullptr, 0, &needed, &count);
+  std::vector<BYTE> all(needed);
+  if (!needed || !winspool.EnumPrinterDrivers(nullptr, nullptr, 2, all.data(), needed, &needed, &count)) return false;
+  const auto* d = reinterpret_cast<const DRIVER_INFO_2W*>(all.data());
+  for (DWORD i = 0; i < count; ++i)
+    if (d[i].pName && SameTextW(Text(d[i].pName), driver)) return true;
+  return false;
 }
 
 }  // namespace
 
-struct TSpoolerStandIn::THandle {
-  std::u16string Printer;
-  ACCESS_MASK Access = PRINTER_ACCESS_USE;
-  uint32_t DocJob = 0;  // the job StartDocPrinter opened, 0 outside a document
-  HANDLE DocFile = INVALID_HANDLE_VALUE;
-};
-
-// Holds the directory's lock file (shared with other processes using the same directory) and the
-// state read under it.
-class TSpoolerStandIn::TSession {
- public:
-  explicit TSession(const std::u16string& directory) : directory_(directory) {
-    const std::u16string lockName = directory + u"\\lock";
-    for (int attempt = 0; attempt < 2000 && lock_ == INVALID_HANDLE_VALUE; ++attempt) {
-      lock_ = CreateFileW(WStr(lockName), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-      if (lock_ == INVALID_HANDLE_VALUE) Sleep(5);
-    }
-    if (lock_ == INVALID_HANDLE_VALUE) return;
-    std::string text;
-    DWORD error = 0;
-    if (!ReadWholeFile(directory + u"\\state.txt", text, error)) {
-      ok_ = error == ERROR_FILE_NOT_FOUND;  // a new directory
-      return;
-    }
-    std::string why;
-    ok_ = ParseStandInState(text, state_, why);
+TSpoolerStandIn::TSession::TSession(const std::u16string& directory) : directory_(directory) {
+  const std::u16string lockName = directory + u"\\lock";
+  for (int attempt = 0; attempt < 2000 && !lock_; ++attempt) {
+    lock_.Reset(CreateFileW(WStr(lockName), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!lock_) Sleep(5);
   }
-  ~TSession() {
-    if (lock_ != INVALID_HANDLE_VALUE) CloseHandle(lock_);
+  if (!lock_) return;
+  const std::u16string stateName = directory + u"\\state.txt";
+  if (!FilePresent(stateName)) {
+    ok_ = true;  // a new directory
+    return;
   }
-  TSession(const TSession&) = delete;
-  TSession& operator=(const TSession&) = delete;
+  std::string why;
+  ok_ = ParseStandInState(ReadFileToString(stateName), state_, why);
+}
 
-  // A damaged or unreadable state is never written over.
-  bool Ok() const { return ok_; }
-  TStandInState& State() { return state_; }
-  TStandInPrinter* Find(const std::u16string& name) { return ok_ ? state_.Find(name) : nullptr; }
-
-  bool Save() {
-    if (!ok_) return false;
-    const std::string text = FormatStandInState(state_);
-    const std::u16string target = directory_ + u"\\state.txt", temp = directory_ + u"\\state.tmp";
-    return WriteWholeFile(temp, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size())) &&
-           MoveFileExW(WStr(temp), WStr(target), MOVEFILE_REPLACE_EXISTING);
-  }
-
- private:
-  std::u16string directory_;
-  HANDLE lock_ = INVALID_HANDLE_VALUE;
-  TStandInState state_;
-  bool ok_ = false;
-};
+bool TSpoolerStandIn::TSession::Save() {
+  if (!ok_) return false;
+  const std::string text = FormatStandInState(state_);
+  const std::u16string target = directory_ + u"\\state.txt", temp = directory_ + u"\\state.tmp";
+  return SaveStringToFile(temp, text) && MoveFileExW(WStr(temp), WStr(target), MOVEFILE_REPLACE_EXISTING);
+}
 
 TSpoolerStandIn::TSpoolerStandIn(std::u16string directory) : directory_(std::move(directory)) {
   ForceDirectoriesW(directory_ + u"\\spool");
 }
 
-TSpoolerStandIn::~TSpoolerStandIn() {
-  for (auto& [handle, state] : handles_)
-    if (state->DocFile != INVALID_HANDLE_VALUE) CloseHandle(state->DocFile);
-}
+TSpoolerStandIn::~TSpoolerStandIn() = default;
 
 TSpoolerStandIn::THandle* TSpoolerStandIn::Find(HANDLE handle) {
   std::lock_guard guard(handlesLock_);
   const auto it = handles_.find(handle);
   return it == handles_.end() ? nullptr : it->second.get();
+}
+
+HANDLE TSpoolerStandIn::NewHandle(const std::u16string& printer, ACCESS_MASK access) {
+  auto state = std::make_unique<THandle>();
+  state->Printer = printer;
+  state->Access = access;
+  const HANDLE handle = reinterpret_cast<HANDLE>(state.get());
+  std::lock_guard guard(handlesLock_);
+  handles_[handle] = std::move(state);
+  return handle;
 }
 
 std::u16string TSpoolerStandIn::SpoolDir(uint32_t printerId) const {
@@ -195,17 +200,21 @@ void TSpoolerStandIn::FinishPendingDeletion(TStandInState& state, const std::u16
   state.Printers.erase(state.Printers.begin() + (p - state.Printers.data()));
 }
 
-bool TSpoolerStandIn::AddStandInPrinter(const TStandInPrinter& printer) {
-  TSession session(directory_);
-  TStandInPrinter p = printer;
+DWORD TSpoolerStandIn::NewPrinter(TStandInPrinter p) {
   p.Jobs.clear();
   if (p.PrintProcessor.empty()) p.PrintProcessor = u"WinPrint";
   if (p.Datatype.empty()) p.Datatype = u"RAW";
   if (p.DevMode.empty()) p.DevMode = DefaultDevMode(p.Name);
-  if (!session.Ok() || !session.State().NewPrinter(std::move(p))) return false;
-  if (!ForceDirectoriesW(SpoolDir(session.State().Printers.back().Id))) return false;
-  return session.Save();
+  if (!IsWholeDevMode(p.DevMode)) return ERROR_INVALID_PARAMETER;
+  TSession session(directory_);
+  if (!session.Ok()) return ERROR_INVALID_DATA;
+  if (p.Name.empty()) return ERROR_INVALID_PRINTER_NAME;
+  if (!session.State().NewPrinter(std::move(p))) return ERROR_PRINTER_ALREADY_EXISTS;
+  if (!ForceDirectoriesW(SpoolDir(session.State().Printers.back().Id))) return ERROR_PATH_NOT_FOUND;
+  return session.Save() ? 0 : ERROR_WRITE_FAULT;
 }
+
+bool TSpoolerStandIn::AddStandInPrinter(const TStandInPrinter& printer) { return NewPrinter(printer) == 0; }
 
 bool TSpoolerStandIn::IsStandInPrinter(const std::u16string& name) {
   TSession session(directory_);
@@ -226,126 +235,16 @@ bool TSpoolerStandIn::SpoolDirectoryOf(const std::u16string& printer, std::u16st
   return p != nullptr;
 }
 
-uint32_t TSpoolerStandIn::SubmitJob(const std::u16string& printer, const TStandInSubmit& submit,
-                                    std::span<const uint8_t> spoolFile) {
-  TSession session(directory_);
-  TStandInPrinter* p = session.Find(printer);
-  if (!p) return 0;
-  TStandInJob job;
-  job.Document = submit.Document;
-  job.Datatype = submit.Datatype;
-  job.UserName = submit.UserName.empty() ? UserName() : submit.UserName;
-  job.NotifyName = job.UserName;
-  job.MachineName = submit.MachineName.empty() ? ComputerName() : submit.MachineName;
-  job.PrintProcessor = p->PrintProcessor;
-  job.TotalPages = submit.TotalPages;
-  job.Size = uint32_t(spoolFile.size());
-  job.DevMode = submit.DevMode;
-  if (submit.Copies != 0) {
-    if (!IsWholeDevMode(job.DevMode)) job.DevMode = IsWholeDevMode(p->DevMode) ? p->DevMode : DefaultDevMode(p->Name);
-    auto* dm = reinterpret_cast<DEVMODEW*>(job.DevMode.data());
-    dm->dmCopies = short(submit.Copies);
-    dm->dmFields |= DM_COPIES;
-  }
-  job.Submitted = NowUtc();
-  job.Status = STANDIN_JOB_SPOOLING;
-  const uint32_t id = session.State().QueueJob(*p, std::move(job));
-  if (!WriteWholeFile(FormatSpoolFileName(SpoolDir(p->Id), id), spoolFile)) return 0;
-  p->FindJob(id)->Status &= ~STANDIN_JOB_SPOOLING;
-  DeleteSpoolFiles(*p, DespoolStandInQueue(*p));
-  return session.Save() ? id : 0;
-}
-
-uint32_t TSpoolerStandIn::SubmitRawJob(const std::u16string& printer, const std::u16string& document,
-                                       std::span<const uint8_t> bytes) {
-  TStandInSubmit job;
-  job.Document = document;
-  return SubmitJob(printer, job, bytes);
-}
-
-uint32_t TSpoolerStandIn::SubmitEmfJob(const std::u16string& printer, const std::u16string& document,
-                                       const std::vector<std::vector<uint8_t>>& pages, uint16_t copies) {
-  TStandInSubmit job;
-  job.Document = document;
-  job.Datatype = u"NT EMF 1.008";
-  job.TotalPages = uint32_t(pages.size());
-  job.Copies = copies;
-  {
-    TSession session(directory_);
-    const TStandInPrinter* p = session.Find(printer);
-    if (!p) return 0;
-    job.DevMode = IsWholeDevMode(p->DevMode) ? p->DevMode : DefaultDevMode(p->Name);
-  }
-  auto* dm = reinterpret_cast<DEVMODEW*>(job.DevMode.data());
-  dm->dmCopies = short(copies);
-  dm->dmFields |= DM_COPIES;
-  TEmfSpoolWriter writer(document, printer);
-  writer.AddDevMode(job.DevMode);
-  for (const auto& page : pages) writer.AddPage(page);
-  return SubmitJob(printer, job, writer.Bytes());
-}
-
-BOOL TSpoolerStandIn::EnumPrinters(DWORD flags, LPWSTR name, DWORD level, LPBYTE buffer, DWORD size,
-                                   LPDWORD needed, LPDWORD returned) {
-  const TPackedLayout* layout = PrinterInfoLayout(level);
-  const bool local = (flags & (PRINTER_ENUM_LOCAL | PRINTER_ENUM_NAME)) && (!name || !*name);
-  if (!layout || !local) return TSpoolerApi::EnumPrinters(flags, name, level, buffer, size, needed, returned);
-  TPackedRecords records(*layout);
-  // winspool's own printers first, as they are.
-  DWORD realNeeded = 0, realCount = 0;
-  TSpoolerApi::EnumPrinters(flags, name, level, nullptr, 0, &realNeeded, &realCount);
-  std::vector<BYTE> real(realNeeded);
-  if (realNeeded && TSpoolerApi::EnumPrinters(flags, name, level, real.data(), realNeeded, &realNeeded, &realCount))
-    for (DWORD i = 0; i < realCount; ++i) records.Add(real.data() + i * layout->RecordSize);
-  TSession session(directory_);
-  if (session.Ok())
-    for (const auto& p : session.State().Printers) {
-      PRINTER_INFO_2W info{};
-      info.pPrinterName = Ptr(p.Name);
-      info.pShareName = Ptr(p.ShareName);
-      info.pPortName = Ptr(p.PortName);
-      info.pDriverName = Ptr(p.DriverName);
-      info.pComment = Ptr(p.Comment);
-      info.pLocation = Ptr(p.Location);
-      info.pDevMode = DevModePtr(p.DevMode);
-      info.pSepFile = Ptr(p.SepFile);
-      info.pPrintProcessor = Ptr(p.PrintProcessor);
-      info.pDatatype = Ptr(p.Datatype);
-      info.pParameters = Ptr(p.Parameters);
-      info.Attributes = p.Attributes;
-      info.Priority = p.Priority;
-      info.DefaultPriority = p.DefaultPriority;
-      info.StartTime = p.StartTime;
-      info.UntilTime = p.UntilTime;
-      info.Status = p.Status;
-      info.cJobs = DWORD(p.Jobs.size());
-      const std::u16string description = p.Name + u"," + p.DriverName + u"," + p.Location;
-      PRINTER_INFO_1W info1{PRINTER_ENUM_ICON8, Ptr(description), Ptr(p.Name), Ptr(p.Comment)};
-      PRINTER_INFO_4W info4{Ptr(p.Name), nullptr, p.Attributes};
-      PRINTER_INFO_5W info5{Ptr(p.Name), Ptr(p.PortName), p.Attributes, 15000, 45000};
-      const void* record = level == 1 ? static_cast<const void*>(&info1)
-                           : level == 2 ? static_cast<const void*>(&info)
-                           : level == 4 ? static_cast<const void*>(&info4)
-                                        : static_cast<const void*>(&info5);
-      records.Add(record);
-    }
-  return records.Deliver(buffer, size, needed, returned);
-}
-
 BOOL TSpoolerStandIn::OpenPrinter(LPWSTR name, LPHANDLE handle, LPPRINTER_DEFAULTSW defaults) {
   if (!name || !handle) return TSpoolerApi::OpenPrinter(name, handle, defaults);
-  const std::u16string printer = Text(name);
+  std::u16string printer;
   {
     TSession session(directory_);
-    const TStandInPrinter* p = session.Find(printer);
+    const TStandInPrinter* p = session.Find(Text(name));
     if (!p) return TSpoolerApi::OpenPrinter(name, handle, defaults);
-    auto state = std::make_unique<THandle>();
-    state->Printer = p->Name;
-    state->Access = GrantedAccess(defaults);
-    std::lock_guard guard(handlesLock_);
-    *handle = reinterpret_cast<HANDLE>(state.get());
-    handles_[*handle] = std::move(state);
+    printer = p->Name;
   }
+  *handle = NewHandle(printer, GrantedAccess(defaults));
   return TRUE;
 }
 
@@ -354,7 +253,7 @@ BOOL TSpoolerStandIn::ClosePrinter(HANDLE handle) {
   if (!h) return TSpoolerApi::ClosePrinter(handle);
   // A document left open is abandoned, as when a program ends mid-job.
   if (h->DocJob != 0) {
-    CloseHandle(h->DocFile);
+    h->DocFile.Reset();
     TSession session(directory_);
     if (TStandInPrinter* p = session.Find(h->Printer)) {
       RemoveStandInJob(*p, h->DocJob);
@@ -366,6 +265,43 @@ BOOL TSpoolerStandIn::ClosePrinter(HANDLE handle) {
   std::lock_guard guard(handlesLock_);
   handles_.erase(handle);
   return TRUE;
+}
+
+HANDLE TSpoolerStandIn::AddPrinter(LPWSTR server, DWORD level, LPBYTE info) {
+  // Another server's printers are its own.
+  if (server && *server) return TSpoolerApi::AddPrinter(server, level, info);
+  if (level != 2) return Fail(ERROR_INVALID_LEVEL), nullptr;
+  if (!info) return Fail(ERROR_INVALID_PARAMETER), nullptr;
+  const auto* pi = reinterpret_cast<const PRINTER_INFO_2W*>(info);
+  TStandInPrinter p;
+  p.Name = Text(pi->pPrinterName);
+  if (p.Name.empty()) return Fail(ERROR_INVALID_PRINTER_NAME), nullptr;
+  // One name, one printer: winspool's printers count too.
+  HANDLE existing = nullptr;
+  if (TSpoolerApi::OpenPrinter(pi->pPrinterName, &existing, nullptr)) {
+    TSpoolerApi::ClosePrinter(existing);
+    return Fail(ERROR_PRINTER_ALREADY_EXISTS), nullptr;
+  }
+  p.DriverName = Text(pi->pDriverName);
+  if (!DriverInstalled(*this, p.DriverName)) return Fail(ERROR_UNKNOWN_PRINTER_DRIVER), nullptr;
+  if (!TakeDevMode(pi->pDevMode, p.DevMode)) return Fail(ERROR_INVALID_PARAMETER), nullptr;
+  p.ShareName = Text(pi->pShareName);
+  p.PortName = Text(pi->pPortName);
+  p.Comment = Text(pi->pComment);
+  p.Location = Text(pi->pLocation);
+  p.SepFile = Text(pi->pSepFile);
+  p.PrintProcessor = Text(pi->pPrintProcessor);
+  p.Datatype = Text(pi->pDatatype);
+  p.Parameters = Text(pi->pParameters);
+  p.Attributes = pi->Attributes;
+  p.Priority = pi->Priority;
+  p.DefaultPriority = pi->DefaultPriority;
+  p.StartTime = pi->StartTime;
+  p.UntilTime = pi->UntilTime;
+  p.Status = PRN_STATUS_PAUSED;
+  const std::u16string name = p.Name;
+  if (const DWORD error = NewPrinter(std::move(p))) return Fail(error), nullptr;
+  return NewHandle(name, PRINTER_ALL_ACCESS);
 }
 
 BOOL TSpoolerStandIn::DeletePrinter(HANDLE handle) {
@@ -381,32 +317,6 @@ BOOL TSpoolerStandIn::DeletePrinter(HANDLE handle) {
   return session.Save() ? TRUE : Fail(ERROR_WRITE_FAULT);
 }
 
-BOOL TSpoolerStandIn::GetPrinter(HANDLE handle, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed) {
-  THandle* h = Find(handle);
-  if (!h) return TSpoolerApi::GetPrinter(handle, level, buffer, size, needed);
-  if (!PrinterInfoLayout(level)) return Fail(ERROR_INVALID_LEVEL);
-  // The enumeration of one printer, answered from the state.
-  DWORD count = 0, total = 0;
-  std::vector<BYTE> all;
-  EnumPrinters(PRINTER_ENUM_LOCAL, nullptr, level, nullptr, 0, &total, &count);
-  all.resize(total);
-  if (!EnumPrinters(PRINTER_ENUM_LOCAL, nullptr, level, all.data(), total, &total, &count)) return FALSE;
-  const TPackedLayout& layout = *PrinterInfoLayout(level);
-  const size_t nameOffset = level == 1 ? offsetof(PRINTER_INFO_1W, pName)
-                            : level == 2 ? offsetof(PRINTER_INFO_2W, pPrinterName)
-                                         : 0;  // levels 4 and 5 lead with the name
-  for (DWORD i = 0; i < count; ++i) {
-    const BYTE* record = all.data() + i * layout.RecordSize;
-    LPWSTR entryName = nullptr;
-    std::memcpy(&entryName, record + nameOffset, sizeof entryName);
-    if (!entryName || !SameTextW(Text(entryName), h->Printer)) continue;
-    TPackedRecords one(layout);
-    one.Add(record);
-    return one.Deliver(buffer, size, needed);
-  }
-  return Fail(ERROR_INVALID_HANDLE);
-}
-
 BOOL TSpoolerStandIn::SetPrinter(HANDLE handle, DWORD level, LPBYTE info, DWORD command) {
   THandle* h = Find(handle);
   if (!h) return TSpoolerApi::SetPrinter(handle, level, info, command);
@@ -418,6 +328,8 @@ BOOL TSpoolerStandIn::SetPrinter(HANDLE handle, DWORD level, LPBYTE info, DWORD 
   if (!p) return Fail(ERROR_INVALID_HANDLE);
   if (level == 2) {
     const auto* pi = reinterpret_cast<const PRINTER_INFO_2W*>(info);
+    std::vector<uint8_t> devMode;
+    if (!TakeDevMode(pi->pDevMode, devMode)) return Fail(ERROR_INVALID_PARAMETER);
     if (pi->pPrinterName && !SameTextW(Text(pi->pPrinterName), p->Name)) {
       if (pi->pPrinterName[0] == 0 || session.State().Find(Text(pi->pPrinterName))) return Fail(ERROR_INVALID_PRINTER_NAME);
       p->Name = h->Printer = Text(pi->pPrinterName);
@@ -428,8 +340,7 @@ BOOL TSpoolerStandIn::SetPrinter(HANDLE handle, DWORD level, LPBYTE info, DWORD 
         {pi->pPrintProcessor, &p->PrintProcessor}, {pi->pDatatype, &p->Datatype}, {pi->pParameters, &p->Parameters}};
     for (const auto& [value, field] : texts)
       if (value) *field = Text(value);
-    if (pi->pDevMode && pi->pDevMode->dmSize >= offsetof(DEVMODEW, dmFields) + sizeof(DWORD))
-      p->DevMode = ToBytes(pi->pDevMode, size_t(pi->pDevMode->dmSize) + pi->pDevMode->dmDriverExtra);
+    if (!devMode.empty()) p->DevMode = std::move(devMode);
     p->Attributes = pi->Attributes;
     p->Priority = pi->Priority;
     p->DefaultPriority = pi->DefaultPriority;
@@ -498,9 +409,9 @@ BOOL TSpoolerStandIn::GetPrinterDriver(HANDLE handle, LPWSTR environment, DWORD 
   }
   // The stand-in printer's driver is one installed in winspool.
   DWORD total = 0, count = 0;
-  EnumPrinterDriversW(nullptr, environment, level, nullptr, 0, &total, &count);
+  EnumPrinterDrivers(nullptr, environment, level, nullptr, 0, &total, &count);
   std::vector<BYTE> all(total);
-  if (!total || !EnumPrinterDriversW(nullptr, environment, level, all.data(), total, &total, &count))
+  if (!total || !EnumPrinterDrivers(nullptr, environment, level, all.data(), total, &total, &count))
     return Fail(ERROR_UNKNOWN_PRINTER_DRIVER);
   for (DWORD i = 0; i < count; ++i) {
     const BYTE* record = all.data() + i * layout->RecordSize;
@@ -528,7 +439,7 @@ LONG TSpoolerStandIn::DocumentProperties(HWND owner, HANDLE handle, LPWSTR devic
   if (mode == 0) return LONG(dm.size());
   auto* settings = reinterpret_cast<DEVMODEW*>(dm.data());
   // The fields a caller may set and the stand-in keeps: orientation, paper and copies.
-  if ((mode & DM_IN_BUFFER) && in && in->dmSize >= offsetof(DEVMODEW, dmCollate)) {
+  if ((mode & DM_IN_BUFFER) && in && in->dmSize >= kDevModeFieldsEnd) {
     if (in->dmFields & DM_ORIENTATION) settings->dmOrientation = in->dmOrientation;
     if (in->dmFields & DM_PAPERSIZE) settings->dmPaperSize = in->dmPaperSize;
     if (in->dmFields & DM_COPIES) settings->dmCopies = in->dmCopies;
@@ -541,154 +452,18 @@ LONG TSpoolerStandIn::DocumentProperties(HWND owner, HANDLE handle, LPWSTR devic
   return IDOK;
 }
 
-BOOL TSpoolerStandIn::EnumJobs(HANDLE handle, DWORD firstJob, DWORD count, DWORD level, LPBYTE buffer, DWORD size,
-                               LPDWORD needed, LPDWORD returned) {
-  THandle* h = Find(handle);
-  if (!h) return TSpoolerApi::EnumJobs(handle, firstJob, count, level, buffer, size, needed, returned);
-  const TPackedLayout* layout = JobInfoLayout(level);
-  if (!layout) return Fail(ERROR_INVALID_LEVEL);
-  TSession session(directory_);
-  const TStandInPrinter* p = session.Find(h->Printer);
-  if (!p) return Fail(ERROR_INVALID_HANDLE);
-  TPackedRecords records(*layout);
-  for (size_t i = firstJob; i < p->Jobs.size() && i - firstJob < count; ++i) {
-    const TStandInJob& j = p->Jobs[i];
-    const SYSTEMTIME submitted = ToSystemTime(j.Submitted);
-    if (level == 1) {
-      JOB_INFO_1W info{j.JobId, Ptr(p->Name), Ptr(j.MachineName), Ptr(j.UserName), Ptr(j.Document), Ptr(j.Datatype),
-                       nullptr, j.Status, j.Priority, DWORD(i + 1), j.TotalPages, j.PagesPrinted, submitted};
-      records.Add(&info);
-    } else {
-      JOB_INFO_2W info{};
-      info.JobId = j.JobId;
-      info.pPrinterName = Ptr(p->Name);
-      info.pMachineName = Ptr(j.MachineName);
-      info.pUserName = Ptr(j.UserName);
-      info.pDocument = Ptr(j.Document);
-      info.pNotifyName = Ptr(j.NotifyName);
-      info.pDatatype = Ptr(j.Datatype);
-      info.pPrintProcessor = Ptr(j.PrintProcessor);
-      info.pParameters = Ptr(j.Parameters);
-      info.pDriverName = Ptr(p->DriverName);
-      info.pDevMode = DevModePtr(j.DevMode);
-      info.Status = j.Status;
-      info.Priority = j.Priority;
-      info.Position = DWORD(i + 1);
-      info.TotalPages = j.TotalPages;
-      info.Size = j.Size;
-      info.Submitted = submitted;
-      info.PagesPrinted = j.PagesPrinted;
-      records.Add(&info);
-    }
-  }
-  return records.Deliver(buffer, size, needed, returned);
+TStandInSwitch::TStandInSwitch() {
+  const std::u16string directory = GetEnvVar(std::u16string(kStandInSpoolerVariable));
+  if (directory.empty()) return;
+  standIn_ = std::make_unique<TSpoolerStandIn>(directory);
+  UseSpooler(standIn_.get());
 }
 
-BOOL TSpoolerStandIn::GetJob(HANDLE handle, DWORD jobId, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed) {
-  THandle* h = Find(handle);
-  if (!h) return TSpoolerApi::GetJob(handle, jobId, level, buffer, size, needed);
-  const TPackedLayout* layout = JobInfoLayout(level);
-  if (!layout) return Fail(ERROR_INVALID_LEVEL);
-  DWORD total = 0, count = 0;
-  EnumJobs(handle, 0, 0xFFFFFFFF, level, nullptr, 0, &total, &count);
-  std::vector<BYTE> all(total);
-  if (!EnumJobs(handle, 0, 0xFFFFFFFF, level, all.data(), total, &total, &count)) return FALSE;
-  for (DWORD i = 0; i < count; ++i) {
-    const BYTE* record = all.data() + i * layout->RecordSize;
-    DWORD id = 0;
-    std::memcpy(&id, record, sizeof id);  // JobId leads both levels
-    if (id != jobId) continue;
-    TPackedRecords one(*layout);
-    one.Add(record);
-    return one.Deliver(buffer, size, needed);
-  }
-  return Fail(ERROR_INVALID_PARAMETER);
+TStandInSwitch::~TStandInSwitch() {
+  if (standIn_) UseSpooler(nullptr);
 }
 
-BOOL TSpoolerStandIn::SetJob(HANDLE handle, DWORD jobId, DWORD level, LPBYTE info, DWORD command) {
-  THandle* h = Find(handle);
-  if (!h) return TSpoolerApi::SetJob(handle, jobId, level, info, command);
-  if (level != 0) return Fail(ERROR_INVALID_LEVEL);
-  TSession session(directory_);
-  TStandInPrinter* p = session.Find(h->Printer);
-  if (!p) return Fail(ERROR_INVALID_HANDLE);
-  TStandInJob* job = p->FindJob(jobId);
-  if (!job) return Fail(ERROR_INVALID_PARAMETER);
-  switch (command) {
-    case JOB_CONTROL_CANCEL:
-    case JOB_CONTROL_DELETE:
-      RemoveStandInJob(*p, jobId);
-      DeleteSpoolFiles(*p, {jobId});
-      break;
-    case JOB_CONTROL_PAUSE: job->Status |= STANDIN_JOB_PAUSED; break;
-    case JOB_CONTROL_RESUME: job->Status &= ~STANDIN_JOB_PAUSED; break;
-    case JOB_CONTROL_RESTART: job->Status &= ~STANDIN_JOB_PRINTED, job->PagesPrinted = 0; break;
-    default: return Fail(ERROR_INVALID_PARAMETER);
-  }
-  DeleteSpoolFiles(*p, DespoolStandInQueue(*p));
-  FinishPendingDeletion(session.State(), h->Printer);
-  return session.Save() ? TRUE : Fail(ERROR_WRITE_FAULT);
-}
-
-DWORD TSpoolerStandIn::StartDocPrinter(HANDLE handle, DWORD level, LPBYTE docInfo) {
-  THandle* h = Find(handle);
-  if (!h) return TSpoolerApi::StartDocPrinter(handle, level, docInfo);
-  if (level != 1 || !docInfo) return Fail(ERROR_INVALID_LEVEL);
-  if (h->DocJob != 0) return Fail(ERROR_INVALID_PRINTER_STATE);
-  const auto* doc = reinterpret_cast<const DOC_INFO_1W*>(docInfo);
-  TSession session(directory_);
-  TStandInPrinter* p = session.Find(h->Printer);
-  if (!p) return Fail(ERROR_INVALID_HANDLE);
-  TStandInJob job;
-  job.Document = Text(doc->pDocName);
-  job.Datatype = doc->pDatatype ? Text(doc->pDatatype) : p->Datatype;
-  job.UserName = job.NotifyName = UserName();
-  job.MachineName = ComputerName();
-  job.PrintProcessor = p->PrintProcessor;
-  job.Status = STANDIN_JOB_SPOOLING;
-  job.Submitted = NowUtc();
-  const uint32_t id = session.State().QueueJob(*p, std::move(job));
-  const std::u16string file = FormatSpoolFileName(SpoolDir(p->Id), id);
-  h->DocFile = CreateFileW(WStr(file), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h->DocFile == INVALID_HANDLE_VALUE) return Fail(GetLastError());
-  if (!session.Save()) {
-    CloseHandle(h->DocFile);
-    h->DocFile = INVALID_HANDLE_VALUE;
-    DeleteFileW(WStr(file));
-    return Fail(ERROR_WRITE_FAULT);
-  }
-  h->DocJob = id;
-  return id;
-}
-
-BOOL TSpoolerStandIn::WritePrinter(HANDLE handle, LPVOID data, DWORD size, LPDWORD written) {
-  THandle* h = Find(handle);
-  if (!h) return TSpoolerApi::WritePrinter(handle, data, size, written);
-  if (written) *written = 0;
-  if (h->DocJob == 0) return Fail(ERROR_SPL_NO_STARTDOC);
-  DWORD done = 0;
-  if (size && !WriteFile(h->DocFile, data, size, &done, nullptr)) return FALSE;
-  if (written) *written = done;
-  return TRUE;
-}
-
-BOOL TSpoolerStandIn::EndDocPrinter(HANDLE handle) {
-  THandle* h = Find(handle);
-  if (!h) return TSpoolerApi::EndDocPrinter(handle);
-  if (h->DocJob == 0) return Fail(ERROR_SPL_NO_STARTDOC);
-  LARGE_INTEGER size{};
-  GetFileSizeEx(h->DocFile, &size);
-  CloseHandle(h->DocFile);
-  h->DocFile = INVALID_HANDLE_VALUE;
-  const uint32_t id = h->DocJob;
-  h->DocJob = 0;
-  TSession session(directory_);
-  TStandInPrinter* p = session.Find(h->Printer);
-  TStandInJob* job = p ? p->FindJob(id) : nullptr;
-  if (!job) return TRUE;  // cancelled while it was spooling
-  job->Status &= ~STANDIN_JOB_SPOOLING;
-  job->Size = uint32_t(size.QuadPart);
-  DeleteSpoolFiles(*p, DespoolStandInQueue(*p));
-  FinishPendingDeletion(session.State(), h->Printer);
-  return session.Save() ? TRUE : Fail(ERROR_WRITE_FAULT);
+std::u16string StandInSpoolerDirectory() {
+  const auto* standIn = dynamic_cast<const TSpoolerStandIn*>(&Spooler());
+  return standIn ? standIn->Directory() : std::u16string();
 }

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/lib_prn_pack_win.h"
 #include "foundation/lib_prn_seam_win.h"
 #include "foundation/lib_prn_standin.h"
 
@@ -36,7 +37,8 @@ class TSpoolerStandIn : public TSpoolerApi {
   ~TSpoolerStandIn() override;
 
   // A virtual printer of the stand-in (Name, PortName, DriverName, Comment, Datatype, Attributes
-  // and Status are taken; its spool directory is created). False when the name is taken.
+  // and Status are taken; its spool directory is created). False when the name is taken or its
+  // device settings are too short to hold the fields the stand-in writes.
   bool AddStandInPrinter(const TStandInPrinter& printer);
   bool IsStandInPrinter(const std::u16string& name);
   // The printer's state as it is now; false when the stand-in does not keep it.
@@ -52,8 +54,13 @@ class TSpoolerStandIn : public TSpoolerApi {
 
   BOOL EnumPrinters(DWORD flags, LPWSTR name, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
                     LPDWORD returned) override;
+  BOOL EnumPrintersA(DWORD flags, LPSTR name, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
+                     LPDWORD returned) override;
   BOOL OpenPrinter(LPWSTR name, LPHANDLE handle, LPPRINTER_DEFAULTSW defaults) override;
   BOOL ClosePrinter(HANDLE handle) override;
+  // Every local printer added through the stand-in is one of its own, paused from the start as a
+  // virtual printer is; the handle has every right.
+  HANDLE AddPrinter(LPWSTR server, DWORD level, LPBYTE info) override;
   BOOL DeletePrinter(HANDLE handle) override;
   BOOL GetPrinter(HANDLE handle, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed) override;
   BOOL SetPrinter(HANDLE handle, DWORD level, LPBYTE info, DWORD command) override;
@@ -80,6 +87,11 @@ class TSpoolerStandIn : public TSpoolerApi {
   class TSession;
 
   THandle* Find(HANDLE handle);
+  HANDLE NewHandle(const std::u16string& printer, ACCESS_MASK access);
+  // 0, or the error AddPrinter reports.
+  DWORD NewPrinter(TStandInPrinter printer);
+  // The stand-in's own printers at an enumeration level; false when its state cannot be read.
+  bool AddPrinterRecords(DWORD level, TPackedRecords& records);
   std::u16string SpoolDir(uint32_t printerId) const;
   void DeleteSpoolFiles(const TStandInPrinter& printer, const std::vector<uint32_t>& jobIds) const;
   // Removes a printer marked for deletion once its last job has left.
@@ -89,3 +101,24 @@ class TSpoolerStandIn : public TSpoolerApi {
   std::mutex handlesLock_;
   std::map<HANDLE, std::unique_ptr<THandle>> handles_;
 };
+
+// The test and demo switch: started with this environment variable naming a directory, the program
+// uses the stand-in kept there instead of winspool. The product never sets it.
+inline constexpr char16_t kStandInSpoolerVariable[] = u"CLIENT_STANDIN_SPOOLER";
+
+// While it lives, the stand-in of the directory the variable names is the process's spooler; when
+// the variable is not set (or empty) it does nothing.
+class TStandInSwitch {
+ public:
+  TStandInSwitch();
+  ~TStandInSwitch();
+  TStandInSwitch(const TStandInSwitch&) = delete;
+  TStandInSwitch& operator=(const TStandInSwitch&) = delete;
+  bool On() const { return standIn_ != nullptr; }
+
+ private:
+  std::unique_ptr<TSpoolerStandIn> standIn_;
+};
+
+// The directory of the stand-in in place of winspool; empty when winspool is the spooler.
+std::u16string StandInSpoolerDirectory();

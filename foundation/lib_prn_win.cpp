@@ -151,24 +151,24 @@ bool ListPrinters5W(std::vector<uint8_t>& bytes, DWORD& count) {
                        bytes, count);
 }
 bool ListPrinters2ByFlagsA(DWORD flags, std::vector<uint8_t>& bytes, DWORD& count) {
-  return EnumerateInto([&](LPBYTE b, DWORD s, LPDWORD n, LPDWORD r) { return EnumPrintersA(flags, nullptr, 2, b, s, n, r); },
+  return EnumerateInto([&](LPBYTE b, DWORD s, LPDWORD n, LPDWORD r) { return Spooler().EnumPrintersA(flags, nullptr, 2, b, s, n, r); },
                        bytes, count);
 }
 bool ListPrinters2A(std::vector<uint8_t>& bytes, DWORD& count) { return ListPrinters2ByFlagsA(LocalPrinterFlags(), bytes, count); }
 bool ListPrinters5A(std::vector<uint8_t>& bytes, DWORD& count) {
   const DWORD flags = LocalPrinterFlags();
-  return EnumerateInto([&](LPBYTE b, DWORD s, LPDWORD n, LPDWORD r) { return EnumPrintersA(flags, nullptr, 5, b, s, n, r); },
+  return EnumerateInto([&](LPBYTE b, DWORD s, LPDWORD n, LPDWORD r) { return Spooler().EnumPrintersA(flags, nullptr, 5, b, s, n, r); },
                        bytes, count);
 }
 bool ListPorts2W(std::vector<uint8_t>& bytes, DWORD& count) {
-  return EnumerateInto([](LPBYTE b, DWORD s, LPDWORD n, LPDWORD r) { return EnumPortsW(nullptr, 2, b, s, n, r); }, bytes, count);
+  return EnumerateInto([](LPBYTE b, DWORD s, LPDWORD n, LPDWORD r) { return Spooler().EnumPorts(nullptr, 2, b, s, n, r); }, bytes, count);
 }
 bool ListPorts2A(std::vector<uint8_t>& bytes, DWORD& count) {
-  return EnumerateInto([](LPBYTE b, DWORD s, LPDWORD n, LPDWORD r) { return EnumPortsA(nullptr, 2, b, s, n, r); }, bytes, count);
+  return EnumerateInto([](LPBYTE b, DWORD s, LPDWORD n, LPDWORD r) { return Spooler().EnumPortsA(nullptr, 2, b, s, n, r); }, bytes, count);
 }
 bool ListDrivers2W(std::vector<uint8_t>& bytes, DWORD& count) {
   LPWSTR env = PrinterEnvironmentArg();
-  return EnumerateInto([&](LPBYTE b, DWORD s, LPDWORD n, LPDWORD r) { return EnumPrinterDriversW(nullptr, env, 2, b, s, n, r); },
+  return EnumerateInto([&](LPBYTE b, DWORD s, LPDWORD n, LPDWORD r) { return Spooler().EnumPrinterDrivers(nullptr, env, 2, b, s, n, r); },
                        bytes, count);
 }
 namespace {
@@ -179,7 +179,7 @@ bool ListDriversA(DWORD level, std::vector<uint8_t>& bytes, DWORD& count) {
   std::string env = envW ? WideToAnsi(FromWStr(envW)) : std::string();
   LPSTR envA = envW ? env.data() : nullptr;
   return EnumerateInto(
-      [&](LPBYTE b, DWORD s, LPDWORD n, LPDWORD r) { return EnumPrinterDriversA(nullptr, envA, level, b, s, n, r); }, bytes,
+      [&](LPBYTE b, DWORD s, LPDWORD n, LPDWORD r) { return Spooler().EnumPrinterDriversA(nullptr, envA, level, b, s, n, r); }, bytes,
       count);
 }
 
@@ -262,7 +262,7 @@ void GetDriverDirectoryPath(std::u16string& path) {
   wchar_t buffer[MAX_PATH * 2] = {};
   DWORD needed = 0;
   path.clear();
-  if (GetPrinterDriverDirectoryW(nullptr, PrinterEnvironmentArg(), 1, reinterpret_cast<LPBYTE>(buffer), sizeof buffer, &needed))
+  if (Spooler().GetPrinterDriverDirectory(nullptr, PrinterEnvironmentArg(), 1, reinterpret_cast<LPBYTE>(buffer), sizeof buffer, &needed))
     path = IncludeTrailingPathDelimiterW(FromWStr(buffer));
 }
 
@@ -297,7 +297,7 @@ bool AddEpsonLqDriver() {
   info.pHelpFile = d.HelpFile.data();
   info.pDependentFiles = d.DependentFiles.data();
   if (d.EmptyMonitorAndEmfDatatype) info.pMonitorName = empty.data(), info.pDefaultDataType = emf.data();
-  return AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&info)) != FALSE;
+  return Spooler().AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&info)) != FALSE;
 }
 
 bool TEveryoneSecurity::Build() {

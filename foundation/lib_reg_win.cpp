@@ -73,19 +73,6 @@ bool WithCreatedKey(HKEY root, const std::u16string& path, Fn fn) {
 }
 }  // namespace
 
-TRegKey& TRegKey::operator=(TRegKey&& other) noexcept {
-  if (this != &other) {
-    Reset(other.key_);
-    other.key_ = nullptr;
-  }
-  return *this;
-}
-
-void TRegKey::Reset(HKEY key) {
-  if (key_) RegCloseKey(key_);
-  key_ = key;
-}
-
 bool RegKeyWriteString(HKEY key, const std::u16string& name, const std::u16string& value) {
   if (UseWideApi()) return SetRaw(key, name, false, REG_SZ, value.c_str(), (value.size() + 1) * sizeof(char16_t));
   const std::string text = WideToAnsi(value);
@@ -238,18 +225,18 @@ bool RegKeyNextValue(HKEY key, int32_t& index, DWORD& type, std::u16string& name
 }
 
 bool RegOpenPath(HKEY root, const std::u16string& path, TRegKey& key) {
-  HKEY h = nullptr;
-  const LONG rc = UseWideApi() ? RegOpenKeyW(root, WStr(path), &h) : RegOpenKeyA(root, WideToAnsi(path).c_str(), &h);
-  key.Reset(rc == ERROR_SUCCESS ? h : nullptr);
+  const LONG rc = UseWideApi() ? RegOpenKeyW(root, WStr(path), key.Receive())
+                               : RegOpenKeyA(root, WideToAnsi(path).c_str(), key.Receive());
+  if (rc != ERROR_SUCCESS) key.Release();  // the out-parameter holds nothing to close
   return rc == ERROR_SUCCESS;
 }
 
 bool RegCreatePath(HKEY root, const std::u16string& path, TRegKey& key) {
-  HKEY h = nullptr;
-  const LONG rc = UseWideApi() ? RegCreateKeyExW(root, WStr(path), 0, nullptr, 0, kRegWriteAccess, nullptr, &h, nullptr)
+  HKEY* out = key.Receive();
+  const LONG rc = UseWideApi() ? RegCreateKeyExW(root, WStr(path), 0, nullptr, 0, kRegWriteAccess, nullptr, out, nullptr)
                                : RegCreateKeyExA(root, WideToAnsi(path).c_str(), 0, nullptr, 0, kRegWriteAccess,
-                                                 nullptr, &h, nullptr);
-  key.Reset(rc == ERROR_SUCCESS ? h : nullptr);
+                                                 nullptr, out, nullptr);
+  if (rc != ERROR_SUCCESS) key.Release();  // the out-parameter holds nothing to close
   return rc == ERROR_SUCCESS;
 }
 

@@ -11,26 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "foundation/lib_handle_win.h"
 #include "foundation/lib_str_lists.h"
-
-// Owner of an opened key; closes it once.
-class TRegKey {
- public:
-  TRegKey() = default;
-  explicit TRegKey(HKEY key) : key_(key) {}
-  ~TRegKey() { Reset(); }
-  TRegKey(TRegKey&& other) noexcept : key_(other.key_) { other.key_ = nullptr; }
-  TRegKey& operator=(TRegKey&& other) noexcept;
-  TRegKey(const TRegKey&) = delete;
-  TRegKey& operator=(const TRegKey&) = delete;
-
-  HKEY Get() const { return key_; }
-  explicit operator bool() const { return key_ != nullptr; }
-  void Reset(HKEY key = nullptr);
-
- private:
-  HKEY key_ = nullptr;
-};
 
 // Access a key is opened with for writing: reading and writing values and subkeys, the rights the
 // shared configuration grants every user (no WRITE_DAC, no WRITE_OWNER).

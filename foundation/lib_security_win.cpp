@@ -5,25 +5,11 @@
 #include <vector>
 
 #include "foundation/lib_apiext_win.h"
+#include "foundation/lib_handle_win.h"
 #include "foundation/lib_reg_win.h"
 #include "foundation/lib_unicode_win.h"
 
 namespace {
-class THandle {
- public:
-  THandle() = default;
-  ~THandle() {
-    if (h_) CloseHandle(h_);
-  }
-  THandle(const THandle&) = delete;
-  THandle& operator=(const THandle&) = delete;
-  HANDLE Get() const { return h_; }
-  HANDLE* Receive() { return &h_; }
-
- private:
-  HANDLE h_ = nullptr;
-};
-
 TSidPtr NewSid(SID_IDENTIFIER_AUTHORITY authority, BYTE count, DWORD sub0, DWORD sub1 = 0) {
   if (!UseWideApi()) return nullptr;
   PSID sid = nullptr;
@@ -58,15 +44,14 @@ bool SetDacl(const std::u16string& name, SE_OBJECT_TYPE type, PACL acl, DWORD& r
 
 void SetKeyTreeSecurity(HKEY root, const std::u16string& prefix, const std::u16string& path,
                         PSECURITY_DESCRIPTOR sd) {
-  HKEY raw = nullptr;
-  if (RegCreateKeyExW(root, WStr(path), 0, nullptr, 0, KEY_READ | WRITE_DAC, nullptr, &raw, nullptr) ==
+  TRegKey key;
+  if (RegCreateKeyExW(root, WStr(path), 0, nullptr, 0, KEY_READ | WRITE_DAC, nullptr, key.Receive(), nullptr) ==
       ERROR_SUCCESS) {
-    RegSetKeySecurity(raw, DACL_SECURITY_INFORMATION, sd);
+    RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, sd);
   } else if (!GrantEveryoneAccess(prefix + path, SE_REGISTRY_KEY, kEveryoneKeyAccess) ||
-             RegOpenKeyExW(root, WStr(path), 0, KEY_READ, &raw) != ERROR_SUCCESS) {
+             RegOpenKeyExW(root, WStr(path), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) {
     return;
   }
-  TRegKey key(raw);
   const std::vector<std::u16string> names = RegKeySubKeyNames(key.Get());
   key.Reset();
   for (const auto& name : names) SetKeyTreeSecurity(root, prefix, path + u"\\" + name, sd);
@@ -151,7 +136,7 @@ void OpenRegistryTreeToEveryone(HKEY root, const std::u16string& path) {
 
 bool IsAdminToken() {
   if (!UseWideApi()) return true;
-  THandle token;
+  TKernelHandle token;
   if (!OpenOwnToken(TOKEN_QUERY, token.Receive())) return false;
   // Sized as the system asks: a token with many groups does not fit a fixed buffer.
   DWORD size = 0;
@@ -182,7 +167,7 @@ DWORD EnableTokenPrivilege(HANDLE token, const std::string& name, bool enable) {
 
 DWORD EnablePrivilege(const std::string& name, bool enable) {
   if (!UseWideApi()) return 0;
-  THandle token;
+  TKernelHandle token;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.Receive()))
     return GetLastError();
   return EnableTokenPrivilege(token.Get(), name, enable);

@@ -1,17 +1,10 @@
 // Windows edge of the byte buffer: saving its bytes to a file.
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
-
+#include "foundation/lib_handle_win.h"
 #include "foundation/lib_str_buffers.h"
 
 namespace {
-
-struct HandleCloser {
-  void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
 
 const wchar_t* WidePtr(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 
@@ -24,14 +17,11 @@ int32_t TDataStream::SaveToFile(const std::u16string& name) const {
   bool written = false;
   {
     // Hidden and system while it is being written, so that nobody takes a half-written file for a whole one.
-    UniqueHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
-      file.release();
-      return 0;
-    }
+    const TFileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, nullptr));
+    if (!file) return 0;
     DWORD done = 0;
-    written = FSize == 0 || (WriteFile(file.get(), FData.data(), static_cast<DWORD>(FSize), &done, nullptr) &&
+    written = FSize == 0 || (WriteFile(file.Get(), FData.data(), static_cast<DWORD>(FSize), &done, nullptr) &&
                              done == static_cast<DWORD>(FSize));
   }
   if (!written) {

@@ -378,7 +378,7 @@ bool QuerySessionInfo(HANDLE server, DWORD sessionId, WTS_INFO_CLASS infoClass, 
   using QueryFn = BOOL(WINAPI*)(HANDLE, DWORD, WTS_INFO_CLASS, LPWSTR*, DWORD*);
   using FreeFn = void(WINAPI*)(PVOID);
   // The buffer goes back to the library that made it before the library is freed.
-  TScopedLibrary lib(L"wtsapi32.dll");
+  const TModuleHandle lib(LoadLibraryW(L"wtsapi32.dll"));
   const auto query = FindEntryPointAs<QueryFn>(lib.Get(), "WTSQuerySessionInformationW");
   const auto release = FindEntryPointAs<FreeFn>(lib.Get(), "WTSFreeMemory");
   if (!query) return false;

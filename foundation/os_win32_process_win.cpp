@@ -31,7 +31,7 @@ StartupInfo MakeStartupInfo(bool useShow, WORD show) {
 
 HANDLE KeepProcessHandle(BOOL started, const PROCESS_INFORMATION& pi) {
   if (!started) return nullptr;
-  CloseHandle(pi.hThread);
+  const TKernelHandle thread(pi.hThread);
   return pi.hProcess;
 }
 
@@ -96,24 +96,22 @@ HANDLE RunProcessShown(const std::u16string& commandLine) { return Start(command
 HANDLE RunProcessA(const std::string& commandLine, bool hidden) { return StartA(commandLine, hidden, SW_HIDE); }
 
 bool RunProcessAndWait(const std::u16string& commandLine, bool hidden) {
-  const HANDLE process = RunProcess(commandLine, hidden);
+  const TKernelHandle process(RunProcess(commandLine, hidden));
   if (!process) return false;
-  WaitForSingleObject(process, INFINITE);
-  CloseHandle(process);
+  WaitForSingleObject(process.Get(), INFINITE);
   return true;
 }
 
 int WaitProcessExitCode(HANDLE process) {
   if (!process) return -1;
+  const TKernelHandle owned(process);  // the caller hands the handle over
   DWORD code = STILL_ACTIVE;
   // A process may end with code 259 itself, so its code alone cannot tell whether it still runs.
   if (WaitForSingleObject(process, INFINITE) == WAIT_FAILED) {
     // A handle without SYNCHRONIZE access: polling is all that is left.
     while (GetExitCodeProcess(process, &code) && code == STILL_ACTIVE) Sleep(200);
   }
-  const bool known = GetExitCodeProcess(process, &code) != FALSE;
-  CloseHandle(process);
-  return known ? static_cast<int>(code) : -1;
+  return GetExitCodeProcess(process, &code) ? static_cast<int>(code) : -1;
 }
 
 bool InstallInfFile(const std::u16string& infPath) {
@@ -124,12 +122,10 @@ bool InstallInfFile(const std::u16string& infPath) {
     return RunProcessAndWait(BuildInfInstallCmdLine(GetSystemDir(), infPath), false);
   }
   const std::u16string fullPath = GetFullPath(infPath);
-  HANDLE process = nullptr;
-  if (!ShellInstall(fullPath, ExtractFileDirW(fullPath), process)) return false;
-  if (process) {
-    WaitForSingleObject(process, INFINITE);
-    CloseHandle(process);
-  }
+  HANDLE started = nullptr;
+  if (!ShellInstall(fullPath, ExtractFileDirW(fullPath), started)) return false;
+  const TKernelHandle process(started);
+  if (process) WaitForSingleObject(process.Get(), INFINITE);
   return true;
 }
 
@@ -142,6 +138,7 @@ HANDLE StartCopyToPort(const std::u16string& fileName, const std::string& port) 
 
 bool FinishCopyToPort(HANDLE process, DWORD timeoutMs) {
   if (!process) return false;
+  const TKernelHandle owned(process);  // the caller hands the handle over
   bool copied = false;
   if (WaitForSingleObject(process, timeoutMs == 0 ? INFINITE : timeoutMs) == WAIT_OBJECT_0) {
     DWORD code = 1;
@@ -151,7 +148,6 @@ bool FinishCopyToPort(HANDLE process, DWORD timeoutMs) {
     // Until it is gone the interpreter holds the file open and the caller could not delete it.
     WaitForSingleObject(process, kTerminateWaitMs);
   }
-  CloseHandle(process);
   return copied;
 }
 

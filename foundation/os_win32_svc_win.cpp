@@ -5,34 +5,36 @@
 
 namespace {
 constexpr DWORD kPauseAfterControlMs = 100;
-constexpr DWORD kServiceQueryOnly = READ_CONTROL | SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS;
 }  // namespace
+
+SC_HANDLE OpenServiceStepwise(const std::function<SC_HANDLE(DWORD access)>& open) {
+  for (const DWORD access : kServiceAccessSteps) {
+    if (SC_HANDLE h = open(access)) return h;
+    if (GetLastError() != ERROR_ACCESS_DENIED) break;
+  }
+  return nullptr;
+}
 
 TNTServiceControlManager::TNTServiceControlManager(const std::u16string& serviceName)
     : ServiceName(serviceName), onNT_(UseWideApi()) {
   if (!onNT_) return;
   // Connecting is all OpenService needs from the manager; asking the manager for more only shuts out
   // standard users, who may still query the state.
-  ManagerHandle = OpenSCManagerA(nullptr, SERVICES_ACTIVE_DATABASEA, SC_MANAGER_CONNECT);
+  ManagerHandle.Reset(OpenSCManagerA(nullptr, SERVICES_ACTIVE_DATABASEA, SC_MANAGER_CONNECT));
   if (!ManagerHandle) return;
-  ServiceHandle = OpenServiceW(ManagerHandle, WStr(ServiceName), kServiceAccessFull);
-  if (!ServiceHandle && GetLastError() == ERROR_ACCESS_DENIED)
-    ServiceHandle = OpenServiceW(ManagerHandle, WStr(ServiceName), kServiceAccessNoStatus);
-  if (!ServiceHandle && GetLastError() == ERROR_ACCESS_DENIED)
-    ServiceHandle = OpenServiceW(ManagerHandle, WStr(ServiceName), kServiceQueryOnly);
+  ServiceHandle.Reset(OpenServiceStepwise(
+      [&](DWORD access) { return OpenServiceW(ManagerHandle.Get(), WStr(ServiceName), access); }));
 }
 
-TNTServiceControlManager::~TNTServiceControlManager() {
-  if (ServiceHandle) CloseServiceHandle(ServiceHandle);
-  if (ManagerHandle) CloseServiceHandle(ManagerHandle);
-}
+// The service handle goes before its manager's (members in reverse order).
+TNTServiceControlManager::~TNTServiceControlManager() = default;
 
-bool TNTServiceControlManager::IsOpen() const { return ManagerHandle != nullptr && ServiceHandle != nullptr; }
+bool TNTServiceControlManager::IsOpen() const { return ManagerHandle && ServiceHandle; }
 
 DWORD TNTServiceControlManager::State() const {
   if (!onNT_ || !IsOpen()) return 0;
   SERVICE_STATUS status{};
-  if (!QueryServiceStatus(ServiceHandle, &status)) return 0;
+  if (!QueryServiceStatus(ServiceHandle.Get(), &status)) return 0;
   return status.dwCurrentState;
 }
 
@@ -51,7 +53,7 @@ bool TNTServiceControlManager::IsStopPending() const { return State() == SERVICE
 
 bool TNTServiceControlManager::Start() {
   if (!onNT_ || !IsOpen()) return true;
-  const bool ok = StartServiceA(ServiceHandle, 0, nullptr) != 0;
+  const bool ok = StartServiceA(ServiceHandle.Get(), 0, nullptr) != 0;
   Sleep(kPauseAfterControlMs);
   return ok;
 }
@@ -59,7 +61,7 @@ bool TNTServiceControlManager::Start() {
 bool TNTServiceControlManager::Stop() {
   if (!onNT_ || !IsOpen()) return true;
   SERVICE_STATUS status{};
-  const bool ok = ControlService(ServiceHandle, SERVICE_CONTROL_STOP, &status) != 0;
+  const bool ok = ControlService(ServiceHandle.Get(), SERVICE_CONTROL_STOP, &status) != 0;
   Sleep(kPauseAfterControlMs);
   return ok && status.dwWin32ExitCode == 0;
 }

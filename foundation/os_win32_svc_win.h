@@ -4,10 +4,21 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+
+#include "foundation/lib_handle_win.h"
 
 inline constexpr DWORD kServiceAccessFull = 0x20035;     // READ_CONTROL, query config/status, start, stop
 inline constexpr DWORD kServiceAccessNoStatus = 0x20031;  // the same without query status
+inline constexpr DWORD kServiceAccessQueryOnly = READ_CONTROL | SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS;
+
+// A standard user may be refused start and stop but still read the state: the service is opened with
+// the first of these the system grants, each refusal (ERROR_ACCESS_DENIED) trying the next.
+inline constexpr DWORD kServiceAccessSteps[] = {kServiceAccessFull, kServiceAccessNoStatus, kServiceAccessQueryOnly};
+// open(access) is OpenService with that access; nullptr when every step is refused or a step fails
+// for another reason (that failure is the last error).
+SC_HANDLE OpenServiceStepwise(const std::function<SC_HANDLE(DWORD access)>& open);
 
 class TNTServiceControlManager {
  public:
@@ -26,8 +37,8 @@ class TNTServiceControlManager {
   bool Start();
   bool Stop();
 
-  SC_HANDLE ManagerHandle = nullptr;
-  SC_HANDLE ServiceHandle = nullptr;
+  TServiceHandle ManagerHandle;
+  TServiceHandle ServiceHandle;
   std::u16string ServiceName;
 
  private:

@@ -31,21 +31,13 @@ HANDLE CreateInstanceLock(const std::string& name, bool global, int count) {
   if (InstanceLockIsMutex(count, nt5Up)) {
     // Create-or-open in one call: whoever created it holds the lock. Access denied means another
     // session's process created it.
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, full.c_str());
-    if (!mutex) return nullptr;
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
-      CloseHandle(mutex);
-      return nullptr;
-    }
-    return mutex;
+    TKernelHandle mutex(CreateMutexA(nullptr, FALSE, full.c_str()));
+    if (!mutex || GetLastError() == ERROR_ALREADY_EXISTS) return nullptr;
+    return mutex.Release();
   }
-  HANDLE semaphore = CreateSemaphoreA(nullptr, count, count, full.c_str());
-  if (!semaphore) return nullptr;
-  if (WaitForSingleObject(semaphore, 0) != WAIT_OBJECT_0) {
-    CloseHandle(semaphore);
-    return nullptr;
-  }
-  return semaphore;
+  TKernelHandle semaphore(CreateSemaphoreA(nullptr, count, count, full.c_str()));
+  if (!semaphore || WaitForSingleObject(semaphore.Get(), 0) != WAIT_OBJECT_0) return nullptr;
+  return semaphore.Release();
 }
 
 void ReleaseInstanceLock(HANDLE lock) {
@@ -58,13 +50,9 @@ void ReleaseInstanceLock(HANDLE lock) {
 bool InstanceLockExists(const std::string& name, bool global, int count) {
   const bool nt5Up = KernelNamesNT5Up();
   const std::string full = MakeKernelObjectName(name, global, nt5Up);
-  HANDLE h = InstanceLockIsMutex(count, nt5Up) ? OpenMutexA(MUTEX_ALL_ACCESS, FALSE, full.c_str())
-                                               : OpenSemaphoreA(SEMAPHORE_ALL_ACCESS, FALSE, full.c_str());
-  if (h) {
-    CloseHandle(h);
-    return true;
-  }
-  return GetLastError() == ERROR_ACCESS_DENIED;
+  const TKernelHandle h(InstanceLockIsMutex(count, nt5Up) ? OpenMutexA(MUTEX_ALL_ACCESS, FALSE, full.c_str())
+                                                         : OpenSemaphoreA(SEMAPHORE_ALL_ACCESS, FALSE, full.c_str()));
+  return h || GetLastError() == ERROR_ACCESS_DENIED;
 }
 
 void SignalNamedEvent(const std::string& name, bool global) {
@@ -113,10 +101,10 @@ bool ActivateWindowByTitle(const std::string& title, bool wait, DWORD maxWaitMs)
 }
 
 bool StartThread(LPTHREAD_START_ROUTINE routine, void* parameter, DWORD& threadId, bool suspended,
-                 HANDLE& threadHandle) {
+                 TKernelHandle& threadHandle) {
   threadId = 0;
-  threadHandle = CreateThread(nullptr, 0, routine, parameter, suspended ? CREATE_SUSPENDED : 0, &threadId);
-  return threadHandle != nullptr;
+  threadHandle.Reset(CreateThread(nullptr, 0, routine, parameter, suspended ? CREATE_SUSPENDED : 0, &threadId));
+  return threadHandle.Valid();
 }
 
 bool IsThreadRunning(HANDLE threadHandle) {
@@ -124,16 +112,15 @@ bool IsThreadRunning(HANDLE threadHandle) {
   return threadHandle && GetExitCodeThread(threadHandle, &code) && code == STILL_ACTIVE;
 }
 
-bool StopThread(HANDLE stopEvent, DWORD /*threadId*/, HANDLE& threadHandle, DWORD pauseMs) {
+bool StopThread(HANDLE stopEvent, DWORD /*threadId*/, TKernelHandle& threadHandle, DWORD pauseMs) {
   if (!threadHandle) return true;
   const TStopThreadSteps steps{
       [&] { SetEvent(stopEvent); },
-      [&] { return IsThreadRunning(threadHandle); },
+      [&] { return IsThreadRunning(threadHandle.Get()); },
       [](uint32_t ms) { Sleep(ms); },
   };
   if (!RunThreadStopRounds(steps, stopEvent != nullptr, pauseMs)) return false;
-  CloseHandle(threadHandle);
-  threadHandle = nullptr;
+  threadHandle.Reset();
   return true;
 }
 
@@ -152,9 +139,8 @@ void RebootSystem() {
     ExitWindowsEx(EWX_REBOOT, 0);
     return;
   }
-  HANDLE raw = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &raw)) return;
-  TFileHandle token(raw);
+  TKernelHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.Receive())) return;
   TOKEN_PRIVILEGES privileges{};
   privileges.PrivilegeCount = 1;
   privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;

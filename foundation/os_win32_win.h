@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/lib_handle_win.h"
 #include "foundation/os_win32.h"
 
 // Whether the system is of the NT family from version 5 on, as the naming rule needs it: the process's
@@ -30,18 +31,11 @@ void ReleaseInstanceLock(HANDLE lock);
 bool InstanceLockExists(const std::string& name, bool global, int count);
 
 // Owner of an instance lock: releases it once.
-class TInstanceLock {
+class TInstanceLock : public TOwned<TNullableTraits<HANDLE, ReleaseInstanceLock>> {
  public:
   TInstanceLock() = default;
-  TInstanceLock(const std::string& name, bool global, int count) : h_(CreateInstanceLock(name, global, count)) {}
-  ~TInstanceLock() { ReleaseInstanceLock(h_); }
-  TInstanceLock(const TInstanceLock&) = delete;
-  TInstanceLock& operator=(const TInstanceLock&) = delete;
-  bool Held() const { return h_ != nullptr; }
-  HANDLE Get() const { return h_; }
-
- private:
-  HANDLE h_ = nullptr;
+  TInstanceLock(const std::string& name, bool global, int count) : TOwned(CreateInstanceLock(name, global, count)) {}
+  bool Held() const { return Valid(); }
 };
 
 // Sets the named event when it exists; nothing otherwise.
@@ -58,13 +52,13 @@ bool ActivateWindowByTitle(const std::string& title, bool wait, DWORD maxWaitMs 
 
 // Starts a worker thread (suspended when asked); true when a handle was obtained.
 bool StartThread(LPTHREAD_START_ROUTINE routine, void* parameter, DWORD& threadId, bool suspended,
-                 HANDLE& threadHandle);
+                 TKernelHandle& threadHandle);
 // False for nullptr or when the exit code cannot be read; true while the exit code is STILL_ACTIVE.
 bool IsThreadRunning(HANDLE threadHandle);
 // Asks the thread to end through the stop event (may be nullptr), pausing pauseMs between requests.
-// True when it has ended: the handle is then closed and set to nullptr. A thread that does not end is
-// left running and its handle open; it is never ended by force.
-bool StopThread(HANDLE stopEvent, DWORD threadId, HANDLE& threadHandle, DWORD pauseMs);
+// True when it has ended: the handle is then closed. A thread that does not end is left running and
+// its handle open; it is never ended by force.
+bool StopThread(HANDLE stopEvent, DWORD threadId, TKernelHandle& threadHandle, DWORD pauseMs);
 bool PauseWorkerThread(HANDLE threadHandle);
 bool ResumeWorkerThread(HANDLE threadHandle);
 

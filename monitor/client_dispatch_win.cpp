@@ -129,8 +129,7 @@ bool NeedsPrinterInstall(TClientApplication& app) {
 }
 
 void StartChild(const std::string& arguments) {
-  HANDLE process = RunProcessA(std::string(kChildProgramName) + " " + arguments, false);
-  if (process) CloseHandle(process);
+  const TKernelHandle process(RunProcessA(std::string(kChildProgramName) + " " + arguments, false));
 }
 
 void RunInstallation(TClientApplication& app, const TClientRoles& roles) {

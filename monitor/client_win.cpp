@@ -7,6 +7,7 @@
 #include "coding/cl_macrolib_docparam.h"
 #include "coding/lib_datcoder_random_win.h"
 #include "foundation/lib_file_win.h"
+#include "foundation/lib_prn_standin_win.h"
 #include "foundation/lib_str_win.h"
 #include "foundation/lib_sysinfo_win.h"
 #include "monitor/client_dispatch_win.h"
@@ -31,6 +32,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     InitSysInfo();
     UseWindowsTickSource();
     SeedRandomGenerator();
+    // Tests and the demo start the program with CLIENT_STANDIN_SPOOLER; nothing else sets it.
+    const TStandInSwitch standIn;
     const TClientRoles roles;
     const TInstallerFunctions installer;
     return RunClient(roles, installer, ProgramArguments());

@@ -47,6 +47,10 @@ int RunReceiver(const char* className, const char* eventName, const char* readyN
     SetEvent(ready);
     CloseHandle(ready);
   }
+  if (std::strcmp(readyName + std::strlen(readyName) - 5, "_hung") == 0) {
+    Sleep(20000);  // a hung process: its window never answers
+    return 0;
+  }
   SetTimer(wnd, 1, 20000, nullptr);
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -61,10 +65,10 @@ struct Receiver {
   HANDLE got = nullptr;
 };
 
-Receiver StartReceiver(const std::string& className, int n) {
+Receiver StartReceiver(const std::string& className, int n, bool hung = false) {
   char self[MAX_PATH];
   GetModuleFileNameA(nullptr, self, MAX_PATH);
-  const std::string tag = std::to_string(GetCurrentProcessId()) + "_" + std::to_string(n);
+  const std::string tag = std::to_string(GetCurrentProcessId()) + "_" + std::to_string(n) + (hung ? "_hung" : "");
   const std::string got = "ClientTestGot_" + tag;
   const std::string readyName = "ClientTestReady_" + tag;
   Receiver r;
@@ -126,6 +130,22 @@ TEST(Broadcast, CloseMonitorWindowEndsTheMonitor) {
   CloseMonitorWindow();
   EXPECT_EQ(WaitForSingleObject(monitor.pi.hProcess, 5000), WAIT_OBJECT_0);
   Finish(monitor);
+}
+
+TEST(Broadcast, AWindowThatDoesNotAnswerIsSkippedAfterTheTimeOut) {
+  const std::string cls = "TEditVirtPrnHung" + std::to_string(GetCurrentProcessId());
+  Receiver hung = StartReceiver(cls, 7, true);
+  Receiver live = StartReceiver(cls, 8);
+  const DWORD before = GetTickCount();
+  EXPECT_EQ(BroadcastToWindowClass(cls, WM_RELOADSETTINGS), 2);
+  const DWORD took = GetTickCount() - before;
+  EXPECT_GE(took, 4500u) << "the hung window is given its 5 s";
+  EXPECT_LT(took, 9000u) << "and no more: the sender goes on";
+  EXPECT_EQ(WaitForSingleObject(live.got, 5000), WAIT_OBJECT_0) << "the window that answers still gets it";
+  TerminateProcess(hung.pi.hProcess, 0);
+  TerminateProcess(live.pi.hProcess, 0);
+  Finish(hung);
+  Finish(live);
 }
 
 TEST(Broadcast, NoWindowOfTheClassReturnsAtOnce) {

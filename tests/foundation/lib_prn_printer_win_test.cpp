@@ -82,6 +82,43 @@ TEST_F(PrinterOnStandIn, OpenEnsureOpenAndClose) {
   EXPECT_TRUE(printer.Name.empty());
 }
 
+TEST_F(PrinterOnStandIn, AddVirtualPrinterMakesAPausedStandInQueueThatKeepsItsJobs) {
+  TPrinter printer;
+  ASSERT_EQ(AddVirtualPrinter(printer, kVirtual, u"LPT1:", u"виртуальный", u"Wine PostScript Driver"), 0u);
+  ASSERT_NE(printer.Handle, nullptr);
+  EXPECT_EQ(printer.Name, kVirtual);
+  TStandInPrinter kept;
+  ASSERT_TRUE(scope.StandIn->ReadStandInPrinter(kVirtual, kept)) << "made through the seam, not in winspool";
+  EXPECT_TRUE(kept.Paused());
+  EXPECT_TRUE(kept.Attributes & PRN_ATTR_KEEPPRINTEDJOBS);
+  EXPECT_EQ(kept.Comment, u"виртуальный");
+  EXPECT_TRUE(IsEmfDatatype(kept.Datatype)) << WideToAnsi(kept.Datatype);
+  const TStandInPrinterData* despooling = kept.FindData(u"EmfDespoolingSetting");
+  ASSERT_NE(despooling, nullptr);
+  EXPECT_EQ(despooling->Value, (std::vector<uint8_t>{1, 0, 0, 0}));
+  ASSERT_NE(printer.Info2(), nullptr);
+  EXPECT_TRUE(printer.Info2()->Status & PRINTER_STATUS_PAUSED);
+
+  TPrinter second;
+  EXPECT_EQ(AddVirtualPrinter(second, kVirtual, u"LPT1:", u"", u"Wine PostScript Driver"),
+            DWORD(ERROR_PRINTER_ALREADY_EXISTS));
+  printer.Close();
+  EXPECT_EQ(RemovePrinter(kVirtual), 0);
+  EXPECT_FALSE(scope.StandIn->IsStandInPrinter(kVirtual));
+}
+
+TEST(CreateDCForPrinter, TheDeviceContextGoesWithItsOwner) {
+  HDC dc = nullptr;
+  {
+    const TDeviceContext owner = CreateDCForPrinter(kDestination, {});
+    ASSERT_TRUE(owner.Valid());
+    dc = owner.Get();
+    EXPECT_EQ(GetObjectType(dc), DWORD(OBJ_DC));
+  }
+  EXPECT_EQ(GetObjectType(dc), 0u) << "deleted";
+  EXPECT_FALSE(CreateDCForPrinter(u"No such printer", {}).Valid());
+}
+
 TEST_F(PrinterOnStandIn, HoldPrinterQueueSetsTheAttributesAndPauses) {
   ASSERT_TRUE(scope.StandIn->AddStandInPrinter(VirtualPrinter()));
   TPrinter printer;

@@ -45,6 +45,21 @@ class TFakeHost : public TPrintersHost {
     names = SystemOrder;
     return true;
   }
+  // A worker of its own; a late one is waited for when the host goes, as the Windows host does.
+  bool RunWorker(std::function<void()> work, uint32_t waitMs) override {
+    auto ended = std::make_shared<std::atomic<bool>>(false);
+    Workers.emplace_back([work = std::move(work), ended] {
+      work();
+      *ended = true;
+    });
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    while (!*ended && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return *ended;
+  }
+  ~TFakeHost() override {
+    for (auto& w : Workers) w.join();
+  }
+  std::vector<std::thread> Workers;
   bool IsRemoteSession() override { return Remote; }
   bool IsTerminalServer() override { return Terminal; }
   bool IsAdministrator() override { return Admin; }

@@ -7,6 +7,7 @@
 
 #include "foundation/lib_prn.h"
 #include "foundation/lib_prn_spool.h"
+#include "foundation/lib_unicode.h"
 #include "foundation/lib_unicode_win.h"
 #include "support/prn_test_support.h"
 
@@ -238,6 +239,127 @@ TEST_F(StandIn, EnumerationListsWinspoolPrintersAndTheStandInsTogether) {
   // A name the stand-in does not keep goes to winspool.
   HANDLE h = nullptr;
   EXPECT_FALSE(Spooler().OpenPrinter(const_cast<LPWSTR>(L"No such printer"), &h, nullptr));
+}
+
+// A DEVMODE cut after dmFields holds no orientation, paper size or copies; the stand-in took 76 bytes
+// and wrote the copy count behind them.
+std::vector<uint8_t> ShortDevMode(size_t size) {
+  DEVMODEW dm{};
+  dm.dmSize = WORD(size);
+  dm.dmSpecVersion = DM_SPECVERSION;
+  const auto* b = reinterpret_cast<const uint8_t*>(&dm);
+  return std::vector<uint8_t>(b, b + size);
+}
+
+TEST_F(StandIn, DeviceSettingsTooShortForTheFieldsItWritesAreRefused) {
+  const size_t fieldsEnd = offsetof(DEVMODEW, dmDefaultSource);
+  TStandInPrinter shortOne = VirtualPrinter();
+  shortOne.DevMode = ShortDevMode(fieldsEnd - 1);
+  EXPECT_FALSE(standIn.AddStandInPrinter(shortOne));
+  shortOne.DevMode = ShortDevMode(fieldsEnd);
+  EXPECT_TRUE(standIn.AddStandInPrinter(shortOne)) << "the copies are its last field";
+  TOpen admin(kPrinter, PRINTER_ALL_ACCESS);
+  ASSERT_TRUE(admin.Handle);
+
+  for (size_t size : {size_t(offsetof(DEVMODEW, dmOrientation)), fieldsEnd - 1}) {
+    SCOPED_TRACE(size);
+    // A job that asks for copies on settings that cannot hold them gets the printer's settings.
+    TStandInSubmit submit;
+    submit.Document = u"short";
+    submit.DevMode = ShortDevMode(size);
+    submit.Copies = 3;
+    ASSERT_NE(standIn.SubmitJob(kPrinter, submit, {}), 0u);
+    DWORD count = 0;
+    const auto bytes = Jobs(admin.Handle, 2, count);
+    ASSERT_GT(count, 0u);
+    const auto* job = reinterpret_cast<const JOB_INFO_2W*>(bytes.data()) + (count - 1);
+    ASSERT_NE(job->pDevMode, nullptr);
+    EXPECT_GE(job->pDevMode->dmSize, fieldsEnd);
+    EXPECT_EQ(job->pDevMode->dmCopies, 3);
+
+    std::vector<uint8_t> dm = ShortDevMode(size);
+    PRINTER_INFO_2W info{};
+    info.pDevMode = reinterpret_cast<DEVMODEW*>(dm.data());
+    info.Attributes = PRN_ATTR_QUEUED | PRN_ATTR_LOCAL;
+    SetLastError(0xDEADBEEF);
+    EXPECT_FALSE(Spooler().SetPrinter(admin.Handle, 2, reinterpret_cast<LPBYTE>(&info), 0));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+  }
+  const auto info = Info2(admin.Handle);
+  ASSERT_FALSE(info.empty());
+  EXPECT_EQ(reinterpret_cast<const PRINTER_INFO_2W*>(info.data())->pDevMode->dmSize, fieldsEnd) << "kept";
+}
+
+TEST_F(StandIn, AddPrinterMakesAPausedStandInPrinterAndDeletePrinterRemovesIt) {
+  const std::u16string driver = u"Wine PostScript Driver", port = u"LPT1:", comment = u"печать";
+  PRINTER_INFO_2W info{};
+  info.pPrinterName = const_cast<LPWSTR>(WStr(kPrinter));
+  info.pPortName = const_cast<LPWSTR>(WStr(port));
+  info.pDriverName = const_cast<LPWSTR>(WStr(driver));
+  info.pComment = const_cast<LPWSTR>(WStr(comment));
+  info.Attributes = PRN_ATTR_QUEUED | PRN_ATTR_LOCAL;
+  HANDLE h = Spooler().AddPrinter(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
+  ASSERT_NE(h, nullptr);
+  TStandInPrinter kept;
+  ASSERT_TRUE(standIn.ReadStandInPrinter(kPrinter, kept)) << "kept by the stand-in, not by winspool";
+  EXPECT_TRUE(kept.Paused()) << "paused from the start";
+  EXPECT_EQ(kept.Comment, comment);
+  EXPECT_TRUE(Spooler().SetPrinter(h, 0, nullptr, PRINTER_CONTROL_RESUME)) << "the handle may administer";
+
+  const struct {
+    const wchar_t* name;
+    const wchar_t* driver;
+    DWORD level;
+    DWORD error;
+  } refused[] = {
+      {WStr(kPrinter), L"Wine PostScript Driver", 2, ERROR_PRINTER_ALREADY_EXISTS},
+      {L"Client Test PS", L"Wine PostScript Driver", 2, ERROR_PRINTER_ALREADY_EXISTS},  // winspool's
+      {L"Другой", L"No such driver", 2, ERROR_UNKNOWN_PRINTER_DRIVER},
+      {L"", L"Wine PostScript Driver", 2, ERROR_INVALID_PRINTER_NAME},
+      {L"Другой", L"Wine PostScript Driver", 1, ERROR_INVALID_LEVEL},
+  };
+  for (const auto& c : refused) {
+    SCOPED_TRACE(c.error);
+    PRINTER_INFO_2W other = info;
+    other.pPrinterName = const_cast<LPWSTR>(c.name);
+    other.pDriverName = const_cast<LPWSTR>(c.driver);
+    SetLastError(0xDEADBEEF);
+    EXPECT_EQ(Spooler().AddPrinter(nullptr, c.level, reinterpret_cast<LPBYTE>(&other)), nullptr);
+    EXPECT_EQ(GetLastError(), c.error);
+  }
+  EXPECT_FALSE(standIn.IsStandInPrinter(u"Другой"));
+
+  ASSERT_TRUE(Spooler().DeletePrinter(h));
+  EXPECT_TRUE(Spooler().ClosePrinter(h));
+  EXPECT_FALSE(standIn.IsStandInPrinter(kPrinter));
+}
+
+TEST_F(StandIn, TheEightBitListingCarriesTheStandInsPrintersInTheAnsiCodePage) {
+  ASSERT_TRUE(standIn.AddStandInPrinter(VirtualPrinter()));
+  for (DWORD level : {1u, 2u, 4u, 5u}) {
+    SCOPED_TRACE(level);
+    DWORD needed = 0, count = 0;
+    Spooler().EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, level, nullptr, 0, &needed, &count);
+    std::vector<BYTE> bytes(needed);
+    ASSERT_TRUE(Spooler().EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, level, bytes.data(), needed, &needed, &count));
+    ASSERT_GT(count, 0u);
+    SetLastError(0xDEADBEEF);
+    EXPECT_FALSE(Spooler().EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, level, bytes.data(), needed - 1, &needed, &count));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER)) << "one byte short";
+  }
+  DWORD needed = 0, count = 0;
+  Spooler().EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
+  std::vector<BYTE> bytes(needed);
+  ASSERT_TRUE(Spooler().EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, bytes.data(), needed, &needed, &count));
+  const auto* last = reinterpret_cast<const PRINTER_INFO_2A*>(bytes.data()) + (count - 1);
+  EXPECT_EQ(std::string(last->pPrinterName), WideToAnsi(kPrinter));
+  EXPECT_EQ(std::string(last->pPortName), "LPT1:");
+  EXPECT_TRUE(last->Status & PRINTER_STATUS_PAUSED);
+  ASSERT_NE(last->pDevMode, nullptr);
+  EXPECT_EQ(last->pDevMode->dmSize, sizeof(DEVMODEA)) << "the names are 8-bit";
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(last->pDevMode->dmDeviceName)), WideToAnsi(kPrinter));
+  EXPECT_EQ(last->pDevMode->dmCopies, 1);
+  EXPECT_EQ(last->pDevMode->dmPaperSize, DMPAPER_A4);
 }
 
 }  // namespace

@@ -190,6 +190,46 @@ TEST_F(SpoolerOnStandIn, RemovePrinterCancelsEveryJobNotOnlyTheFirstEight) {
   for (const auto& file : files) EXPECT_EQ(GetFileAttributesW(WStr(file)), INVALID_FILE_ATTRIBUTES);
 }
 
+// A stand-in whose spooler refuses to open a printer for every right, or to delete it, with an error.
+class TRefusingStandIn : public TSpoolerStandIn {
+ public:
+  using TSpoolerStandIn::TSpoolerStandIn;
+  DWORD OpenError = 0, DeleteError = 0;
+  BOOL OpenPrinter(LPWSTR name, LPHANDLE handle, LPPRINTER_DEFAULTSW defaults) override {
+    if (OpenError && defaults && defaults->DesiredAccess == PRINTER_ALL_ACCESS) return SetLastError(OpenError), FALSE;
+    return TSpoolerStandIn::OpenPrinter(name, handle, defaults);
+  }
+  BOOL DeletePrinter(HANDLE handle) override {
+    if (DeleteError) return SetLastError(DeleteError), FALSE;
+    return TSpoolerStandIn::DeletePrinter(handle);
+  }
+};
+
+TEST(RemovePrinter, AnswersMinusOneWhenItCannotOpenAndTheSpoolersCodeWhenTheDeletionFails) {
+  const struct {
+    DWORD openError, deleteError;
+    int32_t expected;
+    bool remains;
+  } cases[] = {
+      {0, 0, 0, false},
+      {ERROR_ACCESS_DENIED, 0, -1, true},
+      {0, ERROR_ACCESS_DENIED, int32_t(ERROR_ACCESS_DENIED), true},
+      {0, ERROR_PRINTER_DELETED, int32_t(ERROR_PRINTER_DELETED), true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.expected);
+    TScratchDirectory dir(u"remove_printer");
+    TRefusingStandIn standIn(dir.Path);
+    UseSpooler(&standIn);
+    ASSERT_TRUE(standIn.AddStandInPrinter(VirtualPrinter()));
+    standIn.OpenError = c.openError;
+    standIn.DeleteError = c.deleteError;
+    EXPECT_EQ(RemovePrinter(kVirtual), c.expected);
+    EXPECT_EQ(standIn.IsStandInPrinter(kVirtual), c.remains);
+    UseSpooler(nullptr);
+  }
+}
+
 // Wine cannot list a print processor's datatypes; this stand-in lists those of Windows' WinPrint.
 class TWinPrintDatatypes : public TSpoolerStandIn {
  public:

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "foundation/lib_unicode_win.h"
 
@@ -160,6 +161,45 @@ TEST(ServiceController, OffNtNothingIsOpened) {
     EXPECT_LT(GetTickCount() - before, 50u);  // no pause
   }
   SetPlatformIdForTesting(0);
+}
+
+// Wine grants every process every right, so a refusal is played by the open call: it grants only the
+// rights of a mask and fails with its error otherwise.
+TEST(ServiceController, ReducedRightsAreTriedInTurnOnlyAfterARefusal) {
+  struct Case {
+    DWORD granted;
+    DWORD error;
+    std::vector<DWORD> asked;
+    DWORD opened;  // 0: no handle
+    const char* why;
+  };
+  const DWORD all = kServiceAccessFull | kServiceAccessQueryOnly;
+  const Case cases[] = {
+      {all, ERROR_ACCESS_DENIED, {kServiceAccessFull}, kServiceAccessFull, "an administrator: everything at once"},
+      {kServiceAccessNoStatus, ERROR_ACCESS_DENIED,
+       {kServiceAccessFull, kServiceAccessNoStatus}, kServiceAccessNoStatus, "refused the status: start and stop stay"},
+      {kServiceAccessQueryOnly, ERROR_ACCESS_DENIED,
+       {kServiceAccessFull, kServiceAccessNoStatus, kServiceAccessQueryOnly}, kServiceAccessQueryOnly,
+       "a standard user may still read the state"},
+      {READ_CONTROL, ERROR_ACCESS_DENIED,
+       {kServiceAccessFull, kServiceAccessNoStatus, kServiceAccessQueryOnly}, 0, "refused everything"},
+      {0, ERROR_SERVICE_DOES_NOT_EXIST, {kServiceAccessFull}, 0, "no such service: fewer rights will not help"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    std::vector<DWORD> asked;
+    const SC_HANDLE h = OpenServiceStepwise([&](DWORD access) -> SC_HANDLE {
+      asked.push_back(access);
+      if ((access & ~c.granted) == 0) return reinterpret_cast<SC_HANDLE>(uintptr_t(access));
+      SetLastError(c.error);
+      return nullptr;
+    });
+    EXPECT_EQ(asked, c.asked);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(h), uintptr_t(c.opened));
+    if (!h) {
+      EXPECT_EQ(GetLastError(), c.error) << "the last refusal stays the last error";
+    }
+  }
 }
 
 TEST(ServiceController, SpoolerIsVisible) {

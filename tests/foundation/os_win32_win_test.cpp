@@ -264,31 +264,31 @@ TEST(WorkerThread, StartsSuspendedResumesAndStopsOnTheEvent) {
   WorkerState state;
   state.stop = stop.Get();
   DWORD id = 0;
-  HANDLE thread = nullptr;
+  TKernelHandle thread;
   ASSERT_TRUE(StartThread(StoppableWorker, &state, id, true, thread));
   EXPECT_NE(id, 0u);
-  EXPECT_TRUE(IsThreadRunning(thread));
+  EXPECT_TRUE(IsThreadRunning(thread.Get()));
   Sleep(100);
   EXPECT_EQ(state.loops, 0) << "suspended: has not run";
-  EXPECT_TRUE(ResumeWorkerThread(thread));
+  EXPECT_TRUE(ResumeWorkerThread(thread.Get()));
   Sleep(100);
   EXPECT_GT(state.loops, 0);
-  EXPECT_TRUE(PauseWorkerThread(thread));
-  EXPECT_TRUE(ResumeWorkerThread(thread));
+  EXPECT_TRUE(PauseWorkerThread(thread.Get()));
+  EXPECT_TRUE(ResumeWorkerThread(thread.Get()));
   EXPECT_TRUE(StopThread(stop.Get(), id, thread, 50));
-  EXPECT_EQ(thread, nullptr) << "the handle was closed";
+  EXPECT_FALSE(thread.Valid()) << "the handle was closed";
 }
 
 TEST(WorkerThread, EndedThreadStopsAtOnce) {
   DWORD id = 0;
-  HANDLE thread = nullptr;
+  TKernelHandle thread;
   ASSERT_TRUE(StartThread(QuickWorker, nullptr, id, false, thread));
-  WaitForSingleObject(thread, 5000);
-  EXPECT_FALSE(IsThreadRunning(thread));
+  WaitForSingleObject(thread.Get(), 5000);
+  EXPECT_FALSE(IsThreadRunning(thread.Get()));
   const DWORD before = GetTickCount();
   EXPECT_TRUE(StopThread(nullptr, id, thread, 1000));
   EXPECT_LT(GetTickCount() - before, 500u);
-  EXPECT_EQ(thread, nullptr);
+  EXPECT_FALSE(thread.Valid());
   EXPECT_FALSE(IsThreadRunning(nullptr));
 }
 
@@ -296,16 +296,15 @@ TEST(WorkerThread, ThreadIgnoringTheEventIsLeftRunning) {
   TFileHandle stop(CreateEventA(nullptr, FALSE, FALSE, nullptr));
   std::atomic<bool> quit{false};
   DWORD id = 0;
-  HANDLE thread = nullptr;
+  TKernelHandle thread;
   ASSERT_TRUE(StartThread(DeafWorker, &quit, id, false, thread));
   const DWORD before = GetTickCount();
   EXPECT_FALSE(StopThread(stop.Get(), id, thread, 10));
   EXPECT_GE(GetTickCount() - before, 150u) << "17 pauses of 10 ms";
-  ASSERT_NE(thread, nullptr) << "handle stays open";
-  EXPECT_TRUE(IsThreadRunning(thread)) << "never ended by force";
+  ASSERT_TRUE(thread.Valid()) << "handle stays open";
+  EXPECT_TRUE(IsThreadRunning(thread.Get())) << "never ended by force";
   quit = true;
-  WaitForSingleObject(thread, 5000);
-  CloseHandle(thread);
+  WaitForSingleObject(thread.Get(), 5000);
 }
 
 TEST(CommandLine, SwitchOfTheProcess) {

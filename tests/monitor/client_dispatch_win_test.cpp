@@ -12,12 +12,16 @@
 #include "foundation/cl_tools_regimport_win.h"
 #include "foundation/lib_api.h"
 #include "foundation/lib_api_win.h"
+#include "foundation/lib_prn_printer_win.h"
 #include "foundation/lib_prn_seam_win.h"
+#include "foundation/lib_prn_standin_win.h"
+#include "foundation/lib_prn_win.h"
 #include "foundation/lib_reg_win.h"
 #include "foundation/lib_sysinfo_win.h"
 #include "foundation/lib_unicode_win.h"
 #include "foundation/os_win32_win.h"
 #include "monitor/client_dispatch_win.h"
+#include "support/prn_test_support.h"
 #include "support/win_fixtures.h"
 
 namespace {
@@ -264,10 +268,10 @@ TEST_F(ClientRuns, ApplicationObjectOfThisConfiguration) {
     EXPECT_FALSE(app.AsService);
     EXPECT_FALSE(app.ServiceMode);
     EXPECT_EQ(app.Sync->MaxAttempts, 10);
-    EXPECT_NE(app.UpdateEvent, nullptr);
+    EXPECT_TRUE(app.UpdateEvent.Valid());
     EXPECT_EQ(app.Context.App, &app);
     EXPECT_NE(app.Context.Log, nullptr);
-    EXPECT_EQ(app.Context.StopEvent, nullptr);
+    EXPECT_FALSE(app.Context.StopEvent.Valid());
     EXPECT_FALSE(app.JournalEnabled);
     EXPECT_EQ(app.PrintJournal, nullptr);
     EXPECT_TRUE(app.Start());
@@ -283,6 +287,93 @@ TEST_F(ClientRuns, ApplicationObjectOfThisConfiguration) {
   RegRemoveValue(HKEY_LOCAL_MACHINE, kConfig, u"PrnMonServEnable");
   RegRemoveValue(HKEY_LOCAL_MACHINE, kConfigDos, u"DocOrder");
   RemoveRegistryTree(HKEY_LOCAL_MACHINE, kConfigDos + u"\\@@");
+}
+
+namespace {
+// A stand-in directory named by the program's switch while the object lives.
+struct TStandInVariable {
+  explicit TStandInVariable(const std::u16string& directory) {
+    SetEnvironmentVariableW(WStr(std::u16string(kStandInSpoolerVariable)), WStr(directory));
+  }
+  ~TStandInVariable() { SetEnvironmentVariableW(WStr(std::u16string(kStandInSpoolerVariable)), nullptr); }
+};
+
+// A virtual printer made as the settings make one, through whatever spooler is in place, with one job
+// written to it as a program prints.
+void MakeVirtualPrinterWithAJob(const std::u16string& name) {
+  TPrinter printer;
+  ASSERT_EQ(AddVirtualPrinter(printer, name, u"LPT1:", u"", u"Wine PostScript Driver"), 0u);
+  const std::u16string document = u"Счёт 17";
+  DOC_INFO_1W doc{const_cast<LPWSTR>(WStr(document)), nullptr, const_cast<LPWSTR>(L"RAW")};
+  ASSERT_NE(Spooler().StartDocPrinter(printer.Handle, 1, reinterpret_cast<LPBYTE>(&doc)), 0u);
+  char data[] = "%!PS\n";
+  DWORD written = 0;
+  ASSERT_TRUE(Spooler().WritePrinter(printer.Handle, data, sizeof data - 1, &written));
+  ASSERT_TRUE(Spooler().EndDocPrinter(printer.Handle));
+}
+}  // namespace
+
+// The program's own road with the switch: wWinMain puts the stand-in in place, RunClient lists the
+// printers and a role sees the stand-in's virtual printer, paused, with the job in its queue.
+TEST_F(ClientRuns, TheStandInSwitchPutsTheProgramOnTheStandInSpooler) {
+  TScratchDirectory standInDir(u"client_standin");
+  const TStandInVariable variable(standInDir.Path);
+  {
+    const TStandInSwitch standIn;
+    ASSERT_TRUE(standIn.On());
+    EXPECT_EQ(StandInSpoolerDirectory(), standInDir.Path);
+    MakeVirtualPrinterWithAJob(u"Tevoran");
+    TClientRoles roles;
+    bool listed = false;
+    roles.RunQueueMonitor = [&] {
+      TClientApplication& app = *ClientApplication();
+      int32_t at = -1;
+      EXPECT_TRUE(app.Printers->AllPrinters.Find(u"Tevoran", at)) << WideToAnsi(app.Printers->AllPrinters.CommaText());
+      TPrinter printer;
+      ASSERT_TRUE(printer.Open(u"Tevoran"));
+      ASSERT_TRUE(printer.RefreshInfo());
+      EXPECT_TRUE(printer.Info2()->Status & PRINTER_STATUS_PAUSED);
+      DWORD count = 0;
+      std::vector<uint8_t> jobs;
+      ASSERT_TRUE(printer.ListJobs(0, 100, count, jobs));
+      ASSERT_EQ(count, 1u);
+      _JOBINFO job;
+      ASSERT_TRUE(CopyJobInfo(jobs, count, 0, job));
+      EXPECT_EQ(job.Document, u"Счёт 17");
+      listed = true;
+    };
+    EXPECT_EQ(RunClient(roles, {}, Args({u"-M"})), 0);
+    EXPECT_TRUE(listed);
+  }
+  EXPECT_TRUE(StandInSpoolerDirectory().empty()) << "winspool again when the switch goes";
+  EXPECT_FALSE(PrinterExists(u"Tevoran")) << "the printer never reached winspool";
+}
+
+// client.exe itself: started with the switch it says so in its log and finds the stand-in's printer
+// (the S command registers an installed printer instead of opening the printer settings).
+TEST_F(ClientRuns, ClientStartedWithTheSwitchUsesTheStandIn) {
+  TScratchDirectory standInDir(u"client_exe_standin");
+  {
+    TSpoolerStandIn standIn(standInDir.Path);
+    UseSpooler(&standIn);
+    MakeVirtualPrinterWithAJob(u"Tevoran");
+    UseSpooler(nullptr);
+  }
+  const std::string directory = WideToAnsi(standInDir.Path);
+  TRun run;
+  {
+    const TStandInVariable variable(standInDir.Path);
+    run = Run(u"/S");
+  }
+  EXPECT_EQ(run.ExitCode, 0u);
+  EXPECT_TRUE(Has(run.Log, "Stand-in spooler: " + directory)) << run.Log;
+  EXPECT_FALSE(Has(run.Log, "RunPrinterConfig")) << "the stand-in's printer was found\n" << run.Log;
+  TRegKey item;
+  EXPECT_TRUE(RegOpenPath(HKEY_LOCAL_MACHINE, kConfig + u"\\Printers\\Tevoran", item)) << "and registered";
+  item.Reset();
+  RemoveRegistryTree(HKEY_LOCAL_MACHINE, kConfig + u"\\Printers");
+  const TRun plain = Run(u"/S");
+  EXPECT_FALSE(Has(plain.Log, "Stand-in spooler")) << "without the switch: winspool";
 }
 
 // The batch DOS run loads the program's own file and calls ordinals 20 and 22 (the self-call itself is
