@@ -90,13 +90,16 @@ TEST_F(StandIn, PausedQueueKeepsAWindowsJobWithItsSpoolFileAndCopiesUntilCancell
   const std::u16string spoolFile = FormatSpoolFileName(dir, id);
   const auto spool = ReadFileBytes(spoolFile);
   EXPECT_EQ(job.Size, spool.size());
-  TProcSPLFile reader;
-  ASSERT_TRUE(reader.Open(spoolFile));
-  EXPECT_EQ(reader.DocumentName, u"Счёт №5");
-  int pages = 1;
-  while (reader.NextPage()) ++pages;
-  EXPECT_EQ(pages, 2);
-  EXPECT_EQ(reader.Damage(), TSpoolDamage::None);
+  {
+    // Read and closed again: a file still mapped by a reader cannot leave with its job.
+    TProcSPLFile reader;
+    ASSERT_TRUE(reader.Open(spoolFile));
+    EXPECT_EQ(reader.DocumentName, u"Счёт №5");
+    int pages = 1;
+    while (reader.NextPage()) ++pages;
+    EXPECT_EQ(pages, 2);
+    EXPECT_EQ(reader.Damage(), TSpoolDamage::None);
+  }
 
   ASSERT_TRUE(Spooler().SetJob(printer.Handle, id, 0, nullptr, JOB_CONTROL_CANCEL));
   Jobs(printer.Handle, 2, count);
