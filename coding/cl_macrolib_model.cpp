@@ -253,118 +253,134 @@ int32_t PositionIn(const TObjectList& list, const TObject* object) {
   return -1;
 }
 
+// One search of a model line: the name it finds, its conditions, the finding of an earlier search
+// (released; the scan starts after it) and the line's result so far.
+struct TSearch {
+  TRecognizer& R;
+  std::u16string Name;
+  std::u16string Rest;
+  int32_t SortMode = 0;
+  TObject* Previous = nullptr;
+  int32_t PreviousAt = -1;
+  int32_t Result = kLineNotFound;
+
+  size_t StartAfterPrevious(const TObjectList& list) {
+    PreviousAt = PositionIn(list, Previous);
+    if (PreviousAt < 0) return 0;
+    if (auto* line = dynamic_cast<TLineProTo*>(Previous)) line->Used = 0;
+    return static_cast<size_t>(PreviousAt) + 1;
+  }
+  void Take(TLineProTo* object) {
+    object->Used = 1;
+    R.Found->AddObject(Name, object);
+    Result = kLineDone;
+  }
+};
+
+// "R": the first unused text that matches the pattern and the conditions. A required line whose
+// pattern exists, though only in used texts, fails by stepping back instead of stopping.
+void SearchText(TSearch& s) {
+  TRecognizer& r = s.R;
+  if (s.SortMode != 0) SortObjects(*r.Texts, s.SortMode, false, false, r.SortTolerance);
+  const std::u16string pattern = ExtractTokenW(s.Rest, u',');
+  const TPatternRules rules = r.Pattern();
+  for (size_t i = s.StartAfterPrevious(*r.Texts); i < r.Texts->size(); ++i) {
+    auto* text = dynamic_cast<TTextProTo*>((*r.Texts)[i].get());
+    if (!text) continue;
+    int32_t length = 0;
+    const bool matches = MatchPattern(rules, pattern, text->Text, length, false) > 0;
+    if (s.Result == kLineStop) {
+      if (!matches) continue;
+      s.Result = kLineNotFound;
+      if (text->Used) continue;
+    } else if (text->Used || !matches) {
+      continue;
+    }
+    if (r.Conditions(s.Rest, text->Rect)) {
+      s.Take(text);
+      break;
+    }
+  }
+  if (s.SortMode != 0) SortObjects(*r.Texts, 0, false, false, r.SortTolerance);
+}
+
+// "H" and "V": the first unused ruling line of that direction that meets the conditions.
+void SearchRuledLine(TSearch& s, bool vertical) {
+  TRecognizer& r = s.R;
+  TObjectList& lines = vertical ? *r.VLines : *r.HLines;
+  if (s.SortMode != 0) SortObjects(lines, s.SortMode, vertical, true, r.SortTolerance);
+  for (size_t i = s.StartAfterPrevious(lines); i < lines.size(); ++i) {
+    auto* object = dynamic_cast<TLineProTo*>(lines[i].get());
+    if (!object || object->Used) continue;
+    if (r.Conditions(s.Rest, object->Rect)) {
+      s.Take(object);
+      break;
+    }
+  }
+  if (s.SortMode != 0) SortObjects(lines, 0, vertical, true, r.SortTolerance);
+}
+
+// "G": a table over found parts (column hints "C" aside); a new search keeps the grid and takes the
+// new parts.
+void SearchGrid(TSearch& s) {
+  TRecognizer& r = s.R;
+  for (std::u16string_view parts = s.Rest; !parts.empty();) {
+    const std::u16string part = ExtractTokenW(parts, u',');
+    if (part.empty() || part[0] == u'C') continue;
+    if (r.FoundIndex(part) < 0) return;
+  }
+  s.PreviousAt = PositionIn(*r.Grids, s.Previous);
+  auto* grid = s.PreviousAt >= 0 ? dynamic_cast<TGrid*>(s.Previous) : nullptr;
+  if (grid) {
+    grid->Spec = s.Rest;
+  } else {
+    auto made = std::make_unique<TGrid>(s.Name, s.Rest);
+    grid = made.get();
+    r.Grids->push_back(std::move(made));
+  }
+  r.Found->AddObject(s.Name, grid);
+  s.Result = kLineDone;
+}
+
+void LogSearch(const TRecognizer& r, int32_t lineNo, std::u16string_view command, const TSearch& s, bool research) {
+  const std::u16string head = u"[" + std::u16string(command) + u"] - ";
+  const std::u16string at = research ? u" [i=" + NumW(s.PreviousAt) + u"]" : std::u16string();
+  switch (s.Result) {
+    case kLineNotFound: r.ModelLog(lineNo, head + u"Ошибка! Не найден" + at); break;
+    case kLineStop: r.ModelLog(lineNo, head + u"Ошибка! Не найден" + at + u". Выход"); break;
+    case kLineAbsent: r.ModelLog(lineNo, head + u"Отсутствует" + at); break;
+    default:
+      if (research) r.ModelLog(lineNo, head + u"Новый поиск" + at);
+      break;
+  }
+}
+
 }  // namespace
 
 int32_t TRecognizer::SearchLine(int32_t lineNo, std::u16string_view command, int32_t sortMode, std::u16string rest,
                                 int32_t result, bool afterFailure) {
-  const std::u16string name(command.empty() ? command : command.substr(1));
-  TObject* previous = nullptr;
+  TSearch s{*this, std::u16string(command.empty() ? command : command.substr(1)), std::move(rest), sortMode};
+  s.Result = result;
   bool research = false;
-  if (const int32_t k = FoundIndex(name); k >= 0) {
+  if (const int32_t k = FoundIndex(s.Name); k >= 0) {
     if (!afterFailure) {
-      ModelLog(lineNo, u"[" + name + u"] - Уже найден");
+      ModelLog(lineNo, u"[" + s.Name + u"] - Уже найден");
       return kLineDone;
     }
-    previous = Found->Objects(k);
+    s.Previous = Found->Objects(k);
     Found->Delete(k);
     research = true;
   } else if (afterFailure) {
     return kLineNotFound;
   }
 
-  int32_t previousAt = -1;
-  // Where the scan of a list starts: after the previous finding, which is released for others.
-  auto startAfterPrevious = [&](const TObjectList& list) -> size_t {
-    previousAt = PositionIn(list, previous);
-    if (previousAt < 0) return 0;
-    if (auto* line = dynamic_cast<TLineProTo*>(previous)) line->Used = 0;
-    return static_cast<size_t>(previousAt) + 1;
-  };
-  auto take = [&](TLineProTo* object) {
-    object->Used = 1;
-    Found->AddObject(name, object);
-    result = kLineDone;
-  };
-
-  const char16_t kind = name.empty() ? u'\0' : name[0];
-  if (kind == u'R') {
-    if (sortMode != 0) SortObjects(*Texts, sortMode, false, false, SortTolerance);
-    const std::u16string pattern = ExtractTokenW(rest, u',');
-    const TPatternRules rules = Pattern();
-    for (size_t i = startAfterPrevious(*Texts); i < Texts->size(); ++i) {
-      auto* text = dynamic_cast<TTextProTo*>((*Texts)[i].get());
-      if (!text) continue;
-      int32_t length = 0;
-      const bool matches = MatchPattern(rules, pattern, text->Text, length, false) > 0;
-      if (result == kLineStop) {
-        if (!matches) continue;
-        result = kLineNotFound;  // the text exists: a failure now steps back instead of stopping
-        if (text->Used) continue;
-      } else if (text->Used || !matches) {
-        continue;
-      }
-      if (Conditions(rest, text->Rect)) {
-        take(text);
-        break;
-      }
-    }
-    if (sortMode != 0) SortObjects(*Texts, 0, false, false, SortTolerance);
-  } else if (kind == u'H' || kind == u'V') {
-    const bool vertical = kind == u'V';
-    TObjectList& lines = vertical ? *VLines : *HLines;
-    if (sortMode != 0) SortObjects(lines, sortMode, vertical, true, SortTolerance);
-    for (size_t i = startAfterPrevious(lines); i < lines.size(); ++i) {
-      auto* object = dynamic_cast<TLineProTo*>(lines[i].get());
-      if (!object || object->Used) continue;
-      if (Conditions(rest, object->Rect)) {
-        take(object);
-        break;
-      }
-    }
-    if (sortMode != 0) SortObjects(lines, 0, vertical, true, SortTolerance);
-  } else if (kind == u'G') {
-    bool partsFound = true;
-    for (std::u16string_view parts = rest; !parts.empty();) {
-      const std::u16string part = ExtractTokenW(parts, u',');
-      if (part.empty() || part[0] == u'C') continue;
-      if (FoundIndex(part) < 0) {
-        partsFound = false;
-        break;
-      }
-    }
-    if (partsFound) {
-      previousAt = PositionIn(*Grids, previous);
-      auto* grid = previousAt >= 0 ? dynamic_cast<TGrid*>(previous) : nullptr;
-      if (grid) {
-        grid->Spec = rest;
-      } else {
-        auto made = std::make_unique<TGrid>(name, rest);
-        grid = made.get();
-        Grids->push_back(std::move(made));
-      }
-      Found->AddObject(name, grid);
-      result = kLineDone;
-    }
-  } else {
-    result = kLineDone;
+  switch (s.Name.empty() ? u'\0' : s.Name[0]) {
+    case u'R': SearchText(s); break;
+    case u'H': SearchRuledLine(s, false); break;
+    case u'V': SearchRuledLine(s, true); break;
+    case u'G': SearchGrid(s); break;
+    default: s.Result = kLineDone; break;
   }
-
-  const std::u16string head = u"[" + std::u16string(command) + u"] - ";
-  if (research) {
-    const std::u16string at = u" [i=" + NumW(previousAt) + u"]";
-    switch (result) {
-      case kLineNotFound: ModelLog(lineNo, head + u"Ошибка! Не найден" + at); break;
-      case kLineStop: ModelLog(lineNo, head + u"Ошибка! Не найден" + at + u". Выход"); break;
-      case kLineAbsent: ModelLog(lineNo, head + u"Отсутствует" + at); break;
-      default: ModelLog(lineNo, head + u"Новый поиск" + at); break;
-    }
-  } else {
-    switch (result) {
-      case kLineNotFound: ModelLog(lineNo, head + u"Ошибка! Не найден"); break;
-      case kLineStop: ModelLog(lineNo, head + u"Ошибка! Не найден. Выход"); break;
-      case kLineAbsent: ModelLog(lineNo, head + u"Отсутствует"); break;
-      default: break;
-    }
-  }
-  return result;
+  LogSearch(*this, lineNo, command, s, research);
+  return s.Result;
 }

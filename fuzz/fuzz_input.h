@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/coder_fakes.h"
+#include "support/memory_store.h"
 
 // The input's bytes as UTF-16LE units; an odd last byte is dropped.
 inline std::u16string FuzzUtf16(const uint8_t* data, size_t size) {

@@ -4,35 +4,32 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <string>
 
 #include "foundation/lib_prn_printers.h"
 #include "foundation/lib_str.h"
 #include "foundation/lib_unicode.h"
+#include "support/memory_store.h"
 
 namespace {
-// A registry and spooler in memory: every printer key holds the same stored texts.
-class TFuzzHost : public TPrintersHost {
+// The printer keys in memory: every value of every key reads as the same stored text until written.
+class TFuzzStore : public TMemoryStore {
  public:
   std::vector<std::u16string> Keys;
-  std::vector<std::u16string> System;
   std::u16string Stored;
-  std::map<std::u16string, std::u16string> Written;
-  std::vector<std::u16string> SubKeyNames(std::u16string_view) override { return Keys; }
-  std::u16string ReadText(TRegRoot, std::u16string_view key, std::u16string_view name, std::u16string_view) override {
-    const auto it = Written.find(std::u16string(key) + u"|" + std::u16string(name));
-    return it != Written.end() ? it->second : Stored;
+  std::vector<std::u16string> SubKeyNames(std::u16string_view) const override { return Keys; }
+  std::u16string ReadText(std::u16string_view key, std::u16string_view name, std::u16string_view def) const override {
+    return Get(key, name) ? TMemoryStore::ReadText(key, name, def) : Stored;
   }
-  int32_t ReadInteger(std::u16string_view, std::u16string_view, int32_t) override { return int32_t(Stored.size() % 4); }
-  void WriteText(TRegRoot, std::u16string_view key, std::u16string_view name, std::u16string_view value) override {
-    Written[std::u16string(key) + u"|" + std::u16string(name)] = std::u16string(value);
-  }
-  void WriteInteger(std::u16string_view, std::u16string_view, int32_t) override {}
-  void DeleteValue(TRegRoot, std::u16string_view key, std::u16string_view name) override {
-    Written.erase(std::u16string(key) + u"|" + std::u16string(name));
-  }
-  void DeleteKey(std::u16string_view) override {}
+  int32_t ReadInteger(std::u16string_view, std::u16string_view, int32_t) const override { return int32_t(Stored.size() % 4); }
+};
+
+// The spooler in memory.
+class TFuzzHost : public TPrintersHost {
+ public:
+  std::vector<std::u16string> System;
   bool PrinterExists(std::u16string_view name) override {
     return std::any_of(System.begin(), System.end(), [&](const std::u16string& p) { return SameTextW(p, name); });
   }
@@ -42,6 +39,10 @@ class TFuzzHost : public TPrintersHost {
   int32_t RemovePrinter(std::u16string_view) override { return 0; }
   bool ListPrinterNames(std::vector<std::u16string>& names) override {
     names = System;
+    return true;
+  }
+  bool RunWorker(std::function<void()> work, uint32_t) override {
+    work();
     return true;
   }
   bool IsRemoteSession() override { return false; }
@@ -64,13 +65,16 @@ std::vector<std::u16string> Names(std::u16string_view text) {
 // stored text.
 void LoadList(const std::u16string& stored, const std::u16string& keys, const std::u16string& system) {
   auto host = std::make_shared<TFuzzHost>();
-  host->Stored = stored;
-  host->Keys = Names(keys);
   host->System = Names(system);
-  TPrinters printers(host);
+  TFuzzStore machine, user;
+  for (TFuzzStore* store : {&machine, &user}) {
+    store->Stored = stored;
+    store->Keys = Names(keys);
+  }
+  TPrinters printers(host, machine, user);
   printers.UserName = u"Иванов";
   printers.Load();
-  if (printers.Count() > int32_t(host->Keys.size())) std::abort();
+  if (printers.Count() > int32_t(machine.Keys.size() + user.Keys.size())) std::abort();
   std::u16string first;
   printers.GetFirstPrinter(first);
   std::u16string fresh;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "coding/lib_graph.h"
+#include "support/code_image.h"
 
 namespace aztec_readers {
 
@@ -44,22 +45,6 @@ class TTempDir {
   std::filesystem::path path_;
 };
 
-inline void WriteBytes(const std::string& file, const std::vector<uint8_t>& bytes) {
-  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
-}
-
-// One symbol of a picture (columns x0..x0+width-1) with a quiet zone, as a BMP image.
-inline std::vector<uint8_t> SymbolImage(const TMonoPicture& picture, TPictureSize size, int x0, int width,
-                                        int quiet = 4, int scale = 2) {
-  TMonoPicture framed;
-  const TPictureSize framedSize{width + 2 * quiet, size.Height + 2 * quiet};
-  PutMonoBitmap(framed, framedSize, picture, x0 - quiet, -quiet, size);
-  std::vector<uint8_t> bmp;
-  WriteMonoBmp(framed, framedSize, bmp, scale);
-  return bmp;
-}
-
 inline bool HaveZxing() {
   return Run("/usr/bin/python3 -c 'import zxingcpp, PIL; print(\"ok\")' 2>/dev/null") == "ok\n";
 }
@@ -85,7 +70,7 @@ inline std::vector<TDecoded> ZxingDecode(const TTempDir& dir, const std::vector<
   std::string command = "/usr/bin/python3 " + script;
   for (size_t i = 0; i < images.size(); ++i) {
     const std::string file = dir.File("img" + std::to_string(i) + ".bmp");
-    WriteBytes(file, images[i]);
+    WriteFileBytes(file, images[i]);
     command += " " + file;
   }
   const std::string out = Run(command);
@@ -113,7 +98,7 @@ inline void ZxingReadSet(const TTempDir& dir, const std::vector<std::vector<uint
   std::string files;
   for (size_t i = 0; i < images.size(); ++i) {
     const std::string file = dir.File("set" + std::to_string(i) + ".bmp");
-    WriteBytes(file, images[i]);
+    WriteFileBytes(file, images[i]);
     files += " " + file;
   }
   bytes = Run("ZXingReader -format Aztec -bytes" + files);
@@ -123,7 +108,7 @@ inline void ZxingReadSet(const TTempDir& dir, const std::vector<std::vector<uint
 // zint's symbol as rows of '#' and '.'.
 inline std::string ZintAscii(const TTempDir& dir, int type, const std::string& data, const std::string& options) {
   const std::string in = dir.File("zint.in");
-  WriteBytes(in, std::vector<uint8_t>(data.begin(), data.end()));
+  WriteFileBytes(in, data);
   const std::string dump = Run("zint -b " + std::to_string(type) + " " + options + " --binary -i " + in + " --dump");
   std::string s;
   for (char c : dump) {

@@ -96,6 +96,21 @@ TCodeInput Request(std::u16string payload, char letter) {
   return q;
 }
 
+// A shortened payload: the beginning of the request's payload, then the field delimiter and the
+// truncation mark.
+void ExpectShortened(const TReadBack& back, const TCodeInput& q, bool utf8) {
+  const std::string mark = q.Delims.FieldDelim + q.Delims.LabelTrunc;
+  ASSERT_GE(back.Payload.size(), mark.size());
+  EXPECT_EQ(back.Payload.substr(back.Payload.size() - mark.size()), mark) << "a shortened payload ends in the mark";
+  const std::string kept = back.Payload.substr(0, back.Payload.size() - mark.size());
+  EXPECT_FALSE(kept.empty()) << "something of the payload is kept";
+  const std::string full = utf8 ? WideToUtf8(q.Request.Payload) : Cp1251(q.Request.Payload);
+  EXPECT_EQ(full.compare(0, kept.size(), kept), 0) << "what is kept is the payload's beginning";
+  if (utf8) {
+    EXPECT_EQ(WideToUtf8(Utf8ToWide(kept)), kept) << "no character was split";
+  }
+}
+
 TCodeResult Make(const TCodeInput& in, TAztCoder& enc, std::string& table, TCodeHost& host) {
   return MakeCodePicture(in.Request, in.Format, in.Delims, enc, table, host);
 }
@@ -241,16 +256,7 @@ TEST(MakeCode, ReadBackByLetterAndSize) {
     if (!c.truncated) {
       EXPECT_EQ(back.Payload, c.payload + end);
     } else {
-      const std::string mark = c.q.Delims.FieldDelim + c.q.Delims.LabelTrunc;
-      ASSERT_GE(back.Payload.size(), mark.size());
-      EXPECT_EQ(back.Payload.substr(back.Payload.size() - mark.size()), mark) << "a shortened payload ends in the mark";
-      const std::string kept = back.Payload.substr(0, back.Payload.size() - mark.size());
-      const bool utf8 = c.header.compare(0, 3, "ABW") == 0;
-      const std::string full = utf8 ? WideToUtf8(c.q.Request.Payload) : Cp1251(c.q.Request.Payload);
-      EXPECT_EQ(full.compare(0, kept.size(), kept), 0) << "what is kept is the payload's beginning";
-      if (utf8) {
-        EXPECT_EQ(WideToUtf8(Utf8ToWide(kept)), kept) << "no character was split";
-      }
+      ExpectShortened(back, c.q, c.header.compare(0, 3, "ABW") == 0);
     }
 #ifndef _WIN32
     const std::vector<std::string> read = ReadSymbols(r, enc);
@@ -346,7 +352,11 @@ TEST(MakeCode, LayersGrowToTheLimitThenThePayloadIsShortened) {
   ASSERT_TRUE(r.Ok) << r.Error;
   EXPECT_EQ(enc.SizeMode(), 218);
   EXPECT_TRUE(r.Truncated);
-  EXPECT_EQ(enc.Data().substr(enc.Data().size() - 2).size(), 2u);
+  const std::string header = TextHeader("AQX", "TS", "260", 'E');
+  const TReadBack back = ReadScrambled(enc.Data(), header.size(), 'E', table);
+  ASSERT_TRUE(back.Ok);
+  EXPECT_EQ(back.Header, header);
+  ExpectShortened(back, q, false);
   EXPECT_EQ(host.Count(u"  Символика усечена!"), 1);
 
   host.Lines.clear();

@@ -118,11 +118,18 @@ TEST_F(MacroTest, StateAndLog) {
 }
 
 TEST_F(MacroTest, PositionsStayInsideTheText) {
-  // Steps that move or cut at the end of the text, in every order, must not read past it.
+  // Steps that move or cut at the end of the text, in every order, must not read past it. The text is
+  // the front of a longer buffer: nothing of what follows it may reach the result.
+  const std::u16string buffer = u"x1\0 xЖЖЖЖ"s;
+  const std::u16string_view text = std::u16string_view(buffer).substr(0, 5);
   const std::u16string steps[] = {u"GT", u"]x", u"<x", u"FN", u"FI", u"GW", u"GL", u"NL", u"RF", u"T\0"s, u"SAx"};
   for (const auto& a : steps)
-    for (const auto& b : steps) P.R.EvalFieldRule(u"x1\0 x"s, a + u"," + b + u",GT,?I,[x,>x");
-  SUCCEED();
+    for (const auto& b : steps) {
+      const std::u16string macro = a + u"," + b + u",GT,?I,[x,>x";
+      const std::u16string result = P.R.EvalFieldRule(text, macro);
+      EXPECT_EQ(result.find_first_not_of(u"x1 ^"), std::u16string::npos)
+          << "only the text's own characters and the line delimiter: " << Show(result) << " [" << Show(macro) << "]";
+    }
 }
 
 }  // namespace

@@ -154,6 +154,35 @@ TEST(TablesTest, EdgesAndCells) {
   }
 }
 
+// Ruling lines come from the page: a table of more cells than the cap gets none, instead of the memory
+// of cols x rows cells; one at the cap is built.
+TEST(TablesTest, CellCountIsCapped) {
+  const struct {
+    int32_t Cols, Rows;
+    bool Built;
+  } cases[] = {{1024, 1024, true}, {1024, 1025, false}, {1025, 1025, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.Cols << " x " << c.Rows);
+    ASSERT_EQ(int64_t{c.Cols} * c.Rows <= kMaxTableCells, c.Built);
+    TTestPage p;
+    const int32_t right = 4 * c.Cols, bottom = 4 * c.Rows;
+    for (int32_t y = 0; y <= bottom; y += 4) p.HLine(y, 0, right);
+    for (int32_t x = 0; x <= right; x += 4) p.VLine(x, 0, bottom);
+    p.Text(u"a", 1, 1, 3, 3);
+    DeclareTable(p);
+    ASSERT_TRUE(p.R.ProcessTables());
+    const TGrid& g = Grid(p);
+    EXPECT_EQ(g.Cols, c.Built ? c.Cols : 0);
+    EXPECT_EQ(g.Rows, c.Built ? c.Rows : 0);
+    EXPECT_EQ(g.Cells.Count(), c.Built ? int64_t{c.Cols} * c.Rows : 0);
+    if (c.Built) {
+      EXPECT_EQ(g.Cells.Get(0), "a");
+    } else {
+      EXPECT_EQ(Show(p.R.TableText(u"GTAB", u"")), "0,0,") << "an empty table, rendered";
+    }
+  }
+}
+
 TEST(TablesTest, ColumnHintStartsRows) {
   // Only the frame and the column lines: the texts of the first column start the rows.
   for (bool hint : {false, true}) {

@@ -224,7 +224,7 @@ TEST(CodePicture, BmpReadsBack) {
     std::vector<uint8_t> bmp;
     ASSERT_TRUE(WriteMonoBmp(framed, fs, bmp, scale));
     const std::string file = dir.File("code.bmp");
-    aztec_readers::WriteBytes(file, bmp);
+    WriteFileBytes(file, bmp);
     EXPECT_EQ(aztec_readers::Run("ZXingReader -format Aztec -bytes " + file), c.Data()) << "scale " << scale;
   }
 }

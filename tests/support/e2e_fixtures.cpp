@@ -1,23 +1,18 @@
 // Three Russian documents taken from configuration and page model to the code a scanner reads.
 #include "support/e2e_fixtures.h"
 
+#include <fstream>
+#include <iterator>
 #include <memory>
 
+#include "foundation/cl_tools_config.h"
+#include "foundation/cl_tools_regimport.h"
+
+#include "support/code_image.h"
 #include "support/coder_fakes.h"
 #include "support/datcoder_payloads.h"
 
 namespace {
-
-TE2ESetting Text(std::u16string key, std::u16string name, std::u16string value) {
-  return {std::move(key), std::move(name), false, 0, std::move(value)};
-}
-
-TE2ESetting Int(std::u16string key, std::u16string name, int32_t value) {
-  return {std::move(key), std::move(name), true, value, {}};
-}
-
-// Layers, Symbols and SymLines hold two 16-bit halves.
-constexpr int32_t Halves(int32_t lo, int32_t hi) { return lo | (hi << 16); }
 
 // The cell of a ruled table whose column edges are xs and row edges ys.
 TE2EText Cell(std::u16string text, const std::vector<int32_t>& xs, const std::vector<int32_t>& ys, size_t col,
@@ -30,28 +25,6 @@ TE2EDocument Invoice() {
   TE2EDocument d;
   d.Name = "invoice form";
   d.DocId = "SCHT";
-  d.Settings = {
-      Text(u"", u"DocType", u"Счёт на оплату"),
-      Text(u"Model", u"1", u"RRTITLE,счет на оплату"),
-      Text(u"Model", u"2", u"RRLNUM,Номер,+1RTITLE"),
-      Text(u"Model", u"3", u"RRLDATE,Дата,+1RLNUM"),
-      Text(u"Model", u"4", u"RRLSUM,Сумма,+1RLDATE"),
-      Text(u"Fields\\1", u"Option", u"RNUM,Номер"),
-      Text(u"Fields\\1", u"Rule", u"=8RLNUM"),
-      Text(u"Fields\\1", u"Macro", u"FN,GW"),
-      Int(u"Fields\\1", u"Required", 1),
-      Text(u"Fields", u"2", u"RDATE,Дата,=8RLDATE,,"),
-      Text(u"Fields\\3", u"Option", u"RSUM,Сумма"),
-      Text(u"Fields\\3", u"Rule", u"=8RLSUM"),
-      Text(u"Fields\\3", u"Macro", u"FN,]руб,SB"),
-      Int(u"Fields\\3", u"Required", 1),
-      Text(u"Fields", u"4", u"CORG,Поставщик,,,ООО Ромашка"),
-      Text(u"Format", u"Version", u"E"),
-      Int(u"Code", u"IsCompact", 0),
-      Int(u"Code", u"Layers", Halves(2, 4)),
-      Int(u"Code", u"ECP", 23),
-      Int(u"Code", u"ModuleSize", 50),
-  };
   d.Texts = {
       {u"СЧЁТ НА ОПЛАТУ", TRect{600, 100, 1400, 160}},
       {u"Номер", TRect{100, 300, 300, 340}},
@@ -65,14 +38,7 @@ TE2EDocument Invoice() {
   d.HLines = {TRect{550, 2640, 1000, 2640}};
   d.Payload = u"NUM:2024/117\tDATE:12.03.2024\tSUM:15300,00\tORG:ООО Ромашка\t";
   d.PlainBytes = Cp1251("NUM:2024/117\tDATE:12.03.2024\tSUM:15300,00\tORG:ООО Ромашка\t-");
-  // Tag, type, version, letter, TAB; the seed, then the payload with letters and digits substituted.
-  d.Message = "AQX" "SCHT" "260" "E" "\t" + HexBytes(
-      "B8 94 FC 9F 43 4C 47 5B 38 36 34 32 25 33 31 38"
-      "7C 53 56 47 43 23 31 38 2C 36 37 2E 31 36 34 33"
-      "1E 4A 4D 4C 29 36 37 33 33 32 2E 34 30 07 56 56"
-      "43 2B EB B7 91 20 A3 C0 E8 86 14 93 AE 1B 3C");
   d.PictureWidth = d.PictureHeight = 31;  // the fourth full-range size: growth from 2 layers
-  d.PictureHash = 1446722313u;
   return d;
 }
 
@@ -83,24 +49,6 @@ TE2EDocument GoodsNote() {
   d.DocId = "TORG";
   const std::vector<int32_t> xs = {100, 250, 1000, 1300, 1700};
   const std::vector<int32_t> ys = {400, 470, 540, 610};
-  d.Settings = {
-      Text(u"", u"DocType", u"Товарная накладная"),
-      Text(u"Model", u"1", u"RRTITLE,товарная накладная"),
-      Text(u"Model", u"2", u"RHTOP,+1RTITLE"),
-      Text(u"Model", u"3", u"RHBOT,I"),
-      Text(u"Model", u"4", u"RVLEFT"),
-      Text(u"Model", u"5", u"RVRIGHT,I"),
-      Text(u"Model", u"6", u"RGGOODS,HTOP,HBOT,VLEFT,VRIGHT"),
-      Text(u"Fields", u"1", u"RNUM,Номер,@RTITLE,,[№"),
-      Text(u"Fields", u"2", u"RTAB,Товары,@GGOODS,,0,1,0,0"),
-      Text(u"Fields", u"3", u"RTOTAL,Итого,+1GGOODS,,[Итого,SB"),
-      Text(u"Format", u"Version", u"M"),
-      Int(u"Format", u"Unicode", 1),
-      Text(u"Format", u"LabelEnd", u"*КОНЕЦ*"),
-      Int(u"Code", u"Layers", Halves(3, 3)),
-      Int(u"Code", u"Symbols", 1),
-      Text(u"Code", u"AppEndHdr", u""),
-  };
   d.Texts = {{u"ТОВАРНАЯ НАКЛАДНАЯ № 58", TRect{500, 100, 1500, 160}}};
   const char16_t* cells[3][4] = {{u"№", u"Наименование", u"Кол-во", u"Сумма"},
                                  {u"1", u"Бумага офисная А4", u"10", u"2 500,00"},
@@ -114,17 +62,7 @@ TE2EDocument GoodsNote() {
       u"NUM:58\tTAB:4,2,1\rБумага офисная А4\r10\r2 500,00\n2\rКартридж\r2\r7 800,00\tTOTAL:10300,00\t";
   d.PlainBytes = Cp1251(
       "NUM:58\tTAB:4,2,1\rБумага офисная А4\r10\r2 500,00\n2\rКартридж\r2\r7 800,00\tTOTAL:10300,00\t*КОНЕЦ*");
-  // Tag, type, version 401, letter, TAB, CRC-32 of the rest (low byte first), length 91 in two bytes,
-  // then the LZHUF stream.
-  d.Message = "AQX" "TORG" "401" "M" "\t" + HexBytes(
-      "5A 8C B6 76 5B 00 ED 78 7B 3C 6E 0F 13 2B E0 E6"
-      "F3 B0 B8 1B 8D F5 D6 F7 32 9A FE F0 D8 DF 67 AC"
-      "7A 80 74 7D 79 A7 17 62 99 77 6F 71 BC 9F 73 47"
-      "06 6E 54 FA 32 65 A6 53 56 AA F8 FD 35 5C E0 E5"
-      "04 E8 78 74 B0 26 81 5B FB EE DB 7B DE C3 F7 F0"
-      "EF E6 A0 ED B4 DA D2 CA 8D 2A 28");
   d.PictureWidth = d.PictureHeight = 41;
-  d.PictureHash = 1380153831u;
   return d;
 }
 
@@ -134,26 +72,6 @@ TE2EDocument Act() {
   TE2EDocument d;
   d.Name = "ruled act";
   d.DocId = "AKTV";
-  d.Settings = {
-      Text(u"", u"DocType", u"Акт сдачи-приёмки работ"),
-      Text(u"", u"VirtualDT", u"AK"),
-      Text(u"Model", u"1", u"RHTOP,r1:0-100"),
-      Text(u"Model", u"2", u"RVLEFT,.6HTOP"),
-      Text(u"Model", u"3", u"RVRIGHT,.CHTOP"),
-      Text(u"Model", u"4", u"RHBOT,.3VLEFT^.9VRIGHT"),
-      Text(u"Model", u"5", u"RHMID,.7VLEFT^.DVRIGHT"),
-      Text(u"Fields\\1", u"Option", u"RNUM,Номер акта"),
-      Text(u"Fields\\1", u"Rule", u"-1HTOP^-4HMID^-8VLEFT^-2VRIGHT"),
-      Text(u"Fields\\1", u"Macro", u"[акта,RF,FN,GW"),
-      Text(u"Fields", u"2", u"RSUM,Стоимость,-1HMID^-4HBOT,,[работ:,SB"),
-      Text(u"Format", u"Version", u"C"),
-      Text(u"Format", u"LabelDelim", u"="),
-      Text(u"Format", u"FieldDelim", u";"),
-      Int(u"Code", u"IsCompact", 1),
-      Int(u"Code", u"Layers", 4),
-      Int(u"Code", u"Rotated", 1),
-      Int(u"Code", u"ModuleSize", 60),
-  };
   d.Texts = {
       {u"АКТ СДАЧИ-ПРИЁМКИ РАБОТ", TRect{600, 250, 1400, 300}},
       {u"Номер акта: 31", TRect{150, 380, 700, 420}},
@@ -168,12 +86,7 @@ TE2EDocument Act() {
   d.VLines = {TRect{100, 200, 100, 1200}, TRect{1900, 200, 1900, 1200}};
   d.Payload = u"NUM=31;SUM=42000,00;";
   d.PlainBytes = "NUM=31;SUM=42000,00;-";
-  // The type's VirtualDT in the header; the seed, then the additively scrambled payload.
-  d.Message = "AQX" "AK" "260" "C" "\t" + HexBytes(
-      "B8 94 FC 9F E9 47 D4 56 C5 BE 79 C9 42 72 FB 4E"
-      "D8 18 13 19 08 91 58 D7 A6");
   d.PictureWidth = d.PictureHeight = 27;  // compact, 4 layers, turned a quarter
-  d.PictureHash = 976031895u;
   return d;
 }
 
@@ -184,13 +97,42 @@ const std::vector<TE2EDocument>& E2EDocuments() {
   return documents;
 }
 
-void WriteE2EConfig(TSettingsStore& store, std::u16string_view configKey, const TE2EDocument& doc) {
+std::string E2EConfigPath() { return std::string(CLIENT_DEMO_DIR) + "/DocTypes.reg"; }
+
+bool WriteE2EConfig(TSettingsStore& store, std::u16string_view configKey, const TE2EDocument& doc) {
+  static const TRegFile file = [] {
+    std::ifstream in(E2EConfigPath(), std::ios::binary);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return ParseRegFile(bytes);
+  }();
+  if (!file.Valid || !file.Problems.empty()) return false;
+  const std::u16string section = std::u16string(kConfigKey) + u"\\" + std::u16string(doc.DocId.begin(), doc.DocId.end());
   const std::u16string docKey = SubKeyPathA(store, configKey, doc.DocId);
-  for (const TE2ESetting& s : doc.Settings) {
-    const std::u16string key = s.Key.empty() ? docKey : SubKeyPath(docKey, s.Key);
-    if (s.IsInteger) store.WriteInteger(key, s.Name, s.Integer);
-    else store.WriteText(key, s.Name, s.Text);
+  std::u16string key;  // where the open section lands; empty for another type's section
+  bool found = false;
+  for (const TRegFileOp& op : file.Ops) {
+    switch (op.Kind) {
+      case TRegFileOpKind::OpenKey:
+        key.clear();
+        if (op.Path == section) {
+          key = docKey;
+        } else if (op.Path.size() > section.size() && op.Path.compare(0, section.size(), section) == 0 &&
+                   op.Path[section.size()] == u'\\') {
+          key = SubKeyPath(docKey, std::u16string_view(op.Path).substr(section.size() + 1));
+        }
+        found = found || !key.empty();
+        break;
+      case TRegFileOpKind::SetString:
+        if (!key.empty()) store.WriteText(key, op.Name, op.Text);
+        break;
+      case TRegFileOpKind::SetDword:
+        if (!key.empty()) store.WriteInteger(key, op.Name, static_cast<int32_t>(op.Dword));
+        break;
+      default:
+        return false;  // the demo configuration only opens keys and sets texts and numbers
+    }
   }
+  return found;
 }
 
 void BuildE2EPage(TCoder& coder, const TE2EDocument& doc) {
@@ -208,6 +150,11 @@ void BuildE2EPage(TCoder& coder, const TE2EDocument& doc) {
   coder.ConnectLines(false, tolerance);
 }
 
+std::vector<uint8_t> E2ECodeImage(const TCoder& coder) {
+  const TPictureSize size{coder.PictureWidth, coder.PictureHeight};
+  return SymbolImage(coder.Picture, size, 0, size.Width);
+}
+
 std::string RunE2E(TCoder& coder, const TE2EDocument& doc) {
   if (!coder.LoadParam()) return "LoadParam";
   BuildE2EPage(coder, doc);
@@ -223,20 +170,4 @@ uint32_t PictureHash(const std::vector<uint8_t>& picture) {
   uint32_t h = 2166136261u;
   for (uint8_t b : picture) h = (h ^ b) * 16777619u;
   return h;
-}
-
-std::string HexBytes(std::string_view hex) {
-  std::string out;
-  int high = -1;
-  for (char c : hex) {
-    int v = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-    if (v < 0) continue;
-    if (high < 0) {
-      high = v;
-    } else {
-      out.push_back(static_cast<char>(high * 16 + v));
-      high = -1;
-    }
-  }
-  return out;
 }
