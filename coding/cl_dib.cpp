@@ -9,7 +9,10 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "coding/lib_graph.h"
+#include "foundation/lib_codepage.h"
 #include "foundation/lib_log.h"
+#include "foundation/lib_str.h"
 
 namespace {
 constexpr uint32_t kMaxFileSize = 0x7FFFFFFF;
@@ -19,15 +22,6 @@ uint32_t Le32(const uint8_t* p) {
   return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
          (static_cast<uint32_t>(p[3]) << 24);
 }
-void Put16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
-
 constexpr uint8_t kPalette[8] = {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0};
 
 // Pixel bytes of the image; 0 when the sizes are not positive or the file would pass 2 GB.
@@ -103,27 +97,9 @@ void SearchRow(std::span<const uint8_t> row, int32_t y, const TRunParams& params
 int64_t DibRowBytes(int32_t width) { return width <= 0 ? 0 : (static_cast<int64_t>(width) + 31) / 32 * 4; }
 
 std::vector<uint8_t> DibFileHeaders(int32_t width, int32_t height) {
-  const uint64_t image = DibImageBytes(width, height);
-  if (image == 0) return {};
   std::vector<uint8_t> out;
   out.reserve(kDibHeadersSize);
-  out.push_back('B');
-  out.push_back('M');
-  Put32(out, static_cast<uint32_t>(kDibHeadersSize + image));
-  Put32(out, 0);
-  Put32(out, kDibHeadersSize);
-  Put32(out, kDibInfoHeaderSize);
-  Put32(out, static_cast<uint32_t>(width));
-  Put32(out, static_cast<uint32_t>(height));  // positive: bottom row first
-  Put16(out, 1);                               // planes
-  Put16(out, 1);                               // bits per pixel
-  Put32(out, 0);                               // uncompressed
-  Put32(out, static_cast<uint32_t>(image));
-  Put32(out, 0);  // pixels per metre across and down: not used
-  Put32(out, 0);
-  Put32(out, 2);  // palette entries used and important
-  Put32(out, 2);
-  out.insert(out.end(), std::begin(kPalette), std::end(kPalette));
+  AppendMonoBmpHeaders(out, width, height, 0x00000000, 0x00FFFFFF);  // 0 black, as the grid reads it
   return out;
 }
 
@@ -263,9 +239,14 @@ void RunSearch(const TDibGrid& grid, const TRunParams& params, int32_t dx, int32
 }
 
 namespace {
-std::u16string Number(int64_t v) {
-  const std::string digits = std::to_string(v);
-  return std::u16string(digits.begin(), digits.end());
+std::u16string Number(int64_t v) { return Utf8ToWide(IntToText(v)); }
+
+void SearchDirection(TLogFile& log, std::u16string_view title, const TDibGrid& grid, const TRunParams& params,
+                     int32_t dx, int32_t dy, int32_t f, int32_t g, TRectArray& lines) {
+  log.AddWide(title);
+  const uint32_t tick = log.TickCount();
+  RunSearch(grid, params, dx, dy, f, g, lines);
+  log.AddElapsed(tick);
 }
 
 // Steps that may run out of memory: the grid, its transposition and the two searches.
@@ -286,19 +267,14 @@ void SearchGrids(const TDibBitmap& bitmap, TLineSearchSettings& settings, TSize 
   const TDibGrid columns = TransposeDibGrid(rows);
   log.AddElapsed(tick);
 
-  log.AddWide(u"    Поиск по X");
-  tick = log.TickCount();
-  const TRunParams across = MakeRunParams(rows.Width, sizeMm.cx, settings.LLenMinX, settings.EELMaxX,
-                                          settings.StepX, settings.LevelPerX, settings.LevelBWX);
-  RunSearch(rows, across, 1, 0, f, g, result.HorzLines);
-  log.AddElapsed(tick);
-
-  log.AddWide(u"    Поиск по Y");
-  tick = log.TickCount();
-  const TRunParams down = MakeRunParams(columns.Width, sizeMm.cy, settings.LLenMinY, settings.EELMaxY,
-                                        settings.StepY, settings.LevelPerY, settings.LevelBWY);
-  RunSearch(columns, down, 0, 1, f, g, result.VertLines);
-  log.AddElapsed(tick);
+  SearchDirection(log, u"    Поиск по X", rows,
+                  MakeRunParams(rows.Width, sizeMm.cx, settings.LLenMinX, settings.EELMaxX, settings.StepX,
+                                settings.LevelPerX, settings.LevelBWX),
+                  1, 0, f, g, result.HorzLines);
+  SearchDirection(log, u"    Поиск по Y", columns,
+                  MakeRunParams(columns.Width, sizeMm.cy, settings.LLenMinY, settings.EELMaxY, settings.StepY,
+                                settings.LevelPerY, settings.LevelBWY),
+                  0, 1, f, g, result.VertLines);
 }
 }  // namespace
 

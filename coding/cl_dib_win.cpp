@@ -8,46 +8,35 @@
 
 #include "foundation/cl_tools_config.h"
 #include "foundation/lib_api_win.h"
+#include "foundation/lib_codepage.h"
 #include "foundation/lib_file_reader_win.h"
 #include "foundation/lib_file_win.h"
 #include "foundation/lib_log.h"
 #include "foundation/lib_reg_win.h"
+#include "foundation/lib_str.h"
 
 namespace {
-std::u16string Number(int64_t v) {
-  const std::string digits = std::to_string(v);
-  return std::u16string(digits.begin(), digits.end());
-}
+std::u16string Number(int64_t v) { return Utf8ToWide(IntToText(v)); }
 
 std::u16string Quoted(const std::u16string& name) { return u"\"" + name + u"\""; }
 
-class TDcOwner {
+// Owner of a DC or GDI object, released by the given call.
+template <class Handle, auto Release>
+class TGdiOwner {
  public:
-  explicit TDcOwner(HDC dc) : dc_(dc) {}
-  ~TDcOwner() {
-    if (dc_) DeleteDC(dc_);
+  explicit TGdiOwner(Handle handle) : handle_(handle) {}
+  ~TGdiOwner() {
+    if (handle_) Release(handle_);
   }
-  TDcOwner(const TDcOwner&) = delete;
-  TDcOwner& operator=(const TDcOwner&) = delete;
-  HDC Get() const { return dc_; }
+  TGdiOwner(const TGdiOwner&) = delete;
+  TGdiOwner& operator=(const TGdiOwner&) = delete;
+  Handle Get() const { return handle_; }
 
  private:
-  HDC dc_;
+  Handle handle_;
 };
-
-class TGdiObjectOwner {
- public:
-  explicit TGdiObjectOwner(HGDIOBJ object) : object_(object) {}
-  ~TGdiObjectOwner() {
-    if (object_) DeleteObject(object_);
-  }
-  TGdiObjectOwner(const TGdiObjectOwner&) = delete;
-  TGdiObjectOwner& operator=(const TGdiObjectOwner&) = delete;
-  HGDIOBJ Get() const { return object_; }
-
- private:
-  HGDIOBJ object_;
-};
+using TDcOwner = TGdiOwner<HDC, DeleteDC>;
+using TGdiObjectOwner = TGdiOwner<HGDIOBJ, DeleteObject>;
 
 // Keeps an object selected into a DC for a scope; the DC's previous object comes back at its end.
 class TSelection {
