@@ -73,33 +73,42 @@ void OrMonoBitmap(TMonoPicture& picture, TPictureSize size, int32_t x, int32_t y
   }
 }
 
-bool WriteMonoBmp(const TMonoPicture& picture, TPictureSize size, std::vector<uint8_t>& stream, int32_t scale) {
-  const int32_t s = (scale == 2 || scale == 4 || scale == 8) ? scale : 1;
-  if (size.Width <= 0 || size.Height <= 0 || !Valid(picture, size)) return false;
-  const int64_t pixelsWide = static_cast<int64_t>(size.Width) * s;
-  const int64_t pixelsHigh = static_cast<int64_t>(size.Height) * s;
-  const int64_t row = (pixelsWide + 31) / 32 * 4;  // rows padded to whole 32-bit words
-  const int64_t image = row * pixelsHigh;
+bool AppendMonoBmpHeaders(std::vector<uint8_t>& stream, int64_t width, int64_t height, uint32_t color0,
+                          uint32_t color1) {
+  if (width <= 0 || height <= 0 || width > std::numeric_limits<int32_t>::max() ||
+      height > std::numeric_limits<int32_t>::max())
+    return false;
+  const int64_t image = (width + 31) / 32 * 4 * height;
   if (image + 62 > std::numeric_limits<int32_t>::max()) return false;
-  stream.reserve(stream.size() + static_cast<size_t>(image + 62));
   stream.push_back('B');
   stream.push_back('M');
   Put32(stream, static_cast<uint32_t>(62 + image));
   Put32(stream, 0);
   Put32(stream, 62);
   Put32(stream, 40);
-  Put32(stream, static_cast<uint32_t>(pixelsWide));
-  Put32(stream, static_cast<uint32_t>(pixelsHigh));
-  Put16(stream, 1);
-  Put16(stream, 1);
-  Put32(stream, 0);
+  Put32(stream, static_cast<uint32_t>(width));
+  Put32(stream, static_cast<uint32_t>(height));  // positive: bottom row first
+  Put16(stream, 1);                               // planes
+  Put16(stream, 1);                               // bits per pixel
+  Put32(stream, 0);                               // uncompressed
   Put32(stream, static_cast<uint32_t>(image));
+  Put32(stream, 0);  // pixels per metre across and down: not used
   Put32(stream, 0);
-  Put32(stream, 0);
+  Put32(stream, 2);  // palette entries used and important
   Put32(stream, 2);
-  Put32(stream, 2);
-  Put32(stream, 0x00FFFFFF);  // index 0 white
-  Put32(stream, 0x00000000);  // index 1 black
+  Put32(stream, color0);
+  Put32(stream, color1);
+  return true;
+}
+
+bool WriteMonoBmp(const TMonoPicture& picture, TPictureSize size, std::vector<uint8_t>& stream, int32_t scale) {
+  const int32_t s = (scale == 2 || scale == 4 || scale == 8) ? scale : 1;
+  if (size.Width <= 0 || size.Height <= 0 || !Valid(picture, size)) return false;
+  const int64_t pixelsWide = static_cast<int64_t>(size.Width) * s;
+  const int64_t pixelsHigh = static_cast<int64_t>(size.Height) * s;
+  const int64_t row = (pixelsWide + 31) / 32 * 4;  // rows padded to whole 32-bit words
+  if (!AppendMonoBmpHeaders(stream, pixelsWide, pixelsHigh, 0x00FFFFFF, 0x00000000)) return false;  // 1 black
+  stream.reserve(stream.size() + static_cast<size_t>(row * pixelsHigh));
   std::vector<uint8_t> line(static_cast<size_t>(row));
   for (int64_t y = size.Height - 1; y >= 0; --y) {
     std::fill(line.begin(), line.end(), 0);

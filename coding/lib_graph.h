@@ -25,6 +25,10 @@ void PutMonoBitmap(TMonoPicture& out, TPictureSize size, const TMonoPicture& sou
 void OrMonoBitmap(TMonoPicture& picture, TPictureSize size, int32_t x, int32_t y, TPictureSize sourceSize,
                   const TMonoPicture& source);
 
+// Appends the 62 bytes before the pixels of a bottom-up 1-bit BMP of width x height with the palette
+// colours 0x00RRGGBB of indexes 0 and 1; false, and nothing appended, when the file would pass 2 GB.
+bool AppendMonoBmpHeaders(std::vector<uint8_t>& stream, int64_t width, int64_t height, uint32_t color0,
+                          uint32_t color1);
 // Appends a BMP file image (bottom-up, 2 colours, each module scale x scale pixels; scale 2, 4 or 8,
 // anything else 1). False, and nothing written, for an empty or short picture or one too large.
 bool WriteMonoBmp(const TMonoPicture& picture, TPictureSize size, std::vector<uint8_t>& stream, int32_t scale);

@@ -96,6 +96,8 @@ class TLogFile {
   void AddWide(std::u16string_view text);
   void AddTimeStamp();
   void AddElapsed(uint32_t startTick);
+  // The host's tick now, the start of a stage timed with AddElapsed.
+  uint32_t TickCount() const { return host_.TickCount(); }
   void Flush();
   // Drops the field records, writes the closing time stamp and everything held, deregisters the source.
   void Close();

@@ -47,6 +47,35 @@ int32_t CeilToInt(double x) {
   return Clamp32(static_cast<int64_t>(t) + ((x - t) > 0 ? 1 : 0));
 }
 
+bool TryRoundToInt(double x, int32_t& out) {
+  if (!(x >= -2147483648.5 && x <= 2147483647.5)) return false;
+  const double r = std::nearbyint(x);  // the default rounding mode: to nearest, ties to even
+  if (r < -2147483648.0 || r > 2147483647.0) return false;
+  out = static_cast<int32_t>(r);
+  return true;
+}
+
+int32_t RoundToInt(double x) {
+  if (std::isnan(x)) return 0;
+  int32_t out = 0;
+  if (TryRoundToInt(x, out)) return out;
+  return x < 0 ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int32_t>::max();
+}
+
+int32_t IntMulDiv(int32_t a, int32_t b, int32_t c) {
+  if (c == 0) return -1;
+  int64_t p = static_cast<int64_t>(a) * b;
+  int64_t d = c;
+  if (d < 0) {
+    p = -p;
+    d = -d;
+  }
+  const int64_t q = p >= 0 ? (p + d / 2) / d : (p - d / 2) / d;
+  // The system answers -1 for anything outside +-(2^31 - 1), the most negative value included.
+  if (q > std::numeric_limits<int32_t>::max() || q < -std::numeric_limits<int32_t>::max()) return -1;
+  return static_cast<int32_t>(q);
+}
+
 double SafeAbsRatio(double a, double b) {
   if (b == 0 || std::isnan(a) || std::isnan(b)) return 1.0;
   const double r = std::fabs(a / b);

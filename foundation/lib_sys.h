@@ -25,6 +25,8 @@ struct TRect {
   friend bool operator==(const TRect&, const TRect&) = default;
 };
 
+using TRectArray = std::vector<TRect>;
+
 int32_t IntMin(int32_t a, int32_t b);
 int32_t IntMax(int32_t a, int32_t b);
 // Quotient rounded up (towards positive infinity); 0 when b is 0.
@@ -36,6 +38,13 @@ int32_t IntMidpoint(int32_t a, int32_t b);
 int32_t IntMod(int32_t a, int32_t b);
 int32_t IntSign(int32_t v);
 int32_t CeilToInt(double x);
+// Nearest integer, halves to the even neighbour; false for a value that is not a number or does not fit.
+bool TryRoundToInt(double x, int32_t& out);
+// The same, clamped to the 32-bit range; 0 for a value that is not a number.
+int32_t RoundToInt(double x);
+// a x b / c with the product in 64 bits, halves away from zero, as the system's MulDiv: -1 when c is 0 or
+// the result does not fit (the named MulDiv itself is the system's, so this one has its own name).
+int32_t IntMulDiv(int32_t a, int32_t b, int32_t c);
 // |a / b|; 1.0 when b is 0, either value is not a number, or the quotient is not finite.
 double SafeAbsRatio(double a, double b);
 int64_t AddInt64(uint32_t a, int32_t b);

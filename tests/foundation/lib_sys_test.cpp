@@ -64,6 +64,53 @@ TEST(LibSys, CeilToIntAndRatios) {
   EXPECT_EQ(AddInt64(0, -1), -1);
 }
 
+TEST(LibSys, RoundingHalvesToEven) {
+  struct Case {
+    double x;
+    bool fits;
+    int32_t expected;
+  } cases[] = {
+      {8.77, true, 9},   {2.5, true, 2},    {3.5, true, 4},   {-2.5, true, -2},    {-0.5, true, 0},
+      {0.49999, true, 0}, {2147483647.0, true, kMax}, {2147483647.5, false, 0}, {-2147483648.5, true, kMin},
+      {-2147483649.0, false, 0}, {std::nan(""), false, 0}, {INFINITY, false, 0},
+  };
+  for (const Case& c : cases) {
+    int32_t out = 12345;
+    EXPECT_EQ(TryRoundToInt(c.x, out), c.fits) << c.x;
+    if (c.fits) {
+      EXPECT_EQ(out, c.expected) << c.x;
+    }
+  }
+  EXPECT_EQ(RoundToInt(1e300), kMax);
+  EXPECT_EQ(RoundToInt(-INFINITY), kMin);
+  EXPECT_EQ(RoundToInt(std::nan("")), 0);
+  EXPECT_EQ(RoundToInt(26.57), 27);
+}
+
+TEST(LibSys, MulDivAsTheSystemDoes) {
+  struct Case {
+    int32_t a, b, c, expected;
+    const char* why;
+  } cases[] = {
+      {600, 3, 2, 900, "exact"},
+      {601, 3, 2, 902, "901.5: a half goes away from zero"},
+      {-601, 3, 2, -902, "-901.5: away from zero too"},
+      {601, -3, 2, -902, "negative multiplier"},
+      {601, 3, -2, -902, "negative divisor"},
+      {-601, 3, -2, 902, "two negatives"},
+      {10, 1, 3, 3, "3.33 rounds down"},
+      {20, 1, 3, 7, "6.67 rounds up"},
+      {5, 7, 0, -1, "no divisor"},
+      {kMax, kMax, kMax, kMax, "the product needs 64 bits"},
+      {kMax, 2, 1, -1, "too large"},
+      {kMin, 1, 1, -1, "the most negative value is out of range too"},
+      {kMin, 1, -1, -1, "and its negation does not fit"},
+      {-kMax, 1, 1, -kMax, "the most negative value that fits"},
+      {kMin, kMin, kMin, -1, "2^31 does not fit"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(IntMulDiv(c.a, c.b, c.c), c.expected) << c.why;
+}
+
 TEST(LibSys, BitFields) {
   EXPECT_TRUE(GetBit(0x80000000u, 31));
   EXPECT_FALSE(GetBit(0x80000000u, 30));
