@@ -7,19 +7,11 @@
 #include <string>
 
 #include "foundation/lib_codepage.h"
+#include "foundation/lib_file.h"
 
 namespace {
 std::span<const uint8_t> Bytes(std::string_view text) {
   return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
-}
-
-std::string Utf16LE(std::u16string_view text) {
-  std::string out = "\xFF\xFE";
-  for (char16_t c : text) {
-    out.push_back(static_cast<char>(c & 0xFF));
-    out.push_back(static_cast<char>(c >> 8));
-  }
-  return out;
 }
 }  // namespace
 
@@ -83,7 +75,8 @@ TEST(BlankIni, EncodingFromTheByteOrderMark) {
   } cases[] = {
       {EncodeCodePage(text, kCodePage1251), "ANSI without a mark"},
       {"\xEF\xBB\xBF" + WideToUtf8(text), "UTF-8 with its mark"},
-      {Utf16LE(text), "UTF-16LE with its mark"},
+      {std::string(EncodingMarkBytes(TTextEncoding::Utf16LE)) + EncodeTextLine(text, TTextEncoding::Utf16LE),
+       "UTF-16LE with its mark"},
   };
   for (const Case& c : cases) {
     const TIniFile ini = TIniFile::Parse(Bytes(c.bytes));
