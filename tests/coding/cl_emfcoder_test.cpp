@@ -90,21 +90,20 @@ TEST(EMFCoder, DefaultsAreReadInOrder) {
   EXPECT_EQ(coder->BlankMode, 0);
 
   const std::string cfg = "Software\\Kavrel\\Client\\Config", ab = cfg + "\\AB", code = ab + "\\Code";
-  const std::vector<std::string> expected = {
-      "I " + ab + "|UseBlank",       "K " + ab,
-      "B " + ab + "|BlankChr",       "B " + ab + "|LineChrH",
-      "B " + ab + "|LineChrV",       "A " + ab + "|LineChrVSpec",
-      "I " + ab + "|HPGdiComment",   "I " + ab + "|LineChrHA",
-      "I " + ab + "|LineLen",        "I " + ab + "|LineWidth",
-      "I " + ab + "|LineChHLen",     "I " + ab + "|SplitW%",
-      "I " + ab + "|SplitG%",        "I " + ab + "|SplitBL",
-      "I " + ab + "|ExtractBL",      "I " + ab + "|Polygones",
-      "T " + ab + "|NoUnicode",      "T " + ab + "|OEMFonts",
-      "T " + ab + "|OEMCvtSrc",      "T " + ab + "|OEMCvtDst",
-      "T " + ab + "|OEMCvtFontList", "T " + ab + "|LongSign",
-      "I " + ab + "|PointSize",      "I " + code + "|FileType",
-      "I " + code + "|LogoText",     "I " + cfg + "|DrawWidth",
-      "I " + cfg + "|ReDrawEMF"};
+  std::vector<std::string> expected;
+  auto reads = [&](char kind, const std::string& key, std::initializer_list<const char*> names) {
+    for (const char* name : names) expected.push_back(std::string{kind, ' '} + key + "|" + name);
+  };
+  reads('I', ab, {"UseBlank"});
+  expected.push_back("K " + ab);
+  reads('B', ab, {"BlankChr", "LineChrH", "LineChrV"});
+  reads('A', ab, {"LineChrVSpec"});
+  reads('I', ab, {"HPGdiComment", "LineChrHA", "LineLen", "LineWidth", "LineChHLen", "SplitW%", "SplitG%", "SplitBL",
+                  "ExtractBL", "Polygones"});
+  reads('T', ab, {"NoUnicode", "OEMFonts", "OEMCvtSrc", "OEMCvtDst", "OEMCvtFontList", "LongSign"});
+  reads('I', ab, {"PointSize"});
+  reads('I', code, {"FileType", "LogoText"});
+  reads('I', cfg, {"DrawWidth", "ReDrawEMF"});
   EXPECT_EQ(OwnReads(store), expected);
 }
 
