@@ -11,6 +11,7 @@
 #include "foundation/lib_codepage.h"
 #include "foundation/lib_file_reader_win.h"
 #include "foundation/lib_file_win.h"
+#include "foundation/lib_handle_win.h"
 #include "foundation/lib_log.h"
 #include "foundation/lib_reg_win.h"
 #include "foundation/lib_str.h"
@@ -19,24 +20,6 @@ namespace {
 std::u16string Number(int64_t v) { return Utf8ToWide(IntToText(v)); }
 
 std::u16string Quoted(const std::u16string& name) { return u"\"" + name + u"\""; }
-
-// Owner of a DC or GDI object, released by the given call.
-template <class Handle, auto Release>
-class TGdiOwner {
- public:
-  explicit TGdiOwner(Handle handle) : handle_(handle) {}
-  ~TGdiOwner() {
-    if (handle_) Release(handle_);
-  }
-  TGdiOwner(const TGdiOwner&) = delete;
-  TGdiOwner& operator=(const TGdiOwner&) = delete;
-  Handle Get() const { return handle_; }
-
- private:
-  Handle handle_;
-};
-using TDcOwner = TGdiOwner<HDC, DeleteDC>;
-using TGdiObjectOwner = TGdiOwner<HGDIOBJ, DeleteObject>;
 
 // Keeps an object selected into a DC for a scope; the DC's previous object comes back at its end.
 class TSelection {
@@ -52,21 +35,6 @@ class TSelection {
  private:
   HDC dc_;
   HGDIOBJ old_;
-};
-
-// The temporary file goes on every path, after whatever still maps it.
-class TTempFileOwner {
- public:
-  explicit TTempFileOwner(std::u16string name) : name_(std::move(name)) {}
-  ~TTempFileOwner() {
-    if (!name_.empty()) DeleteFileIfExists(name_);
-  }
-  TTempFileOwner(const TTempFileOwner&) = delete;
-  TTempFileOwner& operator=(const TTempFileOwner&) = delete;
-  const std::u16string& Name() const { return name_; }
-
- private:
-  std::u16string name_;
 };
 
 struct TMonoBitmapInfo {
@@ -86,10 +54,10 @@ bool RenderPageBmp(HENHMETAFILE metafile, int32_t cx, int32_t cy, TLogFile& log,
   info.Header.biBitCount = 1;
   info.Header.biCompression = BI_RGB;
   info.Colors[1] = RGBQUAD{0xFF, 0xFF, 0xFF, 0};
-  TDcOwner dc(CreateCompatibleDC(nullptr));
+  TDeviceContext dc(CreateCompatibleDC(nullptr));
   void* bits = nullptr;
   // No file header means the image would not fit a BMP: too large to make at all.
-  TGdiObjectOwner bitmap(file.empty() || !dc.Get() ? nullptr
+  TGdiObject bitmap(file.empty() || !dc.Get() ? nullptr
                                                    : CreateDIBSection(dc.Get(), reinterpret_cast<BITMAPINFO*>(&info),
                                                                       DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap.Get() || !bits) {
@@ -177,18 +145,19 @@ bool TLineSeacher::Search(uint32_t startTick) {
 
   std::vector<uint8_t> bmp;
   if (!RenderPageBmp(Metafile, cx, cy, Log, bmp)) return false;
-  TTempFileOwner temp(MakeTempFileName());
-  if (temp.Name().empty() || !WriteBufferToFile(temp.Name(), bmp)) {
-    Log.AddWide(u"  Ошибка записи во временный файл: " + Quoted(temp.Name()));
-    ShowFileWriteError(temp.Name());
+  // Declared before the mapping, so the file goes on every path after whatever still maps it.
+  const TTempFile temp(MakeTempFileName());
+  if (temp.Get().empty() || !WriteBufferToFile(temp.Get(), bmp)) {
+    Log.AddWide(u"  Ошибка записи во временный файл: " + Quoted(temp.Get()));
+    ShowFileWriteError(temp.Get());
     return false;
   }
-  Log.AddWide(u"  Временный файл: " + Quoted(temp.Name()) + u", размер: " + Number(static_cast<int64_t>(bmp.size())));
+  Log.AddWide(u"  Временный файл: " + Quoted(temp.Get()) + u", размер: " + Number(static_cast<int64_t>(bmp.size())));
   bmp = std::vector<uint8_t>();
 
   TMappedFile mapped;
-  if (!mapped.Open(temp.Name(), false)) {
-    Log.AddWide(u"  Ошибка чтения временного файла: " + Quoted(temp.Name()));
+  if (!mapped.Open(temp.Get(), false)) {
+    Log.AddWide(u"  Ошибка чтения временного файла: " + Quoted(temp.Get()));
     return false;
   }
   return SearchBitmapLines(mapped, Settings, TSize{header.szlMillimeters.cx, header.szlMillimeters.cy}, Log,

@@ -1,7 +1,7 @@
 // The owners of what the Windows edge opens: kernel handles, searches, registry keys, device contexts,
-// metafiles, mapped views, modules, service handles, event sources and temporary files, each released
-// once by its owner. One template carries the ownership; a traits struct per kind says what "none" is
-// and how the thing is released.
+// GDI objects, metafiles, mapped views, modules, service handles, event sources and temporary files,
+// each released once by its owner. One template carries the ownership; a traits struct per kind says
+// what "none" is and how the thing is released.
 // Printer handles have their owner beside the spooler seam (lib_prn_seam_win.h).
 #pragma once
 
@@ -73,6 +73,8 @@ using TFindHandle = TOwned<TFindHandleTraits>;
 using TRegKey = TOwned<TNullableTraits<HKEY, RegCloseKey>>;
 // A device context made with CreateDC (not one of a window, which ReleaseDC gives back).
 using TDeviceContext = TOwned<TNullableTraits<HDC, DeleteDC>>;
+// A bitmap, pen, brush or font; it must no longer be selected into a DC when its owner goes.
+using TGdiObject = TOwned<TNullableTraits<HGDIOBJ, DeleteObject>>;
 using TEnhMetaFile = TOwned<TNullableTraits<HENHMETAFILE, DeleteEnhMetaFile>>;
 using TMappedView = TOwned<TNullableTraits<const void*, UnmapViewOfFile>>;
 using TModuleHandle = TOwned<TNullableTraits<HMODULE, FreeLibrary>>;
