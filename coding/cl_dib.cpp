@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "coding/cl_macrolib_recog_text.h"
 #include "coding/lib_graph.h"
 #include "foundation/lib_codepage.h"
 #include "foundation/lib_log.h"
@@ -239,8 +240,6 @@ void RunSearch(const TDibGrid& grid, const TRunParams& params, int32_t dx, int32
 }
 
 namespace {
-std::u16string Number(int64_t v) { return Utf8ToWide(IntToText(v)); }
-
 void SearchDirection(TLogFile& log, std::u16string_view title, const TDibGrid& grid, const TRunParams& params,
                      int32_t dx, int32_t dy, int32_t f, int32_t g, TRectArray& lines) {
   log.AddWide(title);
@@ -259,10 +258,10 @@ void SearchGrids(const TDibBitmap& bitmap, TLineSearchSettings& settings, TSize 
   result.CompressionY = g;
   settings.DIBSizeX = DibGridWidth(bitmap.Width, f);
   settings.DIBSizeY = DibGridHeight(bitmap.Height, g);
-  log.AddWide(u"    Сжатие по X x" + Number(f));
+  log.AddWide(u"    Сжатие по X x" + NumW(f));
   const TDibGrid rows = BuildDibGrid(bitmap, f, g);
   log.AddElapsed(tick);
-  log.AddWide(u"    Сжатие по Y x" + Number(g));
+  log.AddWide(u"    Сжатие по Y x" + NumW(g));
   tick = log.TickCount();
   const TDibGrid columns = TransposeDibGrid(rows);
   log.AddElapsed(tick);

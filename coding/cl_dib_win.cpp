@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "coding/cl_macrolib_recog_text.h"
 #include "foundation/cl_tools_config.h"
 #include "foundation/lib_api_win.h"
 #include "foundation/lib_codepage.h"
@@ -17,10 +18,6 @@
 #include "foundation/lib_str.h"
 
 namespace {
-std::u16string Number(int64_t v) { return Utf8ToWide(IntToText(v)); }
-
-std::u16string Quoted(const std::u16string& name) { return u"\"" + name + u"\""; }
-
 // Keeps an object selected into a DC for a scope; the DC's previous object comes back at its end.
 class TSelection {
  public:
@@ -136,10 +133,10 @@ bool TLineSeacher::Search(uint32_t startTick) {
   }
   const int32_t cx = header.szlDevice.cx;
   const int32_t cy = header.szlDevice.cy;
-  Log.AddWide(u"  Размер изображения: " + Number(cx) + u"x" + Number(cy));
+  Log.AddWide(u"  Размер изображения: " + NumW(cx) + u"x" + NumW(cy));
   if (cx <= 0 || cy <= 0 || header.szlMillimeters.cx <= 0 || header.szlMillimeters.cy <= 0) {
-    Log.AddWide(u"  Неверный размер страницы в заголовке метафайла: " + Number(header.szlMillimeters.cx) + u"x" +
-                Number(header.szlMillimeters.cy) + u" мм");
+    Log.AddWide(u"  Неверный размер страницы в заголовке метафайла: " + NumW(header.szlMillimeters.cx) + u"x" +
+                NumW(header.szlMillimeters.cy) + u" мм");
     return false;
   }
 
@@ -148,16 +145,16 @@ bool TLineSeacher::Search(uint32_t startTick) {
   // Declared before the mapping, so the file goes on every path after whatever still maps it.
   const TTempFile temp(MakeTempFileName());
   if (temp.Get().empty() || !WriteBufferToFile(temp.Get(), bmp)) {
-    Log.AddWide(u"  Ошибка записи во временный файл: " + Quoted(temp.Get()));
+    Log.AddWide(u"  Ошибка записи во временный файл: " + QuotedW(temp.Get()));
     ShowFileWriteError(temp.Get());
     return false;
   }
-  Log.AddWide(u"  Временный файл: " + Quoted(temp.Get()) + u", размер: " + Number(static_cast<int64_t>(bmp.size())));
+  Log.AddWide(u"  Временный файл: " + QuotedW(temp.Get()) + u", размер: " + NumW(static_cast<int64_t>(bmp.size())));
   bmp = std::vector<uint8_t>();
 
   TMappedFile mapped;
   if (!mapped.Open(temp.Get(), false)) {
-    Log.AddWide(u"  Ошибка чтения временного файла: " + Quoted(temp.Get()));
+    Log.AddWide(u"  Ошибка чтения временного файла: " + QuotedW(temp.Get()));
     return false;
   }
   return SearchBitmapLines(mapped, Settings, TSize{header.szlMillimeters.cx, header.szlMillimeters.cy}, Log,
