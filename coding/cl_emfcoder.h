@@ -10,6 +10,7 @@
 
 #include "coding/cl_dib.h"
 #include "coding/cl_macrolib.h"
+#include "coding/enumemf2.h"
 
 // A document type's interpretation settings with their defaults (0.01 mm where a size is meant).
 struct TEMFSettings {
@@ -61,6 +62,8 @@ class TEMFCoder : public TCoder {
   TEMFCoder(TCreateKey key, const TSettingsStore& store, const TLineSearchResult* lineSeeker, TContext* context,
             uint8_t mode, TLogFile* log, const TDocIdClass& docId);
 
+  // The base's dump, then the record types, lines and texts of the page with their fonts.
+  void DumpObjects() override;
   void AddPageParams() override;
   bool LoadParam();
 
@@ -70,6 +73,8 @@ class TEMFCoder : public TCoder {
   std::vector<TRect> WhiteRects;
   const TLineSearchResult* LineSeeker;
   uint8_t BlankMode = 0;
+  // The page's metafile header: its reference device scales the fixed map modes and thresholds.
+  TEnhMetaHeader Header;
 
  private:
   bool LoadOwnParams();

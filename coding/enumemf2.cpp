@@ -51,6 +51,7 @@ std::unique_ptr<TText> TText::Duplicate() const {
   copy->OwnPosition = 0;
   copy->Transparent = Transparent;
   copy->ClipRect = ClipRect;
+  copy->BoundsClip = BoundsClip;
   copy->OEMText = 0;
   copy->RecordType = RecordType;
   return copy;

@@ -107,6 +107,9 @@ class TText : public TTextProTo {
   uint8_t OwnPosition = 1;
   uint8_t Transparent = 0;
   TRect ClipRect;  // all zero: no clip
+  // The record's rclBounds, a clip only where it is a plausible box of the measured text (producers write
+  // logical units, boxes from the baseline down or {0,0,-1,-1} there); all zero: none.
+  TRect BoundsClip;
   uint8_t OEMText = 0;
   int32_t RecordType = 0;
 };

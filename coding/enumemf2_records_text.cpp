@@ -1,0 +1,128 @@
+// Text records of the walk: EXTTEXTOUT, POLYTEXTOUT and SMALLTEXTOUT strings decoded into texts with
+// their place, advances, state and clip candidates.
+#include "coding/enumemf2_records.h"
+#include "coding/enumemf2_records_reader.h"
+
+using namespace emfrec;
+
+namespace {
+
+// One EMRTEXT of a text record: its string decoded, its advances and its rectangle.
+struct TEmrText {
+  TPoint Reference;
+  uint32_t Options = 0;
+  TRect Rect;
+  std::u16string Text;
+  std::vector<int32_t> Advances;
+};
+
+TEmrText ReadEmrText(const TRec& r, size_t at, bool wide, const TTextDecoding& decoding, const TLogFontW& font) {
+  TEmrText t;
+  t.Reference = r.Point(at);
+  const uint32_t count = r.U32(at + 8), offString = r.U32(at + 12);
+  t.Options = r.U32(at + 16);
+  t.Rect = r.Rect(at + 20);
+  const uint32_t offDx = r.U32(at + 36);
+  const bool glyphs = (t.Options & kEtoGlyphIndex) != 0;
+  const std::span<const uint8_t> chars = r.Bytes(offString, uint64_t{count} * (wide ? 2 : 1), "string outside the record");
+  if (wide) {
+    std::u16string units(count, u'\0');
+    for (size_t i = 0; i < count; ++i) units[i] = static_cast<char16_t>(chars[2 * i] | chars[2 * i + 1] << 8);
+    t.Text = DecodeText16(decoding, font, units, glyphs);
+  } else {
+    t.Text = DecodeText8(decoding, font, std::string_view(reinterpret_cast<const char*>(chars.data()), count), glyphs);
+  }
+  if (offDx != 0 && count > 0) {
+    // ETO_PDY: (dx, dy) pairs; the dx are the even entries.
+    const size_t step = (t.Options & kEtoPdy) ? 2 : 1;
+    r.Need(offDx, uint64_t{count} * step, 4, "advances outside the record");
+    t.Advances.resize(count - 1);
+    for (size_t i = 0; i + 1 < count; ++i) t.Advances[i] = r.I32(offDx + i * step * 4);
+  }
+  return t;
+}
+
+}  // namespace
+
+void TEnumData::ExtTextOut(int32_t type, std::span<const uint8_t> bytes) {
+  const TRec r(bytes);
+  const TRect bounds = r.Rect(8);
+  const double xScale = r.F32(28), yScale = r.F32(32);
+  TEmrText t = ReadEmrText(r, 36, type == kEmrExtTextOutW, Decoding, State.Font);
+  if (t.Text.empty()) return;
+  const bool clipped = (t.Options & kEtoClipped) && IsSet(t.Rect);
+  const TRect clip = clipped ? Normalized(T(t.Rect.Left, t.Rect.Top), T(t.Rect.Right, t.Rect.Bottom)) : TRect{};
+  AddText(type, std::move(t.Text), t.Reference, clip, clipped ? TRect{} : bounds, std::move(t.Advances), xScale, yScale);
+}
+
+void TEnumData::PolyTextOut(int32_t type, std::span<const uint8_t> bytes) {
+  const TRec r(bytes);
+  const TRect bounds = r.Rect(8);
+  const double xScale = r.F32(28), yScale = r.F32(32);
+  const uint32_t strings = r.U32(36);
+  r.Need(40, strings, kEmrTextSize, "texts outside the record");
+  for (size_t i = 0; i < strings; ++i) {
+    TEmrText t = ReadEmrText(r, 40 + i * kEmrTextSize, type == kPolyTextOutW, Decoding, State.Font);
+    if (t.Text.empty()) continue;
+    const bool clipped = (t.Options & kEtoClipped) && IsSet(t.Rect);
+    const TRect clip = clipped ? Normalized(T(t.Rect.Left, t.Rect.Top), T(t.Rect.Right, t.Rect.Bottom)) : TRect{};
+    AddText(type, std::move(t.Text), t.Reference, clip, clipped ? TRect{} : bounds, std::move(t.Advances), xScale,
+            yScale);
+  }
+}
+
+void TEnumData::SmallTextOut(int32_t type, std::span<const uint8_t> bytes) {
+  const TRec r(bytes);
+  const TPoint reference = r.Point(8);
+  const uint32_t count = r.U32(16), options = r.U32(20);
+  const double xScale = r.F32(28), yScale = r.F32(32);
+  size_t at = 36;
+  TRect clip;
+  if (!(options & kEtoNoRect)) {
+    const TRect c = r.Rect(at);
+    at += 16;
+    if (options & kEtoClipped) clip = Normalized(T(c.Left, c.Top), T(c.Right, c.Bottom));
+  }
+  const bool narrow = (options & kEtoSmallChars) != 0;
+  const bool glyphs = (options & kEtoGlyphIndex) != 0;
+  const std::span<const uint8_t> chars = r.Bytes(at, uint64_t{count} * (narrow ? 1 : 2), "string outside the record");
+  std::u16string text;
+  if (narrow) {
+    text = DecodeText8(Decoding, State.Font, std::string_view(reinterpret_cast<const char*>(chars.data()), count), glyphs);
+  } else {
+    std::u16string units(count, u'\0');
+    for (size_t i = 0; i < count; ++i) units[i] = static_cast<char16_t>(chars[2 * i] | chars[2 * i + 1] << 8);
+    text = DecodeText16(Decoding, State.Font, units, glyphs);
+  }
+  AddText(type, std::move(text), reference, clip, TRect{}, {}, xScale, yScale);
+}
+
+void TEnumData::AddText(int32_t type, std::u16string text, TPoint reference, const TRect& clip, const TRect& bounds,
+                        std::vector<int32_t> advances, double xScale, double yScale) {
+  const TDrawState& s = State;
+  auto t = std::make_unique<TText>(RecordNo, std::move(text), TPoint{});
+  if (s.UseCurrentPos) {
+    t->Rect = TRect{CurrentPos.X, CurrentPos.Y, CurrentPos.X, CurrentPos.Y};
+    t->OwnPosition = 1;
+  } else {
+    const TPoint p = T(reference.X, reference.Y);
+    t->Rect = TRect{p.X, p.Y, p.X, p.Y};
+    t->OwnPosition = s.OwnPositionNext;
+  }
+  t->Font = s.Font;
+  t->FontHash = s.FontHash;
+  t->Transform = s.Transform;
+  t->TextAlign = s.TextAlign;
+  t->TextColor = s.TextColor;
+  t->Transparent = s.Transparent;
+  t->XScale = xScale;
+  t->YScale = yScale;
+  t->RecordType = type;
+  t->ClipRect = !IsSet(s.ClipRect) ? clip : !IsSet(clip) ? s.ClipRect : Intersection(s.ClipRect, clip);
+  t->BoundsClip = bounds;
+  t->Positions = std::move(advances);
+  State.OwnPositionNext = !(s.TextAlign & kTaUpdateCp) || IsSet(s.ClipRect);
+  State.UseCurrentPos = 0;
+  Coder.Texts->push_back(std::move(t));
+}
+
