@@ -158,8 +158,10 @@ TEST(EmfRecordsWin, RecordedPageGivesItsTextsAndLines) {
     EXPECT_EQ(t.Text, e.Text) << "text " << i;
     EXPECT_EQ(t.OwnPosition, e.OwnPosition) << "text " << i;
     EXPECT_EQ(t.Font.FaceName(), u"Arial") << "text " << i;
-    if (e.OwnPosition) EXPECT_EQ(t.Rect.Left, e.At.X) << "text " << i;
-    if (e.OwnPosition) EXPECT_EQ(t.Rect.Top, e.At.Y) << "text " << i;
+    if (e.OwnPosition) {
+      EXPECT_EQ(t.Rect.Left, e.At.X) << "text " << i;
+      EXPECT_EQ(t.Rect.Top, e.At.Y) << "text " << i;
+    }
   }
   EXPECT_EQ(Mismatch(*coder->HLines, page.HLines), "");
   EXPECT_EQ(Mismatch(*coder->VLines, page.VLines), "");
