@@ -10,6 +10,7 @@
 
 #include "coding/cl_dib.h"
 #include "coding/cl_macrolib.h"
+#include "coding/enumemf2.h"
 
 // A document type's interpretation settings with their defaults (0.01 mm where a size is meant).
 struct TEMFSettings {
@@ -61,13 +62,17 @@ class TEMFCoder : public TCoder {
   TEMFCoder(TCreateKey key, const TSettingsStore& store, const TLineSearchResult* lineSeeker, TContext* context,
             uint8_t mode, TLogFile* log, const TDocIdClass& docId);
 
+  // The base's dump, then the record types, lines and texts of the page with their fonts.
+  void DumpObjects() override;
   void AddPageParams() override;
   bool LoadParam();
 
   TEMFSettings Settings;
   // The page's lines came from the rendered page: they are not collected from the records.
   bool LinesFound = false;
-  std::vector<TRect> WhiteRects;
+  // White areas (rectangle and record number), consumed when the texts are built.
+  TObjectList WhiteRects;
+  TEnhMetaHeader Header;
   const TLineSearchResult* LineSeeker;
   uint8_t BlankMode = 0;
 

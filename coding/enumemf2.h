@@ -77,7 +77,7 @@ class TLine : public TLineProTo {
   TLine(int32_t recordType, const TRect& rect, int32_t number) : TLineProTo(number, rect), RecordType(recordType) {}
 
   static bool IsVertical(TPoint a, TPoint b);
-  bool Vertical() const { return Rect.Bottom - Rect.Top > Rect.Right - Rect.Left; }
+  bool Vertical() const { return int64_t{Rect.Bottom} - Rect.Top > int64_t{Rect.Right} - Rect.Left; }
 
   int32_t RecordType = 0;
 };
@@ -107,9 +107,20 @@ class TText : public TTextProTo {
   uint8_t OwnPosition = 1;
   uint8_t Transparent = 0;
   TRect ClipRect;  // all zero: no clip
+  // The record's rclBounds, a clip only where it is a plausible box of the measured text (producers write
+  // logical units, boxes from the baseline down or {0,0,-1,-1} there); all zero: none.
+  TRect BoundsClip;
   uint8_t OEMText = 0;
   int32_t RecordType = 0;
 };
+
+// Max of lefts and tops, min of rights and bottoms.
+TRect IntersectRects(const TRect& a, const TRect& b);
+
+// Once the text is measured: its BoundsClip joins its ClipRect when it is a plausible box of the text (not
+// inverted, holding the measured box's centre both ways), and is dropped either way. Windows' own bounds
+// pass; logical units, boxes from the baseline down and the empty {0,0,-1,-1} do not.
+void ApplyBoundsClip(TText& text);
 
 // The drawing-record types the page objects name (EMR_*).
 inline constexpr int32_t kEmrHeader = 1;
