@@ -10,6 +10,9 @@
 
 #include "coding/cl_dib.h"
 #include "coding/cl_macrolib.h"
+#include "coding/enumemf2.h"
+
+class TTextMeasurer;
 
 // A document type's interpretation settings with their defaults (0.01 mm where a size is meant).
 struct TEMFSettings {
@@ -64,10 +67,19 @@ class TEMFCoder : public TCoder {
   void AddPageParams() override;
   bool LoadParam();
 
+  // The page's texts into words and phrases, and lines from line characters (enumemf2_runs.cpp).
+  void EraseLinesUnderWhiteRects(TPoint margin);
+  void BuildPageTexts(TTextMeasurer& measurer);
+  void JoinTexts();
+  // The type's blank lines over the page; false (logged) when the blank's values are bad.
+  bool LoadBlank();
+
   TEMFSettings Settings;
   // The page's lines came from the rendered page: they are not collected from the records.
   bool LinesFound = false;
-  std::vector<TRect> WhiteRects;
+  // White areas (rectangle and record number), consumed when the texts are built.
+  TObjectList WhiteRects;
+  TEnhMetaHeader Header;
   const TLineSearchResult* LineSeeker;
   uint8_t BlankMode = 0;
 
