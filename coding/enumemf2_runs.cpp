@@ -297,9 +297,13 @@ bool TRunBuilder::CutOverprinted(size_t i, TText& a, const TText& b) {
 void TRunBuilder::RemoveOverprinted() {
   for (size_t i = 0; i < texts_.size(); ++i) {
     for (size_t j = i + 1; j < texts_.size() && texts_[i]; ++j) {
+      // The cheap tests on the page object first: most pairs part there.
+      const TRectProTo* pa = texts_[i].get();
+      const TRectProTo* pb = texts_[j].get();
+      if (!pb || pb->Ident <= pa->Ident || !VerticalOverlap(pa->Rect, pb->Rect)) continue;
       TText* a = TextAt(texts_, i);
       const TText* b = TextAt(texts_, j);
-      if (!a || !b || b->Ident <= a->Ident || a->OEMText || b->OEMText || !VerticalOverlap(a->Rect, b->Rect)) continue;
+      if (!a || !b || a->OEMText || b->OEMText) continue;
       const size_t count = texts_.size();
       if (CutOverprinted(i, *a, *b)) texts_[i].reset();
       // A rest inserted after the cut text is not examined against it.
