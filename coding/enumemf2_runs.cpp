@@ -294,20 +294,43 @@ bool TRunBuilder::CutOverprinted(size_t i, TText& a, const TText& b) {
   return a.Text.empty();
 }
 
+// What the pair scan of overprinting tests first, kept apart from the texts so that the scan over all pairs
+// reads a small array: the number and the vertical extent.
+struct TScanEntry {
+  int32_t Ident = 0, Lo = 0, Hi = 0;
+  bool Candidate = false;  // a text that overprinting may cut (not OEM)
+};
+
+TScanEntry ScanEntryOf(const TRectProTo* object) {
+  const auto* t = dynamic_cast<const TText*>(object);
+  if (!t) return {};
+  return {t->Ident, std::min(t->Rect.Top, t->Rect.Bottom), std::max(t->Rect.Top, t->Rect.Bottom), !t->OEMText};
+}
+
 void TRunBuilder::RemoveOverprinted() {
+  std::vector<TScanEntry> scan;
+  scan.reserve(texts_.size());
+  for (const auto& object : texts_) scan.push_back(ScanEntryOf(object.get()));
   for (size_t i = 0; i < texts_.size(); ++i) {
-    for (size_t j = i + 1; j < texts_.size() && texts_[i]; ++j) {
-      // The cheap tests on the page object first: most pairs part there.
-      const TRectProTo* pa = texts_[i].get();
-      const TRectProTo* pb = texts_[j].get();
-      if (!pb || pb->Ident <= pa->Ident || !VerticalOverlap(pa->Rect, pb->Rect)) continue;
-      TText* a = TextAt(texts_, i);
-      const TText* b = TextAt(texts_, j);
-      if (!a || !b || a->OEMText || b->OEMText) continue;
+    for (size_t j = i + 1; j < texts_.size() && scan[i].Candidate; ++j) {
+      const TScanEntry& ea = scan[i];
+      const TScanEntry& eb = scan[j];
+      // Ranges that overlap by their midpoints intersect: most pairs part on these comparisons.
+      if (!eb.Candidate || eb.Ident <= ea.Ident || eb.Lo > ea.Hi || eb.Hi < ea.Lo) continue;
+      TText& a = static_cast<TText&>(*texts_[i]);
+      const TText& b = static_cast<const TText&>(*texts_[j]);
+      if (!VerticalOverlap(a.Rect, b.Rect)) continue;
       const size_t count = texts_.size();
-      if (CutOverprinted(i, *a, *b)) texts_[i].reset();
+      const bool gone = CutOverprinted(i, a, b);
       // A rest inserted after the cut text is not examined against it.
-      if (texts_.size() > count) ++j;
+      if (texts_.size() > count) {
+        scan.insert(scan.begin() + static_cast<ptrdiff_t>(i) + 1, ScanEntryOf(texts_[i + 1].get()));
+        ++j;
+      }
+      if (gone) {
+        texts_[i].reset();
+        scan[i].Candidate = false;
+      }
     }
   }
   Compact(texts_);
@@ -528,11 +551,13 @@ void TRunBuilder::JoinWords() {
     TText* a = TextAt(texts_, i);
     if (!a) continue;
     for (size_t j = i + 1; j < texts_.size(); ++j) {
-      TText* b = TextAt(texts_, j);
-      if (!b || b->Rect.Left <= a->Rect.Left) continue;
-      const int64_t gap = int64_t{b->Rect.Left} - a->Rect.Right;
+      const TRectProTo* next = texts_[j].get();
+      if (!next || next->Rect.Left <= a->Rect.Left) continue;
+      const int64_t gap = int64_t{next->Rect.Left} - a->Rect.Right;
       if (gap > IntMulDiv(a->CharWidth, s_.SplitG, 100)) break;
-      if (!VerticalOverlap(a->Rect, b->Rect)) continue;
+      if (!VerticalOverlap(a->Rect, next->Rect)) continue;
+      const TText* b = TextAt(texts_, j);
+      if (!b) continue;
       const TPoint ca = a->Center(), cb = b->Center();
       if (lines.Between(ca.X, cb.X, ca.Y) || !SameLook(*a, *b)) break;
       AppendText(*a, *b, !(s_.SplitW > 0 && gap <= IntMulDiv(a->CharWidth, s_.SplitW, 100)));
