@@ -252,50 +252,32 @@ TEST(BuildPageTexts, CoveredClippedAndOverprintedTexts) {
   RunCases(cases, [](TPage& p) { p.Build(); });
 }
 
+TEST(JoinTexts, TheGapDecidesHowTwoRunsJoin) {
+  // "ab" spans 100 to 120 in characters 10 wide; "cd" starts at x.
+  struct Case {
+    int32_t x;
+    std::string texts;
+    const char* why;
+  } cases[] = {
+      {121, "abcd#1[100,141]", "a gap of 10 % joins without a space"},
+      {123, "abcd#1[100,143]", "a gap of 25 % (rounded as MulDiv) still joins without a space"},
+      {124, "ab cd#1[100,144]", "a gap of 40 % joins with a space"},
+      {130, "ab cd#1[100,150]", "a gap of 100 % joins with one space"},
+      {140, "ab cd#1[100,160]", "a gap of exactly SplitG joins"},
+      {141, "ab#1[100,120] | cd#2[141,161]", "a gap just over SplitG does not"},
+      {145, "ab#1[100,120] | cd#2[145,165]", "a gap of 250 % keeps them apart"},
+  };
+  for (const Case& c : cases) {
+    TPage page;
+    page.Measured(1, u"ab", 100);
+    page.Measured(2, u"cd", c.x);
+    page.coder->JoinTexts();
+    EXPECT_EQ(page.Texts(), c.texts) << c.why;
+  }
+}
+
 TEST(JoinTexts, RunsJoinIntoWordsAndPhrases) {
   const std::vector<TPageCase> cases = {
-      {"a gap of 10 % joins without a space",
-       [](TPage& p) {
-         p.Measured(1, u"ab", 100);
-         p.Measured(2, u"cd", 121);
-       },
-       "abcd#1[100,141]", "", ""},
-      {"a gap of 25 % (rounded as MulDiv) still joins without a space",
-       [](TPage& p) {
-         p.Measured(1, u"ab", 100);
-         p.Measured(2, u"cd", 123);
-       },
-       "abcd#1[100,143]", "", ""},
-      {"a gap of 40 % joins with a space",
-       [](TPage& p) {
-         p.Measured(1, u"ab", 100);
-         p.Measured(2, u"cd", 124);
-       },
-       "ab cd#1[100,144]", "", ""},
-      {"a gap of 100 % joins with one space",
-       [](TPage& p) {
-         p.Measured(1, u"ab", 100);
-         p.Measured(2, u"cd", 130);
-       },
-       "ab cd#1[100,150]", "", ""},
-      {"a gap of exactly SplitG joins",
-       [](TPage& p) {
-         p.Measured(1, u"ab", 100);
-         p.Measured(2, u"cd", 140);
-       },
-       "ab cd#1[100,160]", "", ""},
-      {"a gap just over SplitG does not",
-       [](TPage& p) {
-         p.Measured(1, u"ab", 100);
-         p.Measured(2, u"cd", 141);
-       },
-       "ab#1[100,120] | cd#2[141,161]", "", ""},
-      {"a gap of 250 % keeps them apart",
-       [](TPage& p) {
-         p.Measured(1, u"ab", 100);
-         p.Measured(2, u"cd", 145);
-       },
-       "ab#1[100,120] | cd#2[145,165]", "", ""},
       {"a vertical border between them keeps them apart",
        [](TPage& p) {
          p.Measured(1, u"ab", 100);
@@ -383,39 +365,28 @@ TEST(JoinTexts, TextsWithoutEdgesSplitWithoutEdges) {
 }
 
 TEST(EraseLinesUnderWhiteRects, LinesDrawnBeforeAnAreaLoseTheirPartUnderIt) {
-  const std::vector<TPageCase> cases = {
-      {"a horizontal line across the area keeps both ends",
-       [](TPage& p) {
-         p.coder->HLines->push_back(std::make_unique<TLine>(54, TPoint{0, 50}, TPoint{100, 50}, 1));
-         p.White(2, TRect{40, 40, 60, 60});
-       },
-       "", "0-41@50 | 59-100@50", ""},
-      {"a vertical line ending inside the area keeps its top",
-       [](TPage& p) {
-         p.coder->VLines->push_back(std::make_unique<TLine>(54, TPoint{50, 0}, TPoint{50, 50}, 1));
-         p.White(2, TRect{40, 40, 60, 60});
-       },
-       "", "", "50:0-41"},
-      {"a line drawn after the area stays",
-       [](TPage& p) {
-         p.coder->HLines->push_back(std::make_unique<TLine>(54, TPoint{0, 50}, TPoint{100, 50}, 3));
-         p.White(2, TRect{40, 40, 60, 60});
-       },
-       "", "0-100@50", ""},
-      {"a line along the area's border, within the margin, stays",
-       [](TPage& p) {
-         p.coder->HLines->push_back(std::make_unique<TLine>(54, TPoint{0, 41}, TPoint{100, 41}, 1));
-         p.White(2, TRect{40, 40, 60, 60});
-       },
-       "", "0-100@41", ""},
-      {"a line wholly under the area goes",
-       [](TPage& p) {
-         p.coder->HLines->push_back(std::make_unique<TLine>(54, TPoint{45, 50}, TPoint{55, 50}, 1));
-         p.White(2, TRect{40, 40, 60, 60});
-       },
-       "", "", ""},
+  // The white area 40..60 both ways, drawn as record 2, shrunk by the margin 2 to 42..58.
+  struct Case {
+    TPoint a, b;
+    int32_t number;
+    std::string hlines, vlines;
+    const char* why;
+  } cases[] = {
+      {{0, 50}, {100, 50}, 1, "0-41@50 | 59-100@50", "", "a horizontal line across the area keeps both ends"},
+      {{50, 0}, {50, 50}, 1, "", "50:0-41", "a vertical line ending inside the area keeps its top"},
+      {{0, 50}, {100, 50}, 3, "0-100@50", "", "a line drawn after the area stays"},
+      {{0, 41}, {100, 41}, 1, "0-100@41", "", "a line along the area's border, within the margin, stays"},
+      {{45, 50}, {55, 50}, 1, "", "", "a line wholly under the area goes"},
   };
-  RunCases(cases, [](TPage& p) { p.coder->EraseLinesUnderWhiteRects(TPoint{2, 2}); });
+  for (const Case& c : cases) {
+    TPage page;
+    TObjectList& lines = TLine::IsVertical(c.a, c.b) ? *page.coder->VLines : *page.coder->HLines;
+    lines.push_back(std::make_unique<TLine>(54, c.a, c.b, c.number));
+    page.White(2, TRect{40, 40, 60, 60});
+    page.coder->EraseLinesUnderWhiteRects(TPoint{2, 2});
+    EXPECT_EQ(page.HLines(), c.hlines) << c.why;
+    EXPECT_EQ(page.VLines(), c.vlines) << c.why;
+  }
 
   TPage page;
   page.coder->HLines->push_back(std::make_unique<TLine>(54, TPoint{0, 50}, TPoint{100, 50}, 7));
