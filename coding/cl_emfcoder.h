@@ -12,6 +12,8 @@
 #include "coding/cl_macrolib.h"
 #include "coding/enumemf2.h"
 
+class TTextMeasurer;
+
 // A document type's interpretation settings with their defaults (0.01 mm where a size is meant).
 struct TEMFSettings {
   TCharSet BlankChr = StrToCharSet("\xA0");
@@ -66,6 +68,13 @@ class TEMFCoder : public TCoder {
   void DumpObjects() override;
   void AddPageParams() override;
   bool LoadParam();
+
+  // The page's texts into words and phrases, and lines from line characters (enumemf2_runs.cpp).
+  void EraseLinesUnderWhiteRects(TPoint margin);
+  void BuildPageTexts(TTextMeasurer& measurer);
+  void JoinTexts();
+  // The type's blank lines over the page; false (logged) when the blank's values are bad.
+  bool LoadBlank();
 
   TEMFSettings Settings;
   // The page's lines came from the rendered page: they are not collected from the records.

@@ -91,7 +91,7 @@ class TText : public TTextProTo {
   std::unique_ptr<TText> Duplicate() const;
 
   bool HasEdges() const { return !Positions.empty() && Positions.size() == Text.size() + 1; }
-  TPoint Center() const { return TPoint{(Rect.Left + Rect.Right) / 2, (Rect.Top + Rect.Bottom) / 2}; }
+  TPoint Center() const { return TPoint{IntMidpoint(Rect.Left, Rect.Right), IntMidpoint(Rect.Top, Rect.Bottom)}; }
 
   int32_t CharWidth = 0;
   int32_t CharHeight = 0;
