@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "coding/cl_dib.h"
+#include "coding/cl_emfcoder_place.h"
 #include "coding/cl_macrolib.h"
 
 // A document type's interpretation settings with their defaults (0.01 mm where a size is meant).
@@ -64,12 +65,21 @@ class TEMFCoder : public TCoder {
   void AddPageParams() override;
   bool LoadParam();
 
+  // After recognition (cl_emfcoder_place.cpp): the code picture as a WMF or EMF file (sets CodeSize), its
+  // place on a sheet in millimetres ((0, 0) the page's own size) in 0.01 mm, and the page model as
+  // page-data text.
+  bool ExportCodeToFile(const std::u16string& fileName);
+  TPoint CalcCodePlace(TSize sheet);
+  std::u16string ExportPageData();
+
   TEMFSettings Settings;
   // The page's lines came from the rendered page: they are not collected from the records.
   bool LinesFound = false;
   std::vector<TRect> WhiteRects;
   const TLineSearchResult* LineSeeker;
   uint8_t BlankMode = 0;
+  TEMFHeader Header;
+  TSize CodeSize;  // 0.01 mm, as exported
 
  private:
   bool LoadOwnParams();
