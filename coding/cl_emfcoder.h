@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "coding/cl_dib.h"
+#include "coding/cl_emfcoder_debug.h"
 #include "coding/cl_emfcoder_place.h"
 #include "coding/cl_macrolib.h"
 
@@ -71,6 +72,8 @@ class TEMFCoder : public TCoder {
   bool ExportCodeToFile(const std::u16string& fileName);
   TPoint CalcCodePlace(TSize sheet);
   std::u16string ExportPageData();
+  // One round of blank debugging of this type (cl_emfcoder_debug.cpp).
+  void DebugBlank(TBlankDebugHost& host);
 
   TEMFSettings Settings;
   // The page's lines came from the rendered page: they are not collected from the records.
