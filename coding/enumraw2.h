@@ -1,0 +1,150 @@
+// The coder of DOS print streams: the printer model's language and geometry, the document type's line
+// settings, and the page objects a raw page is read into. x is in 0.01 mm, y in 1/48 inch.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "coding/cl_macrolib.h"
+#include "coding/cl_macrotools.h"
+#include "foundation/lib_file_reader.h"
+
+// What one document leaves to the next of the same job.
+struct TDosPrinterState {
+  int32_t TabSize = 0;
+  int32_t LeftMargin = 0;  // 0.01 mm
+  double Spacing = 0;      // lines per inch
+  double Pitch = 0;        // characters per inch
+};
+
+// A pitch-setting command of the model: its first byte, the bytes after it (at most 31) and its pitch.
+struct TPitchCode {
+  double Pitch = 0;
+  std::string Tail;
+  uint8_t FirstByte = 0;
+};
+
+struct TCodePitch {
+  TCharSet FirstBytes;
+  std::vector<TPitchCode> Codes;
+  void Clear() {
+    FirstBytes.reset();
+    Codes.clear();
+  }
+};
+
+enum TPrinterLang : uint8_t { kLangPCL = 0, kLangEscP9 = 1, kLangEscP24 = 2, kLangIBM = 3, kLangMT = 4 };
+
+// Output modes that are not a pin count.
+inline constexpr int32_t kModeHPGL = -1;
+inline constexpr int32_t kModeRastr = -2;
+inline constexpr int32_t kModeRect = -3;
+inline constexpr int32_t kModeRectMF = -4;
+inline constexpr int32_t kModeMTPlot = -5;
+
+namespace enumraw2 {
+
+// One run of characters at one pitch; Ident is the stream offset of its first character.
+class TText : public TTextProTo {
+ public:
+  TText(int32_t offset, TPoint point) : TTextProTo(offset, std::u16string(), point) {}
+
+  uint8_t Underline = 0;
+  int32_t Height = 0;     // 1/48 inch
+  int32_t CharWidth = 0;  // 0.01 mm: 2540 / pitch, rounded
+  std::string AttributeText;
+};
+
+// A line from line characters or underlines; Ident is the offset of the text it came from.
+class TLine : public TLineProTo {
+ public:
+  TLine(int32_t offset, const TRect& rect) : TLineProTo(offset, rect) {}
+};
+
+// A line feed met in the stream: where it happened, its byte length, the offset of its first byte.
+class TLineFeed : public TObject {
+ public:
+  TLineFeed(TPoint point, int32_t length, int32_t offset) : Point(point), Length(length), Offset(offset) {}
+  TPoint Point;
+  int32_t Length = 1;
+  int32_t Offset = 0;
+};
+
+}  // namespace enumraw2
+
+// The state of one page parse that the interpreters move.
+struct TRawParseState {
+  TPoint Point;                       // x 0.01 mm, y 1/48 inch
+  std::vector<TPoint> PositionStack;  // PCL push and pop
+  std::string AttributeText;
+  bool PageHoldsText = false;
+  int32_t Errors = 0;
+  // Cleared by a command that ends the page (the reader is then left on that command's first byte).
+  bool PageGoesOn = true;
+  enumraw2::TText* CurrentText = nullptr;  // lent, may be nil
+};
+
+// The printer language of a model name; false when the name gives none.
+bool PrinterLangOfModel(std::u16string_view model, uint8_t& lang);
+
+// Pitch, spacing and tab size of the printers key; false (state all zero) when the key is missing.
+bool ReadDosDefaults(const TSettingsStore& store, TDosPrinterState& state);
+
+class TRAWCoder : public TCoder {
+ public:
+  TRAWCoder(TCreateKey key, const TSettingsStore& store, const TDocIdClass& docId, TContext* context,
+            const TDosPrinterState& state, uint8_t mode, TLogFile* log, std::u16string_view model);
+
+  void DumpObjects() override;
+  void AddPageParams() override;
+  bool LoadParam();
+
+  // Dispatches a control byte (the reader stands after it) to the language's interpreter.
+  bool InterpretCommand(uint8_t code, TByteReader& reader, TRawParseState& parse);
+
+  // Model and language.
+  std::u16string Model;
+  uint8_t PrinterLang = kLangPCL;
+  int32_t OutputMode = 0;
+  int32_t DpiX = 0;
+  int32_t DpiY = 0;
+  std::u16string ModeTemplate;
+  double PitchTable[2][2] = {{10.0, 17.0}, {12.0, 20.0}};  // [width class][condensed]
+  double CurrentPitch = 0;
+  double BasePitch = 0;
+  double CurrentSpacing = 0;
+  double BaseSpacing = 0;
+  int32_t TabWidth = 0;
+  int32_t LeftMargin = 0;
+  bool Underline = false;
+  int32_t MacroId = 0;
+  TCharSet LineChHSub;
+  TCharSet LineChrVSpec;
+  TCharSet BlankChr;
+  std::string FontPitchP;
+  std::string FontPitchS;
+  std::string FontMacro;
+  std::string FontTypeF;
+  int32_t HPresDPI = 300;
+  std::string BadPitchs;
+  std::string Marker;
+  TCodePitch CodePitchTable;
+  int32_t MaxErrors = 100;
+  double SplitX = 0.75, SplitY = 1.5, StretchX = 0.75, StretchY = 0.8, RoundX = 0.75, RoundY = 0.75;
+  double PointSizeX = 0.5, PointSizeY = 0.5, LineLenX = 2.0, LineLenY = 1.3, SymHeight = 0.75;
+  int32_t Strings = 0;
+  int32_t AutoCRLF = 0;
+  bool HalfLF = false;
+  bool TrimTrail = true;
+  TDosPrinterState PrinterState;
+  // Line feeds met on the page, in stream order.
+  std::vector<std::unique_ptr<enumraw2::TLineFeed>> LineFeeds;
+
+  // Results of the page parse.
+  int32_t CodePosition = 0;
+  bool BreakBeforeCode = false;
+  std::string TrailingData;
+};
