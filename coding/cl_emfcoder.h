@@ -81,7 +81,7 @@ class TEMFCoder : public TCoder {
   std::vector<TRect> WhiteRects;
   const TLineSearchResult* LineSeeker;
   uint8_t BlankMode = 0;
-  TEMFHeader Header;
+  TEnhMetaHeader Header;
   TSize CodeSize;  // 0.01 mm, as exported
 
  private:

@@ -72,7 +72,7 @@ int32_t ToHundredths(int32_t v, int32_t millimeters, int32_t device) {
   return RoundToInt(static_cast<double>(v) * 100.0 * millimeters / device);
 }
 
-void AddLineEntries(const TObjectList& lines, uint8_t direction, const TEMFHeader& page, std::string& out) {
+void AddLineEntries(const TObjectList& lines, uint8_t direction, const TEnhMetaHeader& page, std::string& out) {
   int32_t number = 0;
   for (const auto& line : lines) {
     if (!line) continue;
@@ -84,7 +84,7 @@ void AddLineEntries(const TObjectList& lines, uint8_t direction, const TEMFHeade
 std::optional<TCodePlace> PlaceCode(const TCodePlaceRequest& r) {
   TPlaceMath m;
   TSize sheet = r.Sheet;
-  if (sheet.cx == 0 && sheet.cy == 0) sheet = r.Page.Millimeters;
+  if (sheet.cx == 0 && sheet.cy == 0) sheet = TSize{r.Page.szlMillimetersCx, r.Page.szlMillimetersCy};
   const int64_t w = static_cast<int64_t>(sheet.cx) * 100;
   const int64_t h = static_cast<int64_t>(sheet.cy) * 100;
   const uint8_t p0 = PlaceByte(r.PicPlace, 0), p1 = PlaceByte(r.PicPlace, 1);
@@ -98,11 +98,11 @@ std::optional<TCodePlace> PlaceCode(const TCodePlaceRequest& r) {
   } else {
     const TRect& a = r.OutputArea;
     TRect area;
-    area.Left = m.MulDiv(a.Left, w, r.Page.Device.cx);
-    area.Top = m.MulDiv(a.Top, h, r.Page.Device.cy);
-    area.Right = a.Right == 0 ? m.Fit(static_cast<int64_t>(r.Page.Millimeters.cx) * 100)
-                              : m.MulDiv(a.Right, w, r.Page.Device.cx);
-    area.Bottom = a.Bottom == 0 ? m.Fit(h) : m.MulDiv(a.Bottom, h, r.Page.Device.cy);
+    area.Left = m.MulDiv(a.Left, w, r.Page.szlDeviceCx);
+    area.Top = m.MulDiv(a.Top, h, r.Page.szlDeviceCy);
+    area.Right = a.Right == 0 ? m.Fit(static_cast<int64_t>(r.Page.szlMillimetersCx) * 100)
+                              : m.MulDiv(a.Right, w, r.Page.szlDeviceCx);
+    area.Bottom = a.Bottom == 0 ? m.Fit(h) : m.MulDiv(a.Bottom, h, r.Page.szlDeviceCy);
     at.X = m.Fit(area.Left + static_cast<int64_t>(
                                  m.Share(static_cast<int64_t>(area.Right) - area.Left - r.Code.cx, p0, p1)));
     at.Y = m.Fit(area.Top + static_cast<int64_t>(
@@ -114,16 +114,16 @@ std::optional<TCodePlace> PlaceCode(const TCodePlaceRequest& r) {
   return out;
 }
 
-TRect PageRectToHundredths(const TRect& rect, const TEMFHeader& page) {
-  return TRect{ToHundredths(rect.Left, page.Millimeters.cx, page.Device.cx),
-               ToHundredths(rect.Top, page.Millimeters.cy, page.Device.cy),
-               ToHundredths(rect.Right, page.Millimeters.cx, page.Device.cx),
-               ToHundredths(rect.Bottom, page.Millimeters.cy, page.Device.cy)};
+TRect PageRectToHundredths(const TRect& rect, const TEnhMetaHeader& page) {
+  return TRect{ToHundredths(rect.Left, page.szlMillimetersCx, page.szlDeviceCx),
+               ToHundredths(rect.Top, page.szlMillimetersCy, page.szlDeviceCy),
+               ToHundredths(rect.Right, page.szlMillimetersCx, page.szlDeviceCx),
+               ToHundredths(rect.Bottom, page.szlMillimetersCy, page.szlDeviceCy)};
 }
 
 std::u16string PageDataText(const TObjectList& texts, const TObjectList& hLines, const TObjectList& vLines,
-                            const TEMFHeader& page, const TCodePageSystem& pages) {
-  std::string out = MakeBlankHeader(kBlankKindPageData, Hundredths(page.Millimeters.cx), Hundredths(page.Millimeters.cy));
+                            const TEnhMetaHeader& page, const TCodePageSystem& pages) {
+  std::string out = MakeBlankHeader(kBlankKindPageData, Hundredths(page.szlMillimetersCx), Hundredths(page.szlMillimetersCy));
   int32_t number = 0;
   for (const auto& object : texts) {
     const auto* text = dynamic_cast<const TTextProTo*>(object.get());

@@ -9,21 +9,13 @@
 
 #include "coding/cl_macrolib_payload.h"
 #include "coding/cl_macrotools.h"
+#include "coding/enumemf2.h"
 #include "foundation/lib_sys.h"
-
-// What the coder keeps of the page's metafile header: the picture's frame (0.01 mm) and its reference
-// device in pixels and millimetres.
-struct TEMFHeader {
-  TRect Bounds;
-  TRect Frame;
-  TSize Device;
-  TSize Millimeters;
-};
 
 // What placing the code takes; lengths in 0.01 mm unless named otherwise.
 struct TCodePlaceRequest {
   TSize Sheet;             // millimetres; (0, 0) for the page's own size
-  TEMFHeader Page;
+  TEnhMetaHeader Page;
   TSize Code;              // the code picture's size
   bool RealSize = false;   // Code is the exported picture's size, not the format's largest
   uint32_t PicTop = 0;     // 0 lower half, 1 upper half, 2 and more the output area
@@ -42,12 +34,12 @@ struct TCodePlace {
 std::optional<TCodePlace> PlaceCode(const TCodePlaceRequest& request);
 
 // Device pixels of the page to 0.01 mm, rounded; 0 for a page without a device size.
-TRect PageRectToHundredths(const TRect& rect, const TEMFHeader& page);
+TRect PageRectToHundredths(const TRect& rect, const TEnhMetaHeader& page);
 
 // The page model as page-data text: the texts, then the horizontal and the vertical lines, each entry
 // through the system code page (characters outside it arrive as "?").
 std::u16string PageDataText(const TObjectList& texts, const TObjectList& hLines, const TObjectList& vLines,
-                            const TEMFHeader& page, const TCodePageSystem& pages);
+                            const TEnhMetaHeader& page, const TCodePageSystem& pages);
 
 inline constexpr std::u16string_view kCodePlaceErrorText =
     u"Ошибка при вычислении местоположения вывода графического кода.";

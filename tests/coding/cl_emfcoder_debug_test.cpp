@@ -14,6 +14,7 @@
 #include "coding/cl_emfcoder.h"
 #include "foundation/cl_tools_config.h"
 #include "support/coder_fakes.h"
+#include "support/emf_header.h"
 
 namespace {
 constexpr int kYes = 6;
@@ -313,7 +314,7 @@ TEST(BlankDebug, CoderRoundLogsAndEnds) {
   TMemoryStore store;
   TMemoryLog log;
   auto coder = TCoder::Create<TEMFCoder>(store, nullptr, nullptr, 0, &log.file, TDocIdClass::CreateFromText("AB"));
-  coder->Header = TEMFHeader{{}, {}, {4960, 7016}, {210, 297}};
+  coder->Header = A4At600Dpi();
   coder->BlankMode = 2;
   coder->HLines->push_back(std::make_unique<TLineProTo>(1, TRect{0, 100, 4960, 100}));
   log.Lines.clear();

@@ -15,6 +15,7 @@
 #include "foundation/lib_reg_win.h"
 #include "foundation/lib_unicode_win.h"
 #include "support/coder_fakes.h"
+#include "support/emf_header.h"
 #include "support/file_dialog_driver.h"
 #include "support/win_fixtures.h"
 
@@ -40,7 +41,7 @@ class EMFDebugWin : public testing::Test {
                                       {u"Text1", u"100,200,9000,700,1,Счёт"}})
       ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, BlankKeyPath(kCfg, "AB"), name, value));
     coder_ = TCoder::Create<TEMFCoder>(store_, nullptr, nullptr, 0, &log_.file, TDocIdClass::CreateFromText("AB"));
-    coder_->Header = TEMFHeader{{}, {}, {4960, 7016}, {210, 297}};
+    coder_->Header = A4At600Dpi();
     coder_->Texts->push_back(std::make_unique<TTextProTo>(1, u"Итого", TPoint{496, 701}, TPoint{992, 750}));
     SetMessageBoxHook([this](const TMessageBoxRequest& r) {
       boxes_.push_back(r);

@@ -14,12 +14,11 @@
 #include "coding/cl_macrolib_code.h"
 #include "foundation/cl_tools_config.h"
 #include "support/coder_fakes.h"
+#include "support/emf_header.h"
 
 namespace {
 const std::u16string kAB = std::u16string(kConfigKey) + u"\\AB";
 
-// A4 recorded at 600 dpi.
-constexpr TEMFHeader kA4{{0, 0, 4959, 7015}, {0, 0, 20999, 29699}, {4960, 7016}, {210, 297}};
 
 class TRecordingServices : public TCodeServices {
  public:
@@ -35,7 +34,7 @@ struct TPlaceFixture {
     if (flowPos) store.SetInteger(kAB, u"FlowPos", flowPos);
     coder = TCoder::Create<TEMFCoder>(store, nullptr, nullptr, 0, &log.file, TDocIdClass::CreateFromText("AB"));
     coder->CodeServices = &services;
-    coder->Header = kA4;
+    coder->Header = A4At600Dpi();
     coder->Format.PictureSize = TSize{2000, 2000};
     log.Lines.clear();  // the creation's own line
   }
@@ -134,12 +133,12 @@ TEST(CodePlace, ImpossiblePlacesAnswerZeroWithTheBox) {
     const char* name;
     TSize sheet;
     uint32_t picTop;
-    TEMFHeader header;
+    TEnhMetaHeader header;
   };
   const Case cases[] = {
-      {"an output area on a page without a device size", {210, 297}, 2, {{}, {}, {0, 0}, {210, 297}}},
-      {"a sheet beyond 32 bits in 0.01 mm", {0x7FFFFFFF, 297}, 0, kA4},
-      {"the page's own size beyond 32 bits", {0, 0}, 2, {{}, {}, {4960, 7016}, {0x7FFFFFFF, 0x7FFFFFFF}}},
+      {"an output area on a page without a device size", {210, 297}, 2, MakePageHeader({0, 0}, {210, 297})},
+      {"a sheet beyond 32 bits in 0.01 mm", {0x7FFFFFFF, 297}, 0, A4At600Dpi()},
+      {"the page's own size beyond 32 bits", {0, 0}, 2, MakePageHeader({4960, 7016}, {0x7FFFFFFF, 0x7FFFFFFF})},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -223,6 +222,6 @@ TEST(PageData, TextsThenLinesInHundredthsThroughTheCodePage) {
 }
 
 TEST(PageData, PageWithoutDeviceSizeGivesZeroRectangles) {
-  const TEMFHeader none{{}, {}, {0, 0}, {210, 297}};
+  const TEnhMetaHeader none = MakePageHeader({0, 0}, {210, 297});
   EXPECT_EQ(PageRectToHundredths(TRect{5, 6, 7, 8}, none), (TRect{}));
 }
