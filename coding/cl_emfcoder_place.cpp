@@ -9,9 +9,9 @@
 #include "coding/cl_blank.h"
 #include "coding/cl_emfcoder.h"
 #include "coding/cl_macrolib_code.h"
+#include "coding/cl_macrolib_recog_text.h"
 #include "coding/lib_graph.h"
 #include "foundation/cl_tools_store.h"
-#include "coding/cl_macrolib_recog_text.h"
 #include "foundation/lib_str.h"
 
 namespace {
@@ -60,12 +60,13 @@ std::u16string TypeLine(const TCodePlaceRequest& r, TPoint place, int64_t w, int
          u", координаты: (" + NumW(place.X) + u"," + NumW(place.Y) + u"), лист: " + NumW(w) + u"x" + NumW(h);
 }
 
-// Millimetres of a header as 0.01 mm, held inside 32 bits.
-int32_t Hundredths(int32_t millimeters) {
-  return static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(millimeters) * 100,
-                                                  std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
+int32_t ClampToInt32(int64_t v) {
+  return static_cast<int32_t>(
+      std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
+
+// Millimetres of a header as 0.01 mm, held inside 32 bits.
+int32_t Hundredths(int32_t millimeters) { return ClampToInt32(static_cast<int64_t>(millimeters) * 100); }
 
 int32_t ToHundredths(int32_t v, int32_t millimeters, int32_t device) {
   if (device <= 0) return 0;
@@ -139,8 +140,8 @@ std::u16string PageDataText(const TObjectList& texts, const TObjectList& hLines,
 bool TEMFCoder::ExportCodeToFile(const std::u16string& fileName) {
   const uint32_t start = Log ? Log->TickCount() : 0;
   const int32_t module = Format.ModuleSize;
-  CodeSize = TSize{static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(PictureWidth) * module, 0, INT32_MAX)),
-                   static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(PictureHeight) * module, 0, INT32_MAX))};
+  CodeSize = TSize{ClampToInt32(static_cast<int64_t>(PictureWidth) * module),
+                   ClampToInt32(static_cast<int64_t>(PictureHeight) * module)};
   LogLine(u"Экспорт гр.кода в файл: \"" + fileName + u"\"");
   const TPictureSize size{PictureWidth, PictureHeight};
   const int32_t scale = Settings.FileType.Y;
