@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "coding/cl_dib.h"
+#include "coding/cl_emfcoder_debug.h"
+#include "coding/cl_emfcoder_place.h"
 #include "coding/cl_macrolib.h"
 #include "coding/enumemf2.h"
 
@@ -75,6 +77,14 @@ class TEMFCoder : public TCoder {
   void JoinTexts();
   // The type's blank lines over the page; false (logged) when the blank's values are bad.
   bool LoadBlank();
+  // After recognition (cl_emfcoder_place.cpp): the code picture as a WMF or EMF file (sets CodeSize), its
+  // place on a sheet in millimetres ((0, 0) the page's own size) in 0.01 mm, and the page model as
+  // page-data text.
+  bool ExportCodeToFile(const std::u16string& fileName);
+  TPoint CalcCodePlace(TSize sheet);
+  std::u16string ExportPageData();
+  // One round of blank debugging of this type (cl_emfcoder_debug.cpp).
+  void DebugBlank(TBlankDebugHost& host);
 
   TEMFSettings Settings;
   // The page's lines came from the rendered page: they are not collected from the records.
@@ -84,6 +94,7 @@ class TEMFCoder : public TCoder {
   TEnhMetaHeader Header;
   const TLineSearchResult* LineSeeker;
   uint8_t BlankMode = 0;
+  TSize CodeSize;  // 0.01 mm, as exported
 
  private:
   bool LoadOwnParams();

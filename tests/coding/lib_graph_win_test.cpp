@@ -12,45 +12,11 @@
 
 #include "coding/aztencod.h"
 #include "coding/lib_graph.h"
+#include "support/dib_canvas.h"
 
 namespace {
 
 constexpr int kPx = 6;  // pixels per module on playback
-
-struct TCanvas {
-  HDC dc = nullptr;
-  HBITMAP bitmap = nullptr;
-  HGDIOBJ old = nullptr;
-  uint32_t* bits = nullptr;
-  int width = 0, height = 0;
-  TCanvas(int w, int h) : width(w), height(h) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;  // top-down
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    dc = CreateCompatibleDC(nullptr);
-    void* p = nullptr;
-    bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
-    bits = static_cast<uint32_t*>(p);
-    old = SelectObject(dc, bitmap);
-    RECT r{0, 0, w, h};
-    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));  // neither dark nor light
-  }
-  ~TCanvas() {
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-  }
-  // 1 dark, 0 light, -1 neither (the picture did not cover it).
-  int At(int x, int y) const {
-    GdiFlush();
-    const uint32_t v = bits[y * width + x];
-    const int sum = (v & 0xFF) + ((v >> 8) & 0xFF) + ((v >> 16) & 0xFF);
-    return sum < 100 ? 1 : sum > 665 ? 0 : -1;
-  }
-};
 
 std::string Compare(const TCanvas& canvas, const TAztCoder& c) {
   const int stride = (c.PictureWidth() + 7) / 8;
