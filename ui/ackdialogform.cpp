@@ -11,7 +11,7 @@ namespace {
 constexpr std::u16string_view kOptionValue = u"Option";
 constexpr std::u16string_view kSavePgDlgValue = u"SavePgDlg";
 constexpr std::u16string_view kErrorHeader = u"Обнаружены ошибки в заполнении документа:";
-constexpr std::u16string_view kNotice = u"Выберите число копий и копии со штрих-кодом";
+constexpr std::u16string_view kNotice = u"Выберите копии для печати";
 
 // Copies strings are letters "C" and "N"; a stored value of anything else is shown as it parses.
 std::string AnswerOf(std::u16string_view text) { return EncodeCodePage(text, kCodePage1251); }
