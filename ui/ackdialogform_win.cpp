@@ -6,7 +6,6 @@
 
 #include "foundation/cl_tools_store_win.h"
 #include "foundation/lib_api_win.h"
-#include "foundation/lib_sysinfo_win.h"
 #include "foundation/lib_unicode_win.h"
 #include "ui/ackdialogform_res.h"
 #include "ui/frmlib_win.h"
@@ -169,7 +168,8 @@ void ShowAckDialog(const std::u16string& configKey, const TDocIdClass& docId, co
   request.Context = &context;
   request.Errors = coder ? coder->Errors.get() : nullptr;
   request.JobInfo = jobInfo;
-  request.NTFamily = IsWinNT();
+  // The job's device settings came through the same wide or 8-bit spooler calls.
+  request.NTFamily = UseWideApi();
   answer.clear();
   const TAckOutcome outcome = RunAckDialog(MachineSettingsStore(), request, GetDisableGUI(), [](TAckPresenter& p) {
     TAckDialogForm form(p);

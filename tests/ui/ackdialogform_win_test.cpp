@@ -12,7 +12,9 @@
 
 #include "foundation/cl_tools_broadcast_win.h"
 #include "foundation/lib_api_win.h"
+#include "foundation/lib_codepage.h"
 #include "foundation/lib_unicode_win.h"
+#include "support/win_fixtures.h"
 #include "ui/ack_rig.h"
 #include "ui/ackdialogform_res.h"
 #include "ui/frmlib_win.h"
@@ -353,4 +355,33 @@ TEST(AckDialogWin, ShowAckDialogRunsItsLoopOnTheCallingThread) {
   SetDisableGUI(false);
   EXPECT_EQ(quiet.answer, "CN");
   EXPECT_EQ(FindWindowW(L"TAckDialogForm", nullptr), nullptr);
+}
+
+TEST(AckDialogWin, JobPaperFormatInTheLayoutOfTheSpoolerCalls) {
+  // On the 9x family the job came through the 8-bit calls: its device settings are a DEVMODEA.
+  TPlatformGuard nineX(VER_PLATFORM_WIN32_WINDOWS);
+  _JOBINFO job;
+  job.DevMode.assign(sizeof(DEVMODEA), 0);
+  reinterpret_cast<DEVMODEA*>(job.DevMode.data())->dmPaperLength = 2970;
+  reinterpret_cast<DEVMODEA*>(job.DevMode.data())->dmPaperWidth = 2100;
+  TMemoryContextHost host;
+  std::u16string memo;
+  std::string answer = "unset";
+  std::thread t([&] {
+    TContext context(host, u"P1");
+    uint8_t codeMode = kCodeModePrint;
+    ShowAckDialog(u"Software\\Kavrel\\ClientTests\\None", TDocIdClass::CreateFromText("SF01"), u"Акт",
+                  u"Tevoran-Клиент", "C", nullptr, codeMode, context, nullptr, &job, answer);
+  });
+  const HWND wnd = WaitForForm();
+  if (wnd) {
+    wchar_t text[1024] = {};
+    GetWindowTextW(GetDlgItem(wnd, IDC_ACK_MINFO), text, 1024);
+    memo = FromWStr(text);
+    PostMessageW(wnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  }
+  t.join();
+  ASSERT_NE(wnd, nullptr);
+  EXPECT_NE(memo.find(u"Формат: 210.00x297.00\r\n"), std::u16string::npos) << WideToUtf8(memo);
+  EXPECT_EQ(answer, "");
 }
