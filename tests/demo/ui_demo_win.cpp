@@ -3,11 +3,14 @@
 // Usage: ui_demo <output directory>
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "foundation/lib_handle_win.h"
+#include "support/code_image.h"
 #include "support/coder_fakes.h"
 #include "ui/ackdialogform_win.h"
 
@@ -23,6 +26,32 @@ void PumpFor(DWORD milliseconds) {
     }
     Sleep(10);
   }
+}
+
+// A 24-bit BMP file of the bitmap; empty when its pixels cannot be read.
+std::vector<uint8_t> BmpFile(HDC dc, HBITMAP bitmap, int width, int height) {
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+  std::vector<uint8_t> pixels(static_cast<size_t>(stride) * height);
+  if (GetDIBits(dc, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) !=
+      height) {
+    return {};
+  }
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  std::vector<uint8_t> bytes(file.bfSize);
+  std::memcpy(bytes.data(), &file, sizeof file);
+  std::memcpy(bytes.data() + sizeof file, &info, sizeof info);
+  std::memcpy(bytes.data() + file.bfOffBits, pixels.data(), pixels.size());
+  return bytes;
 }
 
 // The client area as the screen shows it, under the caption the system draws for the window (under
@@ -44,28 +73,9 @@ bool CaptureWindow(HWND wnd, const std::string& fileName) {
   DrawCaption(wnd, memory.Get(), &bar, DC_ACTIVE | DC_TEXT | DC_ICON | DC_GRADIENT);
   BitBlt(memory.Get(), 0, caption, width, client.bottom, screen, origin.x, origin.y, SRCCOPY);
   SelectObject(memory.Get(), old);
-  BITMAPINFOHEADER info{};
-  info.biSize = sizeof info;
-  info.biWidth = width;
-  info.biHeight = height;
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  info.biCompression = BI_RGB;
-  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-  std::vector<uint8_t> pixels(static_cast<size_t>(stride) * height);
-  const int rows = GetDIBits(memory.Get(), static_cast<HBITMAP>(bitmap.Get()), 0, height, pixels.data(),
-                             reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
   ReleaseDC(nullptr, screen);
-  if (rows != height) return false;
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-  FILE* out = std::fopen(fileName.c_str(), "wb");
-  if (!out) return false;
-  const bool ok = std::fwrite(&file, sizeof file, 1, out) == 1 && std::fwrite(&info, sizeof info, 1, out) == 1 &&
-                  std::fwrite(pixels.data(), 1, pixels.size(), out) == pixels.size();
-  return std::fclose(out) == 0 && ok;
+  const std::vector<uint8_t> bytes = BmpFile(memory.Get(), static_cast<HBITMAP>(bitmap.Get()), width, height);
+  return !bytes.empty() && WriteFileBytes(fileName, bytes);
 }
 
 // The copies dialog of a job whose data have errors, on an A4 page.
