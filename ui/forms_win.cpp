@@ -181,10 +181,7 @@ void TForm::ReadValues(std::span<const TControlValue> values) const {
   for (const TControlValue& v : values) {
     const HWND control = Control(v.Id);
     if (v.Text) *v.Text = WindowTextOf(control);
-    if (!v.Number) continue;
-    if (v.Kind == TValueKind::Check) {
-      *v.Number = SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
-    } else if (v.Kind == TValueKind::Combo) {
+    if (v.Kind == TValueKind::Combo && v.Number) {
       const int index = static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0));
       // Text typed over a selected item is the user's own text.
       *v.Number = index >= 0 && ComboItemText(control, index) == WindowTextOf(control) ? index : -1;
@@ -195,15 +192,12 @@ void TForm::ReadValues(std::span<const TControlValue> values) const {
 void TForm::WriteValues(std::span<const TControlValue> values) {
   for (const TControlValue& v : values) {
     const HWND control = Control(v.Id);
-    if (v.Kind == TValueKind::Check && v.Number) {
-      SendMessageW(control, BM_SETCHECK, *v.Number ? BST_CHECKED : BST_UNCHECKED, 0);
-    } else if (v.Kind == TValueKind::Combo && v.Number && *v.Number >= 0 &&
-               SendMessageW(control, CB_SETCURSEL, *v.Number, 0) != CB_ERR) {
+    if (v.Kind == TValueKind::Combo && v.Number && *v.Number >= 0 &&
+        SendMessageW(control, CB_SETCURSEL, *v.Number, 0) != CB_ERR) {
       continue;
-    } else if (v.Text) {
-      if (v.Kind == TValueKind::Combo) SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-      SetWindowTextW(control, WStr(*v.Text));
     }
+    if (v.Kind == TValueKind::Combo) SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    if (v.Text) SetWindowTextW(control, WStr(*v.Text));
   }
 }
 

@@ -27,7 +27,6 @@ bool RegisterFormClass(std::u16string_view className, const wchar_t* iconName);
 // How a control's value maps to a field of the form's settings record.
 enum class TValueKind {
   Text,   // the window text
-  Check,  // the check state as 0 or 1 in Number
   Combo,  // the text, and the selected item in Number (-1 when the text is typed)
 };
 struct TControlValue {

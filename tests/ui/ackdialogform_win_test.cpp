@@ -348,6 +348,23 @@ TEST(AckDialogWin, ShowAckDialogRunsItsLoopOnTheCallingThread) {
   EXPECT_EQ(log.Lines, (std::vector<std::u16string>{u"--> Dialog: Begin, data: \"CN\"", u"--> Dialog: \"Ok\", data: \"CN\"",
                                                     u"--> Dialog: Begin, data: \"NNNN\"", u"--> Dialog: \"Cancel\""}));
 
+  // The thread's own loop is told to end: the dialog ends as cancelled and hands WM_QUIT back.
+  Run ended;
+  bool quitHandedBack = false;
+  std::thread t3([&] {
+    show(ended, "C");
+    MSG msg;
+    quitHandedBack = PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+  });
+  wnd = WaitForForm();
+  ASSERT_NE(wnd, nullptr);
+  while (!ended.thread) Sleep(1);
+  PostThreadMessageW(ended.thread, WM_QUIT, 0, 0);
+  t3.join();
+  EXPECT_EQ(ended.answer, "");
+  EXPECT_TRUE(quitHandedBack);
+  EXPECT_FALSE(IsWindow(wnd));
+
   // Where boxes are not shown, nothing is shown and the answer comes at once.
   SetDisableGUI(true);
   Run quiet;
