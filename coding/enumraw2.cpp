@@ -10,7 +10,6 @@
 #include "foundation/cl_tools_config.h"
 #include "foundation/lib_reg.h"
 #include "foundation/lib_str.h"
-#include "foundation/lib_unicode.h"
 
 namespace {
 constexpr double kDefaultPitches[2][2] = {{10.0, 17.0}, {12.0, 20.0}};

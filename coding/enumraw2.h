@@ -103,7 +103,9 @@ bool HasMoreData(const TByteReader& reader);
 // The settings parsers of the model key and the modes key, apart from the store so that any text can be
 // fed to them.
 
-// "k1,k2=pitch;..." with two-digit hexadecimal command bytes; rejected entries as key and value, for the log.
+// "k1,k2=pitch;..." with the command's bytes in hexadecimal; an entry without bytes, with a byte that is no
+// hexadecimal byte, with more bytes than a command holds (32) or without a valid pitch is handed back in
+// rejected, as key and value, for the log.
 struct TCodePitchEntry {
   std::string Key;
   std::string Value;
