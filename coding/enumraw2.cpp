@@ -288,10 +288,13 @@ bool TRAWCoder::LoadDocSettings() {
   return true;
 }
 
+std::u16string TRAWCoder::PrintersKey() const { return SubKeyPath(ConfigKey, u"Printers"); }
+std::u16string TRAWCoder::ModelKey() const { return SubKeyPath(PrintersKey(), Model); }
+
 bool TRAWCoder::FindModel(std::u16string& modeName) {
-  const std::u16string printers = SubKeyPath(ConfigKey, u"Printers");
+  const std::u16string printers = PrintersKey();
   if (!Model.empty()) {
-    modeName = Store().ReadText(SubKeyPath(printers, Model), u"Mode", u"");
+    modeName = Store().ReadText(ModelKey(), u"Mode", u"");
     if (modeName.empty()) {
       ShowBox(u"Модель принтера не поддерживается: " + Quoted(Model));
       return false;
@@ -309,7 +312,7 @@ bool TRAWCoder::FindModel(std::u16string& modeName) {
 
 bool TRAWCoder::LoadModelSettings(std::u16string& modeName) {
   const TSettingsStore& store = Store();
-  const std::u16string key = SubKeyPath(SubKeyPath(ConfigKey, u"Printers"), Model);
+  const std::u16string key = ModelKey();
   if (!store.KeyExists(key)) return false;
   if (modeName.empty()) modeName = store.ReadText(key, u"Mode", u"");
   FontPitchP = FontTableText(store.ReadTextA(key, u"FontPitchP", "4=15.0"));
@@ -339,7 +342,7 @@ bool TRAWCoder::LoadMode(std::u16string_view modeName) {
     LogLine(u"    Error: PrinterLang!");
     return false;
   }
-  const std::u16string modes = SubKeyPath(SubKeyPath(SubKeyPath(ConfigKey, u"Printers"), Model), u"Modes");
+  const std::u16string modes = SubKeyPath(ModelKey(), u"Modes");
   TOutputModeValue mode;
   if (!ParseModeValue(Store().ReadText(modes, modeName, u""), mode)) {
     ShowBox(kNoPrinter);
@@ -355,9 +358,8 @@ bool TRAWCoder::LoadMode(std::u16string_view modeName) {
 }
 
 void TRAWCoder::LoadPitchTable() {
-  const std::u16string key = SubKeyPath(SubKeyPath(ConfigKey, u"Printers"), Model);
   std::vector<std::string> bad;
-  ParsePitches(Store().ReadTextA(key, u"Pitches", "10.0,12.0,17.0,20.0"), PrinterState.Pitch, PitchTable, bad);
+  ParsePitches(Store().ReadTextA(ModelKey(), u"Pitches", "10.0,12.0,17.0,20.0"), PrinterState.Pitch, PitchTable, bad);
   for (const std::string& value : bad)
     LogLine(u"    ! Error ! Интерпретация \"Pitches\": " + Quoted(Store().FromAnsi(value)));
 }

@@ -188,6 +188,8 @@ class TRAWCoder : public TCoder {
   std::string TrailingData;
 
  private:
+  std::u16string PrintersKey() const;
+  std::u16string ModelKey() const;
   bool LoadDocSettings();
   bool FindModel(std::u16string& modeName);
   bool LoadModelSettings(std::u16string& modeName);
