@@ -125,6 +125,29 @@ TEST(RawInterpSteps, PointMovesStopAtTheEndsOfTheRange) {
   Check(kLangPCL, k);
 }
 
+// The page loop hears "not recognised" only from the dot-matrix languages; PCL logs its own.
+TEST(RawInterpSteps, RecognisedIsAnsweredPerLanguage) {
+  struct {
+    uint8_t lang;
+    std::string bytes;
+    bool recognised;
+    size_t pos;
+  } cases[] = {
+      {kLangEscP9, "\x01", false, 1},  {kLangPCL, "\x01", true, 1},         {kLangEscP9, E + "R\x01", true, 3},
+      {kLangIBM, E + "R\x01", true, 2}, {kLangEscP24, E + "(tABC", false, 2}, {kLangPCL, E + "q", true, 2},
+  };
+  for (const auto& k : cases) {
+    TRawInterpRig rig(k.lang);
+    TRawInterpContext c = rig.Context();
+    TRawParseState parse;
+    TByteReader reader(std::span(reinterpret_cast<const uint8_t*>(k.bytes.data()), k.bytes.size()));
+    uint8_t code = 0;
+    ASSERT_TRUE(reader.ReadByte(code));
+    EXPECT_EQ(InterpretRawCommand(c, code, reader, parse), k.recognised) << int{k.lang} << " " << k.bytes;
+    EXPECT_EQ(reader.Position(), k.pos) << int{k.lang} << " " << k.bytes;
+  }
+}
+
 TEST(RawInterp, EscP) {
   const TCase cases[] = {
       {"CP866 letters and frames are text; NUL is ignored", kCyr + "\x00"s + kFrame, {},
