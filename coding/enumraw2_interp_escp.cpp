@@ -19,6 +19,13 @@ bool SkipCounted(TByteReader& reader, int64_t factor, int64_t extra = 0) {
   return true;
 }
 
+// A command whose parameters begin with fixed bytes, then skip bytes; false when the bytes differ.
+bool FixedThenSkip(TByteReader& reader, std::string_view fixed, int64_t skip) {
+  const TMatch found = MatchOrEnd(reader, fixed);
+  if (found == TMatch::Yes) SkipClamped(reader, skip);
+  return found != TMatch::No;
+}
+
 // ESC \ lo hi: a move of 1/120 inch steps, a count from 0x8000 on being a move to the left.
 void RelativeDotMove(TRawParseState& parse, uint16_t count) {
   if (count < 0x8000) {
@@ -152,12 +159,7 @@ bool EscP24Command(TRawInterpContext&, uint8_t code, TByteReader& reader, TRawPa
   if (!ReadOrEnd(reader, b)) return true;
   switch (b) {
     case '(':
-      switch (MatchOrEnd(reader, "-\x03\x00\x01"sv)) {
-        case TMatch::Cut: return true;
-        case TMatch::No: return false;
-        case TMatch::Yes: SkipClamped(reader, 2); return true;
-      }
-      return true;
+      return FixedThenSkip(reader, "-\x03\x00\x01"sv, 2);
     case '*':
       if (!ReadOrEnd(reader, m)) return true;
       if (m != 32 && m != 33 && m != 38 && m != 39 && m != 40) return false;
@@ -177,12 +179,7 @@ bool IBMCommand(TRawInterpContext& c, uint8_t code, TByteReader& reader, TRawPar
   switch (b) {
     case 'R': return true;
     case '[':
-      switch (MatchOrEnd(reader, "@\x04\x00\x00\x00"sv)) {
-        case TMatch::Cut: return true;
-        case TMatch::No: return false;
-        case TMatch::Yes: SkipClamped(reader, 2); return true;
-      }
-      return true;
+      return FixedThenSkip(reader, "@\x04\x00\x00\x00"sv, 2);
     case '5':
     case 'P':
     case '^':
