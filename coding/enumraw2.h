@@ -2,6 +2,7 @@
 // settings, and the page objects a raw page is read into. x is in 0.01 mm, y in 1/48 inch.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -85,6 +86,8 @@ struct TRawParseState {
   // Cleared by a command that ends the page (the reader is then left on that command's first byte).
   bool PageGoesOn = true;
   enumraw2::TText* CurrentText = nullptr;  // lent, may be nil
+  // From this offset on the stream holds no PCL reset (ESC E), so that a search for one is made once.
+  size_t NoResetFrom = SIZE_MAX;
 };
 
 // The printer language of a model name; false when the name gives none.
