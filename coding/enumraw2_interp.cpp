@@ -51,8 +51,6 @@ bool InterpretRawCommand(TRawInterpContext& c, uint8_t code, TByteReader& reader
 
 // ---- shared steps
 
-bool IsValidPitch(double p) { return p > 0.5 && p < 100; }
-
 int32_t LineHeight48(double spacing) { return RoundToInt(48.0 / spacing); }
 
 int32_t CharWidth(const TRawInterpContext& c, const TRawParseState& parse) {

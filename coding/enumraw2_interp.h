@@ -47,8 +47,6 @@ TRawInterpContext RawInterpContext(TRAWCoder& coder);
 // command ended the page (parse.PageGoesOn cleared, the reader back on the command's first byte).
 bool InterpretRawCommand(TRawInterpContext& c, uint8_t code, TByteReader& reader, TRawParseState& parse);
 
-// 0.5 < p < 100: a pitch that can divide a character width.
-bool IsValidPitch(double p);
 // One line in 1/48 inch at the spacing in force.
 int32_t LineHeight48(double spacing);
 // The width of one character (0.01 mm): the current text's, else one at the current pitch.
