@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "coding/enumraw2.h"
+#include "coding/enumraw2.h"  // the output modes
 
 namespace {
 
@@ -426,26 +426,4 @@ bool MakeCodeCommandsFor(const TCodeOutputInput& in, std::string& commands) {
     default:
       return false;
   }
-}
-
-bool TRAWCoder::MakeCodeCommands(std::string& commands) {
-  LogLine(u"Формирование гр.кода");
-  const uint32_t start = Log ? Log->TickCount() : 0;
-  TCodeOutputInput input;
-  input.Picture = Picture;
-  input.Width = PictureWidth;
-  input.Height = PictureHeight;
-  input.ModuleSize = Format.ModuleSize;
-  input.OutputMode = OutputMode;
-  input.DpiX = DpiX;
-  input.DpiY = DpiY;
-  const std::string modeTemplate = Store().ToAnsi(ModeTemplate);
-  input.ModeTemplate = modeTemplate;
-  input.AutoCRLF = AutoCRLF;
-  input.CurrentPitch = CurrentPitch;
-  input.PicPlace = PicPlace;
-  input.PicTop = PicTop;
-  const bool made = MakeCodeCommandsFor(input, commands);
-  if (Log) Log->AddElapsed(start);
-  return made;
 }
