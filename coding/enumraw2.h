@@ -146,6 +146,7 @@ class TRAWCoder : public TCoder {
 
   // Dispatches a control byte (the reader stands after it) to the language's interpreter.
   bool InterpretCommand(uint8_t code, TByteReader& reader, TRawParseState& parse);
+  bool MakeCodeCommands(std::string& commands);  // false when the code cannot be written (enumraw2_output.h)
 
   // Model and language.
   std::u16string Model;
