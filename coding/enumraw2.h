@@ -2,6 +2,7 @@
 // settings, and the page objects a raw page is read into. x is in 0.01 mm, y in 1/48 inch.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -85,13 +86,53 @@ struct TRawParseState {
   // Cleared by a command that ends the page (the reader is then left on that command's first byte).
   bool PageGoesOn = true;
   enumraw2::TText* CurrentText = nullptr;  // lent, may be nil
+  // From this offset on the stream holds no PCL reset (ESC E), so that a search for one is made once.
+  size_t NoResetFrom = SIZE_MAX;
 };
 
 // The printer language of a model name; false when the name gives none.
 bool PrinterLangOfModel(std::u16string_view model, uint8_t& lang);
 
 // Pitch, spacing and tab size of the printers key; false (state all zero) when the key is missing.
+// A pitch that fails IsValidPitch or a spacing not above 0 takes its default: both become divisors.
 bool ReadDosDefaults(const TSettingsStore& store, TDosPrinterState& state);
+
+// A pitch the geometry can divide by, in characters per inch.
+bool IsValidPitch(double pitch);
+
+// True when the stream holds, from the reader's cursor on, a byte other than LF, CR and the blank.
+bool HasMoreData(const TByteReader& reader);
+
+// The settings parsers of the model key and the modes key, apart from the store so that any text can be
+// fed to them.
+
+// "k1,k2=pitch;..." with the command's bytes in hexadecimal; an entry without bytes, with a byte that is no
+// hexadecimal byte, with more bytes than a command holds (32) or without a valid pitch is handed back in
+// rejected, as key and value, for the log.
+struct TCodePitchEntry {
+  std::string Key;
+  std::string Value;
+};
+void ParseCodePitch(std::string_view text, TCodePitch& table, std::vector<TCodePitchEntry>& rejected);
+
+// "DpiX,DpiY,mode[,template]": mode a name (any letter case) or the pin count 8, 9 or 24.
+struct TOutputModeValue {
+  int32_t DpiX = 0;
+  int32_t DpiY = 0;
+  int32_t OutputMode = 0;
+  std::u16string Template;
+};
+// False when a resolution is not above 0 or the mode is none of the known ones.
+bool ParseModeValue(std::u16string_view value, TOutputModeValue& mode);
+
+// Four pitches in the order [0][0], [1][0], [0][1], [1][1]; a field that is missing or no valid pitch takes
+// fallback (or, when that is no valid pitch either, the default of its place) and is listed in bad.
+void ParsePitches(std::string_view text, double fallback, double (&table)[2][2], std::vector<std::string>& bad);
+
+// A font table as the interpreters search it: "," and the value without blanks.
+std::string FontTableText(std::string_view value);
+// The pitch substitutions without the blanks around them.
+std::string BadPitchsText(std::string_view value);
 
 class TRAWCoder : public TCoder {
  public:
@@ -100,10 +141,12 @@ class TRAWCoder : public TCoder {
 
   void DumpObjects() override;
   void AddPageParams() override;
+  // False, after the log line "--> Main "LoadParam" aborted!", when anything the page needs is missing.
   bool LoadParam();
 
   // Dispatches a control byte (the reader stands after it) to the language's interpreter.
   bool InterpretCommand(uint8_t code, TByteReader& reader, TRawParseState& parse);
+  bool MakeCodeCommands(std::string& commands);  // false when the code cannot be written (enumraw2_output.h)
 
   // Model and language.
   std::u16string Model;
@@ -147,4 +190,14 @@ class TRAWCoder : public TCoder {
   int32_t CodePosition = 0;
   bool BreakBeforeCode = false;
   std::string TrailingData;
+
+ private:
+  std::u16string PrintersKey() const;
+  std::u16string ModelKey() const;
+  bool LoadDocSettings();
+  bool FindModel(std::u16string& modeName);
+  bool LoadModelSettings(std::u16string& modeName);
+  bool LoadMode(std::u16string_view modeName);
+  void LoadPitchTable();
+  void ShowBox(std::u16string_view text) const;
 };

@@ -541,17 +541,6 @@ TEST(MakeCode, SymbolRows) {
 
 // The coder's own call: the type's code format from the store, the context's counters in the header,
 // the log lines, and the picture replaced (or emptied on a failure).
-namespace {
-class TRecordingServices : public TCodeServices {
- public:
-  const TCodePageSystem& CodePages() const override { return DefaultCodePages(); }
-  void ShowError(std::u16string_view text) override { Boxes.emplace_back(text); }
-  void SaveDebugData(std::string_view data) override { Debug.emplace_back(data); }
-  std::vector<std::u16string> Boxes;
-  std::vector<std::string> Debug;
-};
-}  // namespace
-
 TEST(CoderMakeCode, FromTheTypeSettings) {
   TMemoryStore store;
   store.SetText(u"Cfg\\AB\\Format", u"Version", u"H");

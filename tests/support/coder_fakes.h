@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "coding/cl_macrolib.h"
+#include "coding/cl_macrolib_code.h"
 #include "coding/cl_macrolib_context.h"
+#include "coding/cl_macrolib_payload.h"
 #include "coding/lib_datcoder_random.h"
 #include "foundation/lib_log.h"
 #include "support/memory_store.h"
@@ -60,6 +62,16 @@ class TMemoryContextHost : public TContextHost {
   // Store or file work done without the lock, or a box shown while holding it.
   int Violations = 0;
   uint32_t NextFile = 0x1A2B3C4D;
+};
+
+// The coder's borrowed services with the core's code pages, its boxes and debug data kept.
+class TRecordingServices : public TCodeServices {
+ public:
+  const TCodePageSystem& CodePages() const override { return DefaultCodePages(); }
+  void ShowError(std::u16string_view text) override { Boxes.emplace_back(text); }
+  void SaveDebugData(std::string_view data) override { Debug.emplace_back(data); }
+  std::vector<std::u16string> Boxes;
+  std::vector<std::string> Debug;
 };
 
 // The system behind a log file that keeps its lines in memory.

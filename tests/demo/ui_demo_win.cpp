@@ -1,0 +1,129 @@
+// The demo's pictures of the dialogs (scripts/demo): each form shown with sample data, its countdown
+// stopped at its first tick, and copied from the screen into a 24-bit BMP in the output directory.
+// Usage: ui_demo <output directory>
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "foundation/lib_handle_win.h"
+#include "support/code_image.h"
+#include "support/coder_fakes.h"
+#include "ui/ackdialogform_win.h"
+
+namespace {
+
+void PumpFor(DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  MSG msg;
+  while (GetTickCount() - start < milliseconds) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(10);
+  }
+}
+
+// A 24-bit BMP file of the bitmap; empty when its pixels cannot be read.
+std::vector<uint8_t> BmpFile(HDC dc, HBITMAP bitmap, int width, int height) {
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+  std::vector<uint8_t> pixels(static_cast<size_t>(stride) * height);
+  if (GetDIBits(dc, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) !=
+      height) {
+    return {};
+  }
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  std::vector<uint8_t> bytes(file.bfSize);
+  std::memcpy(bytes.data(), &file, sizeof file);
+  std::memcpy(bytes.data() + sizeof file, &info, sizeof info);
+  std::memcpy(bytes.data() + file.bfOffBits, pixels.data(), pixels.size());
+  return bytes;
+}
+
+// The client area as the screen shows it, under the caption the system draws for the window (under
+// Xvfb no window manager draws one on the screen).
+bool CaptureWindow(HWND wnd, const std::string& fileName) {
+  RECT client{};
+  GetClientRect(wnd, &client);
+  POINT origin{0, 0};
+  ClientToScreen(wnd, &origin);
+  const int caption = GetSystemMetrics(SM_CYCAPTION);
+  const int width = client.right;
+  const int height = caption + client.bottom;
+  if (width <= 0 || client.bottom <= 0) return false;
+  HDC screen = GetDC(nullptr);
+  TDeviceContext memory(CreateCompatibleDC(screen));
+  TGdiObject bitmap(CreateCompatibleBitmap(screen, width, height));
+  const HGDIOBJ old = SelectObject(memory.Get(), bitmap.Get());
+  RECT bar{0, 0, width, caption};
+  DrawCaption(wnd, memory.Get(), &bar, DC_ACTIVE | DC_TEXT | DC_ICON | DC_GRADIENT);
+  BitBlt(memory.Get(), 0, caption, width, client.bottom, screen, origin.x, origin.y, SRCCOPY);
+  SelectObject(memory.Get(), old);
+  ReleaseDC(nullptr, screen);
+  const std::vector<uint8_t> bytes = BmpFile(memory.Get(), static_cast<HBITMAP>(bitmap.Get()), width, height);
+  return !bytes.empty() && WriteFileBytes(fileName, bytes);
+}
+
+// The copies dialog of a job whose data have errors, on an A4 page.
+bool AckDialogPicture(const std::string& fileName) {
+  TMemoryStore store;
+  TMemoryContextHost host;
+  TContext context(host, u"Tevoran");
+  TWideStringArray errors;
+  errors.Add(u"Поле \"ИНН покупателя\" не заполнено");
+  _JOBINFO job;
+  job.Document = u"Счёт-фактура №125 от 01.02.2024";
+  job.PrinterName = u"Tevoran";
+  job.MachineName = u"\\\\BUH-01";
+  job.UserName = u"Иванова";
+  job.DevMode.assign(sizeof(DEVMODEW), 0);
+  auto* dm = reinterpret_cast<DEVMODEW*>(job.DevMode.data());
+  dm->dmPaperLength = 2970;
+  dm->dmPaperWidth = 2100;
+  TAckRequest request;
+  request.DocId = TDocIdClass::CreateFromText("DC01");
+  request.DocTypeName = u"Счёт-фактура";
+  request.Title = u"Tevoran-Клиент";
+  request.InitialAnswer = "CCN";
+  request.CodeMode = kCodeModePrint;
+  request.Context = &context;
+  request.Errors = &errors;
+  request.JobInfo = &job;
+  TAckPresenter presenter(store, request);
+  TAckDialogForm form(presenter);
+  if (!form.ShowModeless()) return false;
+  PumpFor(700);
+  return CaptureWindow(form.Handle(), fileName);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: ui_demo <output directory>\n");
+    return 2;
+  }
+  const std::string out = argv[1];
+  int failed = 0;
+  if (AckDialogPicture(out + "/ackdialogform.bmp")) {
+    std::printf("ackdialogform.bmp: the copies dialog with job information and errors\n");
+  } else {
+    std::printf("ackdialogform.bmp: not captured\n");
+    ++failed;
+  }
+  return failed == 0 ? 0 : 1;
+}
