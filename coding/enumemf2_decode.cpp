@@ -6,12 +6,6 @@
 
 namespace {
 
-uint32_t CodePageOf(const TCodePageSystem& cp, uint8_t charset) {
-  if (charset == kOemCharset) return cp.OemCodePage();
-  const std::optional<TCharsetCodePage> found = cp.LookupCharset(charset);
-  return found ? found->CodePage : cp.AnsiCodePage();
-}
-
 // Through a code page and back; a code page the system cannot convert with leaves the text as it is.
 std::u16string ThroughCodePage(const TCodePageSystem& cp, std::u16string_view text, uint32_t out, uint32_t in) {
   bool lossy = false;
@@ -47,8 +41,14 @@ std::u16string LowBytes(std::u16string_view chars) {
 
 }  // namespace
 
+uint32_t CharsetCodePage(const TCodePageSystem& cp, uint8_t charset) {
+  if (charset == kOemCharset) return cp.OemCodePage();
+  const std::optional<TCharsetCodePage> found = cp.LookupCharset(charset);
+  return found ? found->CodePage : cp.AnsiCodePage();
+}
+
 std::u16string BytesToWideByCharset(const TCodePageSystem& cp, std::string_view bytes, uint8_t charset) {
-  return cp.Decode(bytes, CodePageOf(cp, charset));
+  return cp.Decode(bytes, CharsetCodePage(cp, charset));
 }
 
 std::string DecodeGlyphs(std::u16string_view glyphs, bool wide) {
@@ -82,7 +82,7 @@ std::u16string DecodeText16(const TTextDecoding& d, const TLogFontW& font, std::
   // OEM bytes kept as ANSI characters, for the OEM handling of the text runs.
   if (f == kOemCharset) return ThroughCodePage(d.CodePages, chars, d.CodePages.OemCodePage(), d.CodePages.AnsiCodePage());
   if (f == d.DefaultCharset) {
-    const uint32_t cp = CodePageOf(d.CodePages, f);
+    const uint32_t cp = CharsetCodePage(d.CodePages, f);
     return ThroughCodePage(d.CodePages, chars, cp, cp);
   }
   return DecodeForeignText16(d, font, chars);

@@ -41,5 +41,7 @@ std::u16string DecodeText16(const TTextDecoding& d, const TLogFontW& font, std::
 // 16-bit text in a font whose character set is neither OEM nor the default one.
 std::u16string DecodeForeignText16(const TTextDecoding& d, const TLogFontW& font, std::u16string_view chars);
 
+// The code page of a character set: 255 the OEM one, a set the system does not know the ANSI one.
+uint32_t CharsetCodePage(const TCodePageSystem& cp, uint8_t charset);
 // Bytes by a character set's code page (255: the OEM one; a set the system does not know: the ANSI one).
 std::u16string BytesToWideByCharset(const TCodePageSystem& cp, std::string_view bytes, uint8_t charset);

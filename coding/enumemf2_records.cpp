@@ -399,7 +399,8 @@ void TEnumData::Blit(int32_t type, std::span<const uint8_t> bytes) {
                  cbBits = r.U32(96);
   // The literal style 5 (not BS_NULL) as the blits have always been read: a blit drawn with no brush
   // still counts.
-  if (!CollectLines || State.Brush.Style == 5) return;
+  // Inverted bounds mark a blit that painted nothing.
+  if (!CollectLines || State.Brush.Style == 5 || bounds.Left > bounds.Right || bounds.Top > bounds.Bottom) return;
   bool sourceDark = false;
   if (cbBmi != 0 && cbBits != 0) {
     r.Need(offBits, cbBits, 1, "bitmap bits outside the record");

@@ -70,7 +70,8 @@ class TEnumData {
  public:
   TEnumData(TEMFCoder& coder, const TTextDecoding& decoding);
 
-  // Interprets one record (its bytes, type and size checked by the caller); throws TEmfMalformed.
+  // Interprets one record (its type and size checked by the caller); a malformed one throws
+  // emfrec::TEmfMalformed (enumemf2_records_reader.h), which WalkEmfRecords turns into its error.
   void Record(std::span<const uint8_t> record);
 
   bool SaveState();

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "foundation/cl_tools_config.h"
+#include "coding/enumemf2_records.h"
 #include "support/coder_fakes.h"
+#include "support/emf_builder.h"
 
 namespace {
 const std::u16string kCfg(kConfigKey);
@@ -219,4 +221,36 @@ TEST(EMFCoder, MissingTypeKeyFails) {
   ASSERT_GE(log.Lines.size(), 2u);
   EXPECT_EQ(log.Lines[log.Lines.size() - 2], u"--> common \"LoadParam\" aborted!");
   EXPECT_EQ(log.Lines.back(), u"--> Main \"LoadParam\" aborted!");
+}
+
+TEST(EMFCoder, DumpObjectsListsRecordTypesLinesAndTexts) {
+  TMemoryStore store;
+  TMemoryLog log;
+  auto coder = MakeCoder(store, &log);
+  TEmfBuilder emf;
+  emf.MoveTo(10, 20).LineTo(10, 900).MoveTo(0, 50).LineTo(700, 50);
+  emf.Font(1, LogFont(u"Arial", -40)).Select(1).Record(emr::SetTextAlign, {24});
+  emf.TextOutW({.Reference = {100, 200}, .Text = std::u16string(u"Сумма\0x", 7)});
+  emf.Font(2, LogFont(u"Courier New", -40)).Select(2).TextOutA({.Reference = {300, 400}, .Text = u"\xC8\xCD\xCD"});
+  emf.Font(3, LogFont(u"ARIAL", -60)).Select(3).SmallText({5, 5}, u"Ok", 0x300);
+  ASSERT_TRUE(WalkEmfRecords(emf.Bytes(), *coder).Ok);
+  coder->Found->AddObject(u"Итого", coder->Texts->at(1).get());
+  coder->Found->AddObject(u"Рамка", coder->VLines->at(0).get());
+  log.Lines.clear();
+  coder->DumpObjects();
+  EXPECT_EQ(log.Lines, (std::vector<std::u16string>{
+                           u"P-Objects:", u"  [%Win%]: \"1\"",
+                           u"EMR-Types:", u"  54 = EMR_LINETO", u"  83 = EMR_EXTTEXTOUTA", u"  84 = EMR_EXTTEXTOUTW",
+                           u"  108 = EMR_SMALLTEXTOUT",
+                           u"V-Objects:", u"  3 [54], (10,20,10,900) - [Рамка]",
+                           u"H-Objects:", u"  5 [54], (0,50,700,50) ",
+                           u"T-Objects:", u"  Fonts:", u"    --> 1: \"Arial\"", u"    --> 2: \"Courier New\"",
+                           u"  9 [84,24,1], (100,200), (100,200,100,200), \"Сумма x\" ",
+                           u"  12 [83,24,2], (300,400), (300,400,300,400), \"ИНН\" - [Итого]",
+                           u"  15 [108,24,1], (5,5), (5,5,5,5), \"Ok\" ",
+                       }));
+  TMemoryLog off(false);
+  auto quiet = MakeCoder(store, &off);
+  quiet->DumpObjects();
+  EXPECT_TRUE(off.Lines.empty());
 }

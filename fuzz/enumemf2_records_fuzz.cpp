@@ -1,0 +1,32 @@
+// Fuzz target of the record walk: any bytes as a page's metafile into the page model. The polygon mode
+// and whether the line finder found lines come from the header's reserved word, so that seeds reach
+// every branch. A walked page holds only well-formed objects of records it saw.
+#include <cstdint>
+#include <span>
+
+#include "coding/enumemf2_records.h"
+#include "fuzz/fuzz_input.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  TMemoryStore store;
+  TLineSearchResult seeker;
+  seeker.Found = size > 59 && (data[59] & 1);
+  auto coder = TCoder::Create<TEMFCoder>(store, &seeker, nullptr, 0, nullptr, TDocIdClass::CreateFromText("DC01"));
+  if (size > 58) coder->Settings.Polygones.X = static_cast<int16_t>(data[58] & 3);
+  const TEmfWalkResult walked = WalkEmfRecords(std::span<const uint8_t>(data, size), *coder);
+  if (walked.Ok != walked.Error.empty()) __builtin_trap();
+  for (const auto& line : *coder->HLines)
+    if (line->Rect.Top != line->Rect.Bottom || line->Rect.Left > line->Rect.Right || line->Ident > walked.Records)
+      __builtin_trap();
+  for (const auto& line : *coder->VLines)
+    if (line->Rect.Left != line->Rect.Right || line->Rect.Top > line->Rect.Bottom || line->Ident > walked.Records)
+      __builtin_trap();
+  for (const auto& object : *coder->Texts) {
+    const auto* text = dynamic_cast<const TText*>(object.get());
+    if (!text || text->Ident > walked.Records || (!text->Positions.empty() && text->Positions.size() + 1 != text->Text.size()))
+      __builtin_trap();
+  }
+  for (const TRect& white : coder->WhiteRects)
+    if (white.Left > white.Right || white.Top > white.Bottom) __builtin_trap();
+  return 0;
+}
