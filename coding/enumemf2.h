@@ -77,7 +77,7 @@ class TLine : public TLineProTo {
   TLine(int32_t recordType, const TRect& rect, int32_t number) : TLineProTo(number, rect), RecordType(recordType) {}
 
   static bool IsVertical(TPoint a, TPoint b);
-  bool Vertical() const { return Rect.Bottom - Rect.Top > Rect.Right - Rect.Left; }
+  bool Vertical() const { return int64_t{Rect.Bottom} - Rect.Top > int64_t{Rect.Right} - Rect.Left; }
 
   int32_t RecordType = 0;
 };

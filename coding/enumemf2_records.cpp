@@ -146,8 +146,7 @@ void TEnumData::Record(std::span<const uint8_t> bytes) {
       if (r.U32(8) == 5) PathToClip();  // RGN_COPY
       return;
     case kIntersectClipRect: {
-      const TRect c = r.Rect(8);
-      State.ClipRect = Normalized(T(c.Left, c.Top), T(c.Right, c.Bottom));
+      State.ClipRect = TRectOf(r.Rect(8));
       return;
     }
     case kOffsetClipRgn:
@@ -161,8 +160,7 @@ void TEnumData::Record(std::span<const uint8_t> bytes) {
     case kExcludeClipRect: case kExtSelectClipRgn: State.ClipRect = TRect{}; return;
     case kGdiComment: return Comment(type, bytes);
     case kExtEscape: return Escape(type, bytes);
-    case kEmrExtTextOutA: case kEmrExtTextOutW: return ExtTextOut(type, bytes);
-    case kPolyTextOutA: case kPolyTextOutW: return PolyTextOut(type, bytes);
+    case kEmrExtTextOutA: case kEmrExtTextOutW: case kPolyTextOutA: case kPolyTextOutW: return TextOuts(type, bytes);
     case kEmrSmallTextOut: return SmallTextOut(type, bytes);
     default: return;
   }

@@ -110,8 +110,9 @@ class TEnumData {
   void PathToClip();
   void Comment(int32_t type, std::span<const uint8_t> r);
   void Escape(int32_t type, std::span<const uint8_t> r);
-  void ExtTextOut(int32_t type, std::span<const uint8_t> r);
-  void PolyTextOut(int32_t type, std::span<const uint8_t> r);
+  // The device rectangle of a logical one, upright whatever the mapping's directions.
+  TRect TRectOf(const TRect& logical) const;
+  void TextOuts(int32_t type, std::span<const uint8_t> r);
   void SmallTextOut(int32_t type, std::span<const uint8_t> r);
   void AddText(int32_t type, std::u16string text, TPoint reference, const TRect& clip, const TRect& bounds,
                std::vector<int32_t> advances, double xScale, double yScale);

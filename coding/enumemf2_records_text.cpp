@@ -16,6 +16,16 @@ struct TEmrText {
   std::vector<int32_t> Advances;
 };
 
+// count characters at offset, 16-bit unless narrow.
+std::u16string ReadString(const TRec& r, uint64_t offset, uint32_t count, bool narrow, bool glyphs,
+                          const TTextDecoding& decoding, const TLogFontW& font) {
+  const std::span<const uint8_t> chars = r.Bytes(offset, uint64_t{count} * (narrow ? 1 : 2), "string outside the record");
+  if (narrow) return DecodeText8(decoding, font, std::string_view(reinterpret_cast<const char*>(chars.data()), count), glyphs);
+  std::u16string units(count, u'\0');
+  for (size_t i = 0; i < count; ++i) units[i] = static_cast<char16_t>(chars[2 * i] | chars[2 * i + 1] << 8);
+  return DecodeText16(decoding, font, units, glyphs);
+}
+
 TEmrText ReadEmrText(const TRec& r, size_t at, bool wide, const TTextDecoding& decoding, const TLogFontW& font) {
   TEmrText t;
   t.Reference = r.Point(at);
@@ -23,15 +33,7 @@ TEmrText ReadEmrText(const TRec& r, size_t at, bool wide, const TTextDecoding& d
   t.Options = r.U32(at + 16);
   t.Rect = r.Rect(at + 20);
   const uint32_t offDx = r.U32(at + 36);
-  const bool glyphs = (t.Options & kEtoGlyphIndex) != 0;
-  const std::span<const uint8_t> chars = r.Bytes(offString, uint64_t{count} * (wide ? 2 : 1), "string outside the record");
-  if (wide) {
-    std::u16string units(count, u'\0');
-    for (size_t i = 0; i < count; ++i) units[i] = static_cast<char16_t>(chars[2 * i] | chars[2 * i + 1] << 8);
-    t.Text = DecodeText16(decoding, font, units, glyphs);
-  } else {
-    t.Text = DecodeText8(decoding, font, std::string_view(reinterpret_cast<const char*>(chars.data()), count), glyphs);
-  }
+  t.Text = ReadString(r, offString, count, !wide, (t.Options & kEtoGlyphIndex) != 0, decoding, font);
   if (offDx != 0 && count > 0) {
     // ETO_PDY: (dx, dy) pairs; the dx are the even entries.
     const size_t step = (t.Options & kEtoPdy) ? 2 : 1;
@@ -44,30 +46,26 @@ TEmrText ReadEmrText(const TRec& r, size_t at, bool wide, const TTextDecoding& d
 
 }  // namespace
 
-void TEnumData::ExtTextOut(int32_t type, std::span<const uint8_t> bytes) {
-  const TRec r(bytes);
-  const TRect bounds = r.Rect(8);
-  const double xScale = r.F32(28), yScale = r.F32(32);
-  TEmrText t = ReadEmrText(r, 36, type == kEmrExtTextOutW, Decoding, State.Font);
-  if (t.Text.empty()) return;
-  const bool clipped = (t.Options & kEtoClipped) && IsSet(t.Rect);
-  const TRect clip = clipped ? Normalized(T(t.Rect.Left, t.Rect.Top), T(t.Rect.Right, t.Rect.Bottom)) : TRect{};
-  AddText(type, std::move(t.Text), t.Reference, clip, clipped ? TRect{} : bounds, std::move(t.Advances), xScale, yScale);
+TRect TEnumData::TRectOf(const TRect& logical) const {
+  return Normalized(T(logical.Left, logical.Top), T(logical.Right, logical.Bottom));
 }
 
-void TEnumData::PolyTextOut(int32_t type, std::span<const uint8_t> bytes) {
+void TEnumData::TextOuts(int32_t type, std::span<const uint8_t> bytes) {
   const TRec r(bytes);
   const TRect bounds = r.Rect(8);
   const double xScale = r.F32(28), yScale = r.F32(32);
-  const uint32_t strings = r.U32(36);
-  r.Need(40, strings, kEmrTextSize, "texts outside the record");
+  const bool poly = type == kPolyTextOutA || type == kPolyTextOutW;
+  const uint32_t strings = poly ? r.U32(36) : 1;
+  const size_t first = poly ? 40 : 36;
+  r.Need(first, strings, kEmrTextSize, "texts outside the record");
   for (size_t i = 0; i < strings; ++i) {
-    TEmrText t = ReadEmrText(r, 40 + i * kEmrTextSize, type == kPolyTextOutW, Decoding, State.Font);
+    TEmrText t = ReadEmrText(r, first + i * kEmrTextSize, type == kEmrExtTextOutW || type == kPolyTextOutW, Decoding,
+                             State.Font);
     if (t.Text.empty()) continue;
+    // An ETO_CLIPPED rectangle clips; without one the record's bounds are only a candidate.
     const bool clipped = (t.Options & kEtoClipped) && IsSet(t.Rect);
-    const TRect clip = clipped ? Normalized(T(t.Rect.Left, t.Rect.Top), T(t.Rect.Right, t.Rect.Bottom)) : TRect{};
-    AddText(type, std::move(t.Text), t.Reference, clip, clipped ? TRect{} : bounds, std::move(t.Advances), xScale,
-            yScale);
+    AddText(type, std::move(t.Text), t.Reference, clipped ? TRectOf(t.Rect) : TRect{}, clipped ? TRect{} : bounds,
+            std::move(t.Advances), xScale, yScale);
   }
 }
 
@@ -79,21 +77,11 @@ void TEnumData::SmallTextOut(int32_t type, std::span<const uint8_t> bytes) {
   size_t at = 36;
   TRect clip;
   if (!(options & kEtoNoRect)) {
-    const TRect c = r.Rect(at);
+    if (options & kEtoClipped) clip = TRectOf(r.Rect(at));
     at += 16;
-    if (options & kEtoClipped) clip = Normalized(T(c.Left, c.Top), T(c.Right, c.Bottom));
   }
-  const bool narrow = (options & kEtoSmallChars) != 0;
-  const bool glyphs = (options & kEtoGlyphIndex) != 0;
-  const std::span<const uint8_t> chars = r.Bytes(at, uint64_t{count} * (narrow ? 1 : 2), "string outside the record");
-  std::u16string text;
-  if (narrow) {
-    text = DecodeText8(Decoding, State.Font, std::string_view(reinterpret_cast<const char*>(chars.data()), count), glyphs);
-  } else {
-    std::u16string units(count, u'\0');
-    for (size_t i = 0; i < count; ++i) units[i] = static_cast<char16_t>(chars[2 * i] | chars[2 * i + 1] << 8);
-    text = DecodeText16(Decoding, State.Font, units, glyphs);
-  }
+  std::u16string text = ReadString(r, at, count, (options & kEtoSmallChars) != 0, (options & kEtoGlyphIndex) != 0,
+                                   Decoding, State.Font);
   AddText(type, std::move(text), reference, clip, TRect{}, {}, xScale, yScale);
 }
 
