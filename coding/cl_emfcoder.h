@@ -70,11 +70,11 @@ class TEMFCoder : public TCoder {
   TEMFSettings Settings;
   // The page's lines came from the rendered page: they are not collected from the records.
   bool LinesFound = false;
-  std::vector<TRect> WhiteRects;
+  // White areas (rectangle and record number), consumed when the texts are built.
+  TObjectList WhiteRects;
+  TEnhMetaHeader Header;
   const TLineSearchResult* LineSeeker;
   uint8_t BlankMode = 0;
-  // The page's metafile header: its reference device scales the fixed map modes and thresholds.
-  TEnhMetaHeader Header;
 
  private:
   bool LoadOwnParams();

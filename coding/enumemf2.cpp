@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 std::u16string TLogFontW::FaceName() const {
   size_t n = 0;
@@ -34,6 +35,19 @@ static TRect LineRect(TPoint a, TPoint b) {
 
 TLine::TLine(int32_t recordType, TPoint a, TPoint b, int32_t number)
     : TLineProTo(number, LineRect(a, b)), RecordType(recordType) {}
+
+TRect IntersectRects(const TRect& a, const TRect& b) {
+  return TRect{IntMax(a.Left, b.Left), IntMax(a.Top, b.Top), IntMin(a.Right, b.Right), IntMin(a.Bottom, b.Bottom)};
+}
+
+void ApplyBoundsClip(TText& text) {
+  const TRect b = std::exchange(text.BoundsClip, TRect{});
+  if (IsZeroRect(b) || b.Left > b.Right || b.Top > b.Bottom) return;
+  const TPoint centre = text.Center();
+  if (!PointInRect(centre, b)) return;
+  TRect& c = text.ClipRect;
+  c = IsZeroRect(c) ? b : IntersectRects(c, b);
+}
 
 std::unique_ptr<TText> TText::Duplicate() const {
   auto copy = std::make_unique<TText>(Ident, Text, TPoint{});

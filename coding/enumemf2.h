@@ -114,6 +114,14 @@ class TText : public TTextProTo {
   int32_t RecordType = 0;
 };
 
+// Max of lefts and tops, min of rights and bottoms.
+TRect IntersectRects(const TRect& a, const TRect& b);
+
+// Once the text is measured: its BoundsClip joins its ClipRect when it is a plausible box of the text (not
+// inverted, holding the measured box's centre both ways), and is dropped either way. Windows' own bounds
+// pass; logical units, boxes from the baseline down and the empty {0,0,-1,-1} do not.
+void ApplyBoundsClip(TText& text);
+
 // The drawing-record types the page objects name (EMR_*).
 inline constexpr int32_t kEmrHeader = 1;
 inline constexpr int32_t kEmrExtTextOutA = 83;

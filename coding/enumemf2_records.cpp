@@ -369,7 +369,7 @@ void TEnumData::WhiteSweep(int32_t, std::span<const TPoint> logical) {
       spans.erase(f);
       continue;
     }
-    if (s->X > f->X) Coder.WhiteRects.push_back(TRect{f->X, top, s->X, bottom});
+    if (s->X > f->X) Coder.WhiteRects.push_back(std::make_unique<TRectProTo>(RecordNo, TRect{f->X, top, s->X, bottom}));
     const TSpan fs = *f, ss = *s;
     spans.erase(s);
     spans.erase(f);
@@ -407,7 +407,7 @@ void TEnumData::Blit(int32_t type, std::span<const uint8_t> bytes) {
   if (BlitIsDark(State.Brush.Color, sourceDark, rop))
     AddLine(type, TPoint{bounds.Left, bounds.Top}, TPoint{bounds.Right, bounds.Bottom});
   else
-    Coder.WhiteRects.push_back(bounds);
+    Coder.WhiteRects.push_back(std::make_unique<TRectProTo>(RecordNo, bounds));
 }
 
 void TEnumData::PathToClip() {

@@ -86,8 +86,4 @@ inline TRect Normalized(TPoint a, TPoint b) {
   return TRect{IntMin(a.X, b.X), IntMin(a.Y, b.Y), IntMax(a.X, b.X), IntMax(a.Y, b.Y)};
 }
 
-inline TRect Intersection(const TRect& a, const TRect& b) {
-  return TRect{IntMax(a.Left, b.Left), IntMax(a.Top, b.Top), IntMin(a.Right, b.Right), IntMin(a.Bottom, b.Bottom)};
-}
-
 }  // namespace emfrec

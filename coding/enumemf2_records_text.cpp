@@ -106,7 +106,7 @@ void TEnumData::AddText(int32_t type, std::u16string text, TPoint reference, con
   t->XScale = xScale;
   t->YScale = yScale;
   t->RecordType = type;
-  t->ClipRect = !IsSet(s.ClipRect) ? clip : !IsSet(clip) ? s.ClipRect : Intersection(s.ClipRect, clip);
+  t->ClipRect = !IsSet(s.ClipRect) ? clip : !IsSet(clip) ? s.ClipRect : IntersectRects(s.ClipRect, clip);
   t->BoundsClip = bounds;
   t->Positions = std::move(advances);
   State.OwnPositionNext = !(s.TextAlign & kTaUpdateCp) || IsSet(s.ClipRect);

@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!text || text->Ident > walked.Records || (!text->Positions.empty() && text->Positions.size() + 1 != text->Text.size()))
       __builtin_trap();
   }
-  for (const TRect& white : coder->WhiteRects)
-    if (white.Left > white.Right || white.Top > white.Bottom) __builtin_trap();
+  for (const auto& white : coder->WhiteRects)
+    if (white->Rect.Left > white->Rect.Right || white->Rect.Top > white->Rect.Bottom || white->Ident > walked.Records)
+      __builtin_trap();
   return 0;
 }

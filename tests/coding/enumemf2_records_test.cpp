@@ -46,6 +46,11 @@ std::string Show(const std::vector<TRect>& rects) {
   for (const TRect& r : rects) out += (out.empty() ? "" : " ") + Show(r);
   return out;
 }
+std::string Show(const TObjectList& objects) {
+  std::string out;
+  for (const auto& o : objects) out += (out.empty() ? "" : " ") + Show(o->Rect);
+  return out;
+}
 
 // The device point of the logical point p after the setup's records: the place of a text drawn there.
 TPoint DevicePoint(const std::function<void(TEmfBuilder&)>& setup, TPoint p) {
@@ -566,4 +571,31 @@ TEST(EmfRecords, WalkStopsAtEofAndAcceptsAMissingOne) {
   TPage b;
   EXPECT_TRUE(b.Walk(bytes).Ok);
   EXPECT_EQ(b.coder->HLines->size(), 1u);
+}
+
+TEST(EmfRecords, BoundsJoinTheClipOnlyWhenTheyFitTheMeasuredText) {
+  struct Case {
+    const char* why;
+    TRect box, clip, bounds;
+    std::string expected;
+  };
+  // The measured box of a text on the baseline y = 500: 100..400 wide, 460..510 high.
+  const TRect box{100, 460, 400, 510};
+  const std::vector<Case> cases = {
+      {"Windows' own bounds clip", box, {}, {100, 455, 380, 512}, "100,455,380,512"},
+      {"and meet the state's clip", box, {0, 0, 300, 9999}, {100, 455, 380, 512}, "100,455,300,512"},
+      {"bounds in logical units do not", box, {}, {10, 46, 40, 51}, "0,0,0,0"},
+      {"nor a box from the baseline down", box, {}, {100, 500, 400, 550}, "0,0,0,0"},
+      {"nor the empty bounds", box, {0, 0, 300, 9999}, {0, 0, -1, -1}, "0,0,300,9999"},
+      {"nor no bounds", box, {}, {}, "0,0,0,0"},
+  };
+  for (const Case& c : cases) {
+    TText t(1, u"text", TPoint{});
+    t.Rect = c.box;
+    t.ClipRect = c.clip;
+    t.BoundsClip = c.bounds;
+    ApplyBoundsClip(t);
+    EXPECT_EQ(Show(t.ClipRect), c.expected) << c.why;
+    EXPECT_EQ(Show(t.BoundsClip), "0,0,0,0") << c.why;
+  }
 }
