@@ -55,6 +55,17 @@ std::unique_ptr<TText> PieceOf(TText& text, size_t from, size_t to) {
   return piece;
 }
 
+// Where the first run of at least n (1 or more) characters c at or after from starts. The pattern is not
+// built: n comes from the settings and may be huge.
+size_t FindRun(std::u16string_view text, char16_t c, size_t n, size_t from) {
+  size_t run = 0;
+  for (size_t i = from; i < text.size(); ++i) {
+    run = text[i] == c ? run + 1 : 0;
+    if (run >= n) return i + 1 - n;
+  }
+  return std::u16string_view::npos;
+}
+
 // Characters P to E (0-based, both included).
 struct TSpan {
   size_t P = 0, E = 0;
@@ -417,11 +428,11 @@ void TRunBuilder::JoinLineCharPieces() {
 
 void TRunBuilder::UnderscoresToLines() {
   if (!InCharSet(s_.LineChrH, u'_')) return;
-  const std::u16string pattern(static_cast<size_t>(MinRun()), u'_');
+  const size_t minRun = static_cast<size_t>(MinRun());
   auto find = [&](const TText& t, size_t from) -> std::optional<TSpan> {
-    const size_t at = t.Text.find(pattern, from);
+    const size_t at = FindRun(t.Text, u'_', minRun, from);
     if (at == std::u16string::npos) return std::nullopt;
-    size_t e = at + pattern.size() - 1;
+    size_t e = at + minRun - 1;
     while (e + 1 < t.Text.size() && t.Text[e + 1] == u'_') ++e;
     return TSpan{at, e};
   };
@@ -506,12 +517,12 @@ void TRunBuilder::SplitAtVerticalLines() {
 
 void TRunBuilder::SplitAtBlankRuns() {
   if (s_.SplitBL <= 0) return;
-  const std::u16string blanks(static_cast<size_t>(s_.SplitBL), u' ');
+  const size_t blanks = static_cast<size_t>(s_.SplitBL);
   auto find = [&](const TText& t, size_t from) -> std::optional<TSpan> {
     // The part after a split starts trimmed.
     if (from > 0)
       while (from < t.Text.size() && t.Text[from] == u' ') ++from;
-    const size_t at = t.Text.find(blanks, from);
+    const size_t at = FindRun(t.Text, u' ', blanks, from);
     if (at == std::u16string::npos) return std::nullopt;
     return TSpan{at, at};
   };

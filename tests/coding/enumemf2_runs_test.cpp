@@ -149,6 +149,12 @@ TEST(BuildPageTexts, LineCharactersBecomeLines) {
        "125-160@210", "125:197-224"},
       {"LineChHLen below 1 counts as 1", [](TPage& p) { p.coder->Settings.LineChHLen = 0; p.Raw(1, u"a-b"); },
        "a#1[100,110] | b#1[120,130]", "110-120@210", ""},
+      {"a LineChHLen beyond any text's length makes no line",
+       [](TPage& p) {
+         p.coder->Settings.LineChHLen = INT32_MAX;
+         p.Raw(1, u"a_____-----");
+       },
+       "a_____-----#1[100,210]", "", ""},
       {"underscores give a line at the bottom and leave the label",
        [](TPage& p) { p.Raw(1, u"Name:_____"); }, "Name:#1[100,150]", "150-200@220", ""},
       {"two underscores between letters stay", [](TPage& p) { p.Raw(1, u"a__b"); }, "a__b#1[100,140]", "", ""},
@@ -319,6 +325,12 @@ TEST(JoinTexts, RunsJoinIntoWordsAndPhrases) {
        "ab cd ef#1[100,170] | zz#4[110,130]", "", ""},
       {"four spaces split a run into two words (SplitBL 3)", [](TPage& p) { p.Measured(1, u"ab    cd", 100); },
        "ab#1[100,120] | cd#1[160,180]", "", ""},
+      {"a SplitBL beyond any text's length splits nothing",
+       [](TPage& p) {
+         p.coder->Settings.SplitBL = INT32_MAX;
+         p.Measured(1, u"ab    cd", 100);
+       },
+       "ab    cd#1[100,180]", "", ""},
       {"two spaces do not", [](TPage& p) { p.Measured(1, u"ab  cd", 100); }, "ab  cd#1[100,160]", "", ""},
       {"three words apart by wide gaps", [](TPage& p) { p.Measured(1, u"ab   cd   ef", 100); },
        "ab#1[100,120] | cd#1[150,170] | ef#1[200,220]", "", ""},
