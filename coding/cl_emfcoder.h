@@ -9,12 +9,13 @@
 #include <vector>
 
 #include "coding/cl_dib.h"
-#include "coding/cl_emfcoder_debug.h"
 #include "coding/cl_emfcoder_place.h"
 #include "coding/cl_macrolib.h"
 #include "coding/enumemf2.h"
 
 class TTextMeasurer;
+
+class TBlankDebugHost;
 
 // A document type's interpretation settings with their defaults (0.01 mm where a size is meant).
 struct TEMFSettings {

@@ -2,6 +2,9 @@
 // device cannot scale.
 #include "coding/cl_emfcoder_draw.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace {
 int32_t Scaled(int32_t v, double scale) { return RoundToInt(v * scale); }
 
@@ -32,21 +35,24 @@ TRedrawText PlanText(const TText& text, uint32_t color, TRedrawScale s) {
 
 int32_t RedrawPenWidth(int32_t drawWidth, const TEnhMetaHeader& header, double softwareY) {
   if (header.szlMillimetersCy <= 0) return 0;
-  return RoundToInt(drawWidth * 0.01 * header.szlDeviceCy * softwareY / header.szlMillimetersCy);
+  const int32_t width = RoundToInt(drawWidth * 0.01 * header.szlDeviceCy * softwareY / header.szlMillimetersCy);
+  return IntMin(IntMax(width, 0), kMaxRedrawPen);
 }
 
 std::vector<TPoint> ZigZagLine(const TRect& line, bool vertical, int32_t half) {
-  half = IntMax(half, 0);
+  half = IntMin(IntMax(half, 0), kMaxRedrawPen / 2);
   // Worked as a horizontal line: along runs from 'from' to 'to', across is the row.
   const int32_t from = vertical ? line.Top : line.Left;
   const int32_t to = vertical ? line.Bottom : line.Right;
   const int32_t middle = vertical ? line.Left : line.Top;
-  auto point = [vertical](int32_t along, int32_t across) {
+  // Rows are counted in 64 bits: a line at the edge of the 32-bit range keeps its rows at that edge.
+  auto point = [vertical](int32_t along, int64_t across64) {
+    const int32_t across = static_cast<int32_t>(std::clamp<int64_t>(across64, INT32_MIN, INT32_MAX));
     return vertical ? TPoint{across, along} : TPoint{along, across};
   };
   std::vector<TPoint> points;
   points.reserve(2 + 4 * static_cast<size_t>(half));
-  int32_t row = middle - half;
+  int64_t row = int64_t{middle} - half;
   points.push_back(point(from, row));
   points.push_back(point(to, row));
   for (int32_t k = 0; k < half; ++k) {

@@ -32,7 +32,12 @@ struct TRedrawScale {
   double Y = 1;
 };
 
-// The pen width for drawWidth (0.01 mm) in page pixels times the y scale drawn in software, rounded.
+// No redrawn line is thicker: a hostile width or header would otherwise ask for polylines of billions of
+// points (1024 pixels are over 4 mm at 6000 dpi).
+inline constexpr int32_t kMaxRedrawPen = 1024;
+
+// The pen width for drawWidth (0.01 mm) in page pixels times the y scale drawn in software, rounded;
+// between 0 and kMaxRedrawPen.
 int32_t RedrawPenWidth(int32_t drawWidth, const TEnhMetaHeader& header, double softwareY);
 
 // A line over the 2 half + 1 rows (columns for a vertical line) centred on it: along the first, back

@@ -2,11 +2,8 @@
 // two file dialogs driven by window messages, and the error boxes, caught by the hook.
 #include "coding/cl_blank_win.h"
 
-#include <dlgs.h>
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
 #include <vector>
 
 #include "foundation/lib_api_win.h"

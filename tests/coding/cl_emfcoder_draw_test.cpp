@@ -27,6 +27,9 @@ TEST(Redraw, PenWidth) {
   EXPECT_EQ(RedrawPenWidth(9, a4, 0.5), 1);
   EXPECT_EQ(RedrawPenWidth(100, MakePageHeader({2480, 3508}, {210, 297}), 1.0), 12) << "1 mm at 300 dpi";
   EXPECT_EQ(RedrawPenWidth(9, MakePageHeader({2480, 3508}, {210, 0}), 1.0), 0) << "no millimetres, no width";
+  EXPECT_EQ(RedrawPenWidth(-9, a4, 1.0), 0);
+  EXPECT_EQ(RedrawPenWidth(0x7FFFFFFF, MakePageHeader({1, 0x7FFFFFFF}, {1, 1}), 1.0), kMaxRedrawPen)
+      << "a hostile width and header";
 }
 
 TEST(Redraw, ZigZagCoversTwoHalvesAndTheMiddle) {
@@ -39,6 +42,9 @@ TEST(Redraw, ZigZagCoversTwoHalvesAndTheMiddle) {
   EXPECT_EQ(two.front().Y, 48);
   EXPECT_EQ(two.back().Y, 52);
   EXPECT_EQ(ZigZagLine({10, 5, 20, 5}, false, -3).size(), 2u) << "a negative half is no half";
+  EXPECT_EQ(ZigZagLine({10, 5, 20, 5}, false, 0x7FFFFFFF).size(), 2u + 4u * (kMaxRedrawPen / 2));
+  EXPECT_EQ(ZigZagLine({0, INT32_MAX, 10, INT32_MAX}, false, 2).back(), (TPoint{10, INT32_MAX}))
+      << "rows beyond the 32-bit range stay at its edge";
 }
 
 TEST(Redraw, FrameInDevicePixels) {
