@@ -18,6 +18,10 @@ TPoint TransformPoint(const TXForm& xf, double x, double y) {
   return TPoint{RoundToInt(dx), RoundToInt(dy)};
 }
 
+int32_t HundredthsToPixels(int32_t hundredths, int32_t device, int32_t millimetres) {
+  return RoundToInt(hundredths * 0.01 * device / millimetres);
+}
+
 bool TLine::IsVertical(TPoint a, TPoint b) {
   return std::llabs(int64_t{a.Y} - b.Y) > std::llabs(int64_t{a.X} - b.X);
 }
@@ -43,8 +47,9 @@ TRect IntersectRects(const TRect& a, const TRect& b) {
 void ApplyBoundsClip(TText& text) {
   const TRect b = std::exchange(text.BoundsClip, TRect{});
   if (IsZeroRect(b) || b.Left > b.Right || b.Top > b.Bottom) return;
-  const TPoint centre = text.Center();
-  if (!PointInRect(centre, b)) return;
+  const TRect& box = text.Rect;
+  if (!RangesOverlap(b.Left, b.Right, box.Left, box.Right) || !RangesOverlap(b.Top, b.Bottom, box.Top, box.Bottom))
+    return;
   TRect& c = text.ClipRect;
   c = IsZeroRect(c) ? b : IntersectRects(c, b);
 }

@@ -66,6 +66,9 @@ struct TXForm {
 // Rounded halves to even, saturated to 32 bits (a hostile transform must not overflow).
 TPoint TransformPoint(const TXForm& xf, double x, double y);
 
+// Device pixels of a length in 0.01 mm along one axis of the reference device (millimetres above 0).
+int32_t HundredthsToPixels(int32_t hundredths, int32_t device, int32_t millimetres);
+
 // A colour is white when its low 24 bits are all set.
 inline bool IsWhiteColor(uint32_t colorRef) { return (colorRef & 0xFFFFFFu) == 0xFFFFFFu; }
 
@@ -118,7 +121,7 @@ class TText : public TTextProTo {
 TRect IntersectRects(const TRect& a, const TRect& b);
 
 // Once the text is measured: its BoundsClip joins its ClipRect when it is a plausible box of the text (not
-// inverted, holding the measured box's centre both ways), and is dropped either way. Windows' own bounds
+// inverted, overlapping the measured box both ways by the midpoint rule), and is dropped either way. Windows' own bounds
 // pass; logical units, boxes from the baseline down and the empty {0,0,-1,-1} do not.
 void ApplyBoundsClip(TText& text);
 

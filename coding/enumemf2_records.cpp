@@ -29,45 +29,6 @@ int32_t Saturated(int64_t v) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
-// Device pixels of a length in 0.01 mm along one axis of the reference device.
-int32_t HundredthsToPixels(int32_t hundredths, int32_t device, int32_t millimetres) {
-  return RoundToInt(hundredths * 0.01 * device / millimetres);
-}
-
-bool ReadHeader(std::span<const uint8_t> bytes, TEnhMetaHeader& h, std::string& error) {
-  if (bytes.size() < kHeaderSize) {
-    error = "shorter than a metafile header";
-    return false;
-  }
-  const TRec r(bytes);
-  h.iType = r.U32(0);
-  h.nSize = r.U32(4);
-  h.rclBounds = r.Rect(8);
-  h.rclFrame = r.Rect(24);
-  h.dSignature = r.U32(40);
-  h.nVersion = r.U32(44);
-  h.nBytes = r.U32(48);
-  h.nRecords = r.U32(52);
-  h.nHandles = r.U16(56);
-  h.sReserved = r.U16(58);
-  h.nDescription = r.U32(60);
-  h.offDescription = r.U32(64);
-  h.nPalEntries = r.U32(68);
-  h.szlDeviceCx = r.I32(72);
-  h.szlDeviceCy = r.I32(76);
-  h.szlMillimetersCx = r.I32(80);
-  h.szlMillimetersCy = r.I32(84);
-  if (h.iType != 1 || h.dSignature != kEmfSignature || h.nSize < kHeaderSize || h.nSize > bytes.size()) {
-    error = "no enhanced metafile header";
-    return false;
-  }
-  // The page's pixels and millimetres scale every fixed map mode and threshold.
-  if (h.szlDeviceCx <= 0 || h.szlDeviceCy <= 0 || h.szlMillimetersCx <= 0 || h.szlMillimetersCy <= 0) {
-    error = "the header has no reference device";
-    return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -471,9 +432,44 @@ void TEnumData::Escape(int32_t type, std::span<const uint8_t> bytes) {
   AddLine(type, at, TPoint{Saturated(int64_t{at.X} + extent.X), Saturated(int64_t{at.Y} + extent.Y)});
 }
 
+THeaderRead ReadEnhMetaHeader(std::span<const uint8_t> bytes, TEnhMetaHeader& h, std::string& error) {
+  if (bytes.size() < kHeaderSize) {
+    error = "shorter than a metafile header";
+    return THeaderRead::NotAHeader;
+  }
+  const TRec r(bytes);
+  h.iType = r.U32(0);
+  h.nSize = r.U32(4);
+  h.rclBounds = r.Rect(8);
+  h.rclFrame = r.Rect(24);
+  h.dSignature = r.U32(40);
+  h.nVersion = r.U32(44);
+  h.nBytes = r.U32(48);
+  h.nRecords = r.U32(52);
+  h.nHandles = r.U16(56);
+  h.sReserved = r.U16(58);
+  h.nDescription = r.U32(60);
+  h.offDescription = r.U32(64);
+  h.nPalEntries = r.U32(68);
+  h.szlDeviceCx = r.I32(72);
+  h.szlDeviceCy = r.I32(76);
+  h.szlMillimetersCx = r.I32(80);
+  h.szlMillimetersCy = r.I32(84);
+  if (h.iType != 1 || h.dSignature != kEmfSignature || h.nSize < kHeaderSize || h.nSize > bytes.size()) {
+    error = "no enhanced metafile header";
+    return THeaderRead::NotAHeader;
+  }
+  // The page's pixels and millimetres scale every fixed map mode and threshold.
+  if (h.szlDeviceCx <= 0 || h.szlDeviceCy <= 0 || h.szlMillimetersCx <= 0 || h.szlMillimetersCy <= 0) {
+    error = "the header has no reference device";
+    return THeaderRead::NoReferenceDevice;
+  }
+  return THeaderRead::Ok;
+}
+
 TEmfWalkResult WalkEmfRecords(std::span<const uint8_t> bytes, TEMFCoder& coder, TGlyphResolver* glyphs) {
   TEmfWalkResult result;
-  if (!ReadHeader(bytes, coder.Header, result.Error)) return result;
+  if (ReadEnhMetaHeader(bytes, coder.Header, result.Error) != THeaderRead::Ok) return result;
   const TCodePageSystem& pages = coder.CodeServices ? coder.CodeServices->CodePages() : DefaultCodePages();
   const TTextDecoding decoding{pages, static_cast<uint8_t>(coder.DefaultCharset), coder.Settings.NoUnicode,
                                coder.Settings.LongSign, glyphs};

@@ -124,6 +124,10 @@ struct TEmfWalkResult {
   std::string Error;    // why the walk stopped
 };
 
+enum class THeaderRead { Ok, NotAHeader, NoReferenceDevice };
+// The first 100 bytes of an enhanced metafile; a page must have a reference device in pixels and millimetres.
+THeaderRead ReadEnhMetaHeader(std::span<const uint8_t> bytes, TEnhMetaHeader& header, std::string& error);
+
 // The page's metafile bytes into the coder's Header, Texts, HLines, VLines and WhiteRects. A malformed
 // record stops the walk: the page does not parse. glyphs may be nil (the classic glyph order).
 TEmfWalkResult WalkEmfRecords(std::span<const uint8_t> bytes, TEMFCoder& coder, TGlyphResolver* glyphs = nullptr);

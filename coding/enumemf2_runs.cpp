@@ -668,6 +668,9 @@ void TEMFCoder::BuildPageTexts(TTextMeasurer& measurer) {
   options.CodePages = CodeServices ? &CodeServices->CodePages() : nullptr;
   options.Log = Log;
   MeasureTexts(*Texts, measurer, options);
+  // Producers fill the record bounds in every way; only bounds that fit the measured text may clip it.
+  for (auto& object : *Texts)
+    if (auto* text = dynamic_cast<TText*>(object.get())) ApplyBoundsClip(*text);
   runs.EraseUnderWhiteRects();
   runs.Clip();
   runs.ConvertCharacters(skipOEMConvert);
