@@ -9,6 +9,9 @@
 
 #include "coding/cl_blank_ini.h"
 
+inline constexpr std::u16string_view kBlankParamsErrorText =
+    u"Параметры бланка отсутствуют или содержат некорректные данные.";
+
 inline constexpr uint8_t kBlankKindPageData = 0;
 inline constexpr uint8_t kBlankKindBlank = 1;
 

@@ -126,5 +126,5 @@ std::u16string GetBlankEditor(const std::u16string& configKey, HKEY root) {
   return path;
 }
 
-void ShowBlankParamsError() { ShowErrorMsg(u"Параметры бланка отсутствуют или содержат некорректные данные."); }
+void ShowBlankParamsError() { ShowErrorMsg(kBlankParamsErrorText); }
 void ShowBlankEditorError() { ShowErrorMsg(u"Редактор бланков недоступен или не может быть запущен."); }
