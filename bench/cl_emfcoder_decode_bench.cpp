@@ -23,14 +23,7 @@ const TE2EDocument& Invoice() {
 // The invoice's records, then a table of figures below its fields.
 std::vector<uint8_t> TypicalPage(int32_t& records) {
   TEmfBuilder emf;
-  const TE2EDocument& doc = Invoice();
-  for (const TRect& r : doc.HLines) emf.MoveTo(r.Left, r.Top).LineTo(r.Right, r.Bottom);
-  for (const TRect& r : doc.VLines) emf.MoveTo(r.Left, r.Top).LineTo(r.Right, r.Bottom);
-  for (const TE2EText& t : doc.Texts) {
-    TLogFontW font = LogFont(u"Arial", -(t.Rect.Bottom - t.Rect.Top));
-    font.lfWidth = (t.Rect.Right - t.Rect.Left) / static_cast<int32_t>(t.Text.size());
-    emf.Font(1, font).Select(1).TextOutW({.Reference = {t.Rect.Left, t.Rect.Top}, .Text = t.Text});
-  }
+  DrawE2EDocument(emf, Invoice());
   emf.Record(emr::SaveDC, {}).Transform(TXForm{1, 0, 0, 1, 0, 3000}, 4);
   for (int32_t row = 0; row <= 55; ++row) emf.MoveTo(300, row * 60).LineTo(4600, row * 60);
   for (int32_t col = 0; col <= 7; ++col) emf.MoveTo(300 + col * 600, 0).LineTo(300 + col * 600, 3300);

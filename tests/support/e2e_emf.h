@@ -13,8 +13,7 @@
 #include "support/e2e_fixtures.h"
 #include "support/emf_builder.h"
 
-inline std::vector<uint8_t> E2EPageBytes(const TE2EDocument& doc) {
-  TEmfBuilder emf;
+inline void DrawE2EDocument(TEmfBuilder& emf, const TE2EDocument& doc) {
   for (const TRect& r : doc.HLines) emf.MoveTo(r.Left, r.Top).LineTo(r.Right, r.Bottom);
   for (const TRect& r : doc.VLines) emf.MoveTo(r.Left, r.Top).LineTo(r.Right, r.Bottom);
   for (const TE2EText& t : doc.Texts) {
@@ -23,6 +22,11 @@ inline std::vector<uint8_t> E2EPageBytes(const TE2EDocument& doc) {
     emf.Font(1, font).Select(1);
     emf.TextOutW({.Reference = {t.Rect.Left, t.Rect.Top}, .Text = t.Text});
   }
+}
+
+inline std::vector<uint8_t> E2EPageBytes(const TE2EDocument& doc) {
+  TEmfBuilder emf;
+  DrawE2EDocument(emf, doc);
   return emf.Bytes();
 }
 
