@@ -40,27 +40,6 @@ class TSelected {
   HGDIOBJ old_;
 };
 
-void ReadHeader(HENHMETAFILE page, TEnhMetaHeader& header) {
-  ENHMETAHEADER h{};
-  if (!page || GetEnhMetaFileHeader(page, sizeof h, &h) == 0) return;
-  header.iType = h.iType;
-  header.nSize = h.nSize;
-  header.rclBounds = TRect{h.rclBounds.left, h.rclBounds.top, h.rclBounds.right, h.rclBounds.bottom};
-  header.rclFrame = TRect{h.rclFrame.left, h.rclFrame.top, h.rclFrame.right, h.rclFrame.bottom};
-  header.dSignature = h.dSignature;
-  header.nVersion = h.nVersion;
-  header.nBytes = h.nBytes;
-  header.nRecords = h.nRecords;
-  header.nHandles = h.nHandles;
-  header.sReserved = h.sReserved;
-  header.nDescription = h.nDescription;
-  header.offDescription = h.offDescription;
-  header.nPalEntries = h.nPalEntries;
-  header.szlDeviceCx = h.szlDevice.cx;
-  header.szlDeviceCy = h.szlDevice.cy;
-  header.szlMillimetersCx = h.szlMillimeters.cx;
-  header.szlMillimetersCy = h.szlMillimeters.cy;
-}
 
 double PerMillimetre(HDC dc, int pixels, int millimetres) {
   const int mm = GetDeviceCaps(dc, millimetres);
@@ -125,6 +104,28 @@ void DrawTexts(HDC dc, const std::vector<TRedrawText>& texts) {
   SetBkMode(dc, OPAQUE);
 }
 }  // namespace
+
+void ReadHeader(HENHMETAFILE page, TEnhMetaHeader& header) {
+  ENHMETAHEADER h{};
+  if (!page || GetEnhMetaFileHeader(page, sizeof h, &h) == 0) return;
+  header.iType = h.iType;
+  header.nSize = h.nSize;
+  header.rclBounds = TRect{h.rclBounds.left, h.rclBounds.top, h.rclBounds.right, h.rclBounds.bottom};
+  header.rclFrame = TRect{h.rclFrame.left, h.rclFrame.top, h.rclFrame.right, h.rclFrame.bottom};
+  header.dSignature = h.dSignature;
+  header.nVersion = h.nVersion;
+  header.nBytes = h.nBytes;
+  header.nRecords = h.nRecords;
+  header.nHandles = h.nHandles;
+  header.sReserved = h.sReserved;
+  header.nDescription = h.nDescription;
+  header.offDescription = h.offDescription;
+  header.nPalEntries = h.nPalEntries;
+  header.szlDeviceCx = h.szlDevice.cx;
+  header.szlDeviceCy = h.szlDevice.cy;
+  header.szlMillimetersCx = h.szlMillimeters.cx;
+  header.szlMillimetersCy = h.szlMillimeters.cy;
+}
 
 void SetWorldTransformRefusedForTesting(bool refused) { g_refuseTransform = refused; }
 

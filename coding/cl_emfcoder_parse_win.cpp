@@ -37,6 +37,12 @@ int32_t DrawOutSize(TContext* context, std::u16string_view name) {
   return StrToIntOrZero(digits);
 }
 
+// The coders keep a reference to their store beyond the decode that made them, so it is the process's.
+const TSettingsStore& MachineStore() {
+  static const TRegistryStore store;
+  return store;
+}
+
 class TWinDecodeSteps : public TDecodeSteps {
  public:
   TWinDecodeSteps(HDC referenceDC, HENHMETAFILE page, const TLineSearchResult* lineSeeker, TLogFile* log,
@@ -44,7 +50,7 @@ class TWinDecodeSteps : public TDecodeSteps {
       : dc_(referenceDC), page_(page), lineSeeker_(lineSeeker), log_(log), context_(context) {}
 
   std::unique_ptr<TEMFCoder> CreateCoder(const TDocIdClass& docId, uint8_t mode) override {
-    auto coder = TCoder::Create<TEMFCoder>(store_, lineSeeker_, context_, mode, log_, docId);
+    auto coder = TCoder::Create<TEMFCoder>(MachineStore(), lineSeeker_, context_, mode, log_, docId);
     coder->CodeServices = &services_;
     return coder;
   }
@@ -53,10 +59,9 @@ class TWinDecodeSteps : public TDecodeSteps {
     TWinBlankDebugHost host(coder.ConfigKey, coder.DocId.GetText());
     coder.DebugBlank(host);
   }
-  const TSettingsStore& Store() const { return store_; }
+  const TSettingsStore& Store() const { return MachineStore(); }
 
  private:
-  TRegistryStore store_;
   TWinCodeServices services_;
   HDC dc_;
   HENHMETAFILE page_;

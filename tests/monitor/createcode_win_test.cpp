@@ -1,0 +1,156 @@
+// A page recorded on the destination printer's DC, coded end to end through the machine's configuration:
+// the record names a code picture that plays, placed where the type puts it, the page re-recorded on
+// request, and nothing else left in the temp directory.
+#include "monitor/createcode_win.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+
+#include "coding/cl_emfcoder_parse_win.h"
+#include "coding/cl_macrolib_context.h"
+#include "foundation/cl_tools_cfgkey.h"
+#include "foundation/lib_api.h"
+#include "foundation/lib_api_win.h"
+#include "support/coder_fakes.h"
+#include "support/e2e_page_win.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+std::set<std::wstring> FilesIn(const fs::path& dir) {
+  std::set<std::wstring> names;
+  for (const auto& entry : fs::directory_iterator(dir)) names.insert(entry.path().filename().wstring());
+  return names;
+}
+
+// The configuration the coding checks, a temp directory of the test's own, and no boxes or dialogs shown:
+// without a GUI the copies dialog answers as its countdown would.
+class CreateCodeWin : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    temp_ = fs::path(base) / L"createcode_win_test";
+    fs::remove_all(temp_);
+    fs::create_directories(temp_);
+    oldTmp_ = GetEnv(L"TMP");
+    oldTemp_ = GetEnv(L"TEMP");
+    SetEnvironmentVariableW(L"TMP", temp_.c_str());
+    SetEnvironmentVariableW(L"TEMP", temp_.c_str());
+    oldVersion_ = store_.ReadTextA(kConfigKey, u"Version", "");
+    oldLog_ = store_.ReadText(kConfigKey, u"LogFile", u"");
+    store_.WriteText(kConfigKey, u"LogFile", (temp_ / L"client.log").u16string());
+    store_.WriteTextA(kConfigKey, u"Version", std::string(kProgramVersion));
+    SetMessageBoxHook([this](const TMessageBoxRequest& r) {
+      boxes_.push_back(r.Wide ? r.Text : AnsiToWide(r.TextA));
+      return IDCANCEL;
+    });
+    SetDisableGUI(true);
+  }
+  void TearDown() override {
+    SetDisableGUI(false);
+    SetMessageBoxHook(nullptr);
+    store_.DeleteValue(kConfigKey, u"ReDrawEMF");
+    if (oldLog_.empty()) store_.DeleteValue(kConfigKey, u"LogFile");
+    else store_.WriteText(kConfigKey, u"LogFile", oldLog_);
+    if (oldVersion_.empty()) store_.DeleteValue(kConfigKey, u"Version");
+    else store_.WriteTextA(kConfigKey, u"Version", oldVersion_);
+    SetEnvironmentVariableW(L"TMP", oldTmp_.empty() ? nullptr : oldTmp_.c_str());
+    SetEnvironmentVariableW(L"TEMP", oldTemp_.empty() ? nullptr : oldTemp_.c_str());
+    std::error_code ignored;
+    fs::remove_all(temp_, ignored);
+  }
+  std::string LogText() const {
+    std::ifstream file(temp_ / L"client.log", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+  }
+  static std::wstring GetEnv(const wchar_t* name) {
+    wchar_t value[MAX_PATH]{};
+    return GetEnvironmentVariableW(name, value, MAX_PATH) ? value : L"";
+  }
+
+  TRegistryStore store_;
+  fs::path temp_;
+  std::wstring oldTmp_;
+  std::wstring oldTemp_;
+  std::string oldVersion_;
+  std::u16string oldLog_;
+  std::vector<std::u16string> boxes_;
+};
+
+// Where the type places its code on this page, worked out by the coder's own steps.
+TPoint ExpectedPlace(HENHMETAFILE page, TSize sizeMm, const fs::path& dir) {
+  TMemoryLog log;
+  auto coder = ProcessDecode(0, nullptr, page, nullptr, log, 0, nullptr);
+  if (!coder) return TPoint{-1, -1};
+  const std::u16string name = (dir / L"expected.emf").u16string();
+  if (!coder->MakeCode(static_cast<uint8_t>(coder->DefaultCharset)) || !coder->ExportCodeToFile(name)) return TPoint{-1, -1};
+  fs::remove(name);
+  return coder->CalcCodePlace(sizeMm);
+}
+
+bool PicturePlays(const TCodeResultRec& rec) {
+  const std::u16string name(rec.FileName);
+  if (rec.FileType == 1) {
+    TEnhMetaFile picture(GetEnhMetaFileW(WStr(name)));
+    TDeviceContext screen(CreateCompatibleDC(nullptr));
+    const RECT box{0, 0, 200, 200};
+    return picture && PlayEnhMetaFile(screen.Get(), picture.Get(), &box);
+  }
+  std::ifstream file(fs::path(name), std::ios::binary);
+  uint32_t key = 0;
+  file.read(reinterpret_cast<char*>(&key), sizeof key);
+  return file && key == 0x9AC6CDD7u;
+}
+}  // namespace
+
+TEST_F(CreateCodeWin, ARecordedPageIsCodedOnTheDestinationPrinter) {
+  TMachineTypes types(u"TORG,SCHT");
+  ASSERT_TRUE(types.Ok()) << E2EConfigPath();
+  for (const bool redraw : {false, true}) {
+    SCOPED_TRACE(redraw ? "re-recorded" : "as printed");
+    store_.WriteInteger(kConfigKey, u"ReDrawEMF", redraw ? 1 : 0);
+    TEnhMetaFile recorded = RecordE2EPage(E2EDocument("SCHT"));
+    ASSERT_TRUE(recorded) << "the destination printer of scripts/setup";
+    TDeviceContext printer = DestinationPrinterDC();
+    ASSERT_TRUE(printer);
+    HDC dc = printer.Get();
+    const TSize sizeMm{GetDeviceCaps(dc, HORZSIZE), GetDeviceCaps(dc, VERTSIZE)};
+    const TPoint place = ExpectedPlace(recorded.Get(), sizeMm, temp_);
+    const std::set<std::wstring> before = FilesIn(temp_);
+
+    HENHMETAFILE page = recorded.Release();
+    const HENHMETAFILE original = page;
+    TCodeResultRec rec;
+    std::memset(&rec, 0xAB, sizeof rec);
+    _JOBINFO job;
+    job.Document = u"Счёт 15";
+    const uint8_t status = CreateCodeFunc(0, page, 1, dc, &job, L"Client Printer", nullptr, rec);
+    const TEnhMetaFile coded(page);
+    EXPECT_EQ(status, 3) << LogText();
+    EXPECT_TRUE(boxes_.empty());
+    const std::u16string name(rec.FileName);
+    ASSERT_TRUE(fs::exists(fs::path(name))) << WideToUtf8(name);
+    EXPECT_TRUE(PicturePlays(rec));
+    EXPECT_EQ(rec.X, place.X);
+    EXPECT_EQ(rec.Y, place.Y);
+    EXPECT_STRNE(rec.Pages, "");
+    EXPECT_EQ(page != original, redraw);
+    ENHMETAHEADER header{};
+    EXPECT_NE(GetEnhMetaFileHeader(page, sizeof header, &header), 0u);
+
+    // Only the code picture is new, beside the context store that keeps the document's answer.
+    std::set<std::wstring> added;
+    for (const std::wstring& f : FilesIn(temp_))
+      if (!before.count(f) && f != std::wstring(kContextStoreName.begin(), kContextStoreName.end()) && f != L"client.log")
+        added.insert(f);
+    EXPECT_EQ(added, std::set<std::wstring>{fs::path(name).filename().wstring()});
+    fs::remove(fs::path(name));
+  }
+}
