@@ -202,6 +202,7 @@ class TRAWCoder : public TCoder {
   // Where the stream, from the offset on, holds no PCL reset: kept between the pages of one stream.
   size_t NoResetFrom = SIZE_MAX;
   const uint8_t* NoResetStream = nullptr;
+  size_t NoResetSize = 0;
 
  private:
   std::u16string PrintersKey() const;

@@ -195,7 +195,6 @@ class TRawPageParser {
   void NextText(size_t offset);
   void Append(char16_t ch, size_t end);
   void UnderlinePiece(size_t end);
-  int32_t EndedByCommand(size_t after);
   int32_t Abandon();
 
   TRAWCoder& c_;
@@ -273,7 +272,6 @@ int32_t TRawPageParser::ParseRawStream(uint32_t startTick) {
   const bool hasPitchCodes = c_.CodePitchTable.FirstBytes.any();
   const int32_t tab = std::max(1, c_.TabWidth);
   size_t sinceCheck = 0;
-  int32_t result = 0;
   for (;;) {
     if (++sinceCheck >= 100) {
       sinceCheck = 0;
@@ -377,7 +375,7 @@ int32_t TRawPageParser::ParseRawStream(uint32_t startTick) {
           pageEnded_ = false;
           return ClampToInt(static_cast<int64_t>(reader_.Position()) - static_cast<int64_t>(after) + 1);
         }
-        if (c_.MaxErrors != 0 && Parse.Errors > c_.MaxErrors) {
+        if (c_.MaxErrors > 0 && Parse.Errors > c_.MaxErrors) {
           if (c_.Log && c_.Log->Enabled())
             c_.Log->AddWide(u"--> Превышено допустимое количество ошибок интерпретации команд принтера! Выход!");
           return Abandon();
@@ -386,7 +384,7 @@ int32_t TRawPageParser::ParseRawStream(uint32_t startTick) {
     }
     NextText(reader_.Position());
   }
-  return result;
+  return 0;
 }
 
 void TRawPageParser::FindCodePosition(size_t pageEnd) {
@@ -617,10 +615,13 @@ bool TRAWCoder::ParsePageModel(TByteReader& reader, bool& pageEnded, int32_t& er
   ScanStarted();
   LineFeeds.clear();
   TRawPageParser p(*this, reader, pageEnded, errors);
-  // The stream's search for a PCL reset holds for its later pages too.
-  p.Parse.NoResetFrom = NoResetStream == reader.Bytes().data() ? NoResetFrom : SIZE_MAX;
+  // The stream's search for a PCL reset holds for its later pages too; a stream read from its start is
+  // taken as a new one.
+  const bool sameStream = NoResetStream == reader.Bytes().data() && NoResetSize == reader.Size() && reader.Position() > 0;
+  p.Parse.NoResetFrom = sameStream ? NoResetFrom : SIZE_MAX;
   const int32_t result = p.ParseRawStream(start);
   NoResetStream = reader.Bytes().data();
+  NoResetSize = reader.Size();
   NoResetFrom = p.Parse.NoResetFrom;
   errors = p.Parse.Errors;
   const double average = p.CharCount > 0 ? p.HeightSum / static_cast<double>(p.CharCount) : 6.0;

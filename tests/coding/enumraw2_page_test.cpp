@@ -307,14 +307,27 @@ TEST(RawPage, TabWidthBelowOneCountsAsOne) {
   EXPECT_EQ(page.coder->Texts->at(1)->Rect.Left, 2 * 254);
 }
 
+// Unknown codes are counted; more than MaxErrors abandon the page (0, or a limit below 0 from the
+// registry, sets none). The state in force is handed back either way.
 TEST(RawPage, StateWrittenBackAndErrorsCounted) {
-  TPage page(kEscP9);
-  page.store.SetInteger(kPrinters, u"MaxErrors", 2);
-  page.Parse("\x1BM" "AB\x01\x02\x03\x04\r\n");
-  EXPECT_FALSE(page.ok);
-  EXPECT_EQ(page.errors, 3);
-  EXPECT_TRUE(page.Logged(u"--> Превышено допустимое количество ошибок интерпретации команд принтера! Выход!"));
-  EXPECT_EQ(page.state.Pitch, 12.0);
-  EXPECT_EQ(page.state.Spacing, 6.0);
-  EXPECT_EQ(page.state.TabSize, 8);
+  const struct {
+    int32_t maxErrors;
+    bool ok;
+    int32_t errors;
+  } cases[] = {{2, false, 3}, {4, true, 4}, {0, true, 4}, {-1, true, 4}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.maxErrors);
+    TPage page(kEscP9);
+    page.store.SetInteger(kPrinters, u"MaxErrors", c.maxErrors);
+    const size_t end = page.Parse("\x1BM" "AB\x01\x02\x03\x04\r\n");
+    EXPECT_EQ(page.ok, c.ok);
+    EXPECT_EQ(page.errors, c.errors);
+    EXPECT_EQ(page.Logged(u"--> Превышено допустимое количество ошибок интерпретации команд принтера! Выход!"), !c.ok);
+    if (!c.ok) {
+      EXPECT_EQ(end, page.stream.size());
+    }
+    EXPECT_EQ(page.state.Pitch, 12.0);
+    EXPECT_EQ(page.state.Spacing, 6.0);
+    EXPECT_EQ(page.state.TabSize, 8);
+  }
 }
