@@ -331,3 +331,14 @@ TEST(RawPage, StateWrittenBackAndErrorsCounted) {
     EXPECT_EQ(page.state.TabSize, 8);
   }
 }
+
+// An underlined last line without a line feed after it: the code goes to the page's end, which is
+// before the form feed that ended the page, so that it stays on its page.
+TEST(RawPage, UnderlinedLastLineKeepsTheCodeOnItsPage) {
+  TPage page;
+  const size_t end = page.Parse("AB\r\n__\fCD");
+  ASSERT_TRUE(page.ok);
+  EXPECT_EQ(end, 7u);
+  EXPECT_EQ(page.coder->CodePosition, 6);  // on the form feed, not after it
+  EXPECT_EQ(page.coder->TrailingData, "\f");
+}
