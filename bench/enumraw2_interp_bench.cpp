@@ -31,7 +31,12 @@ std::string Page(uint8_t lang) {
   std::string page;
   auto lines = [&](const std::string& perLine) {
     page += kFrameTop;
-    for (int i = 0; i < 50; ++i) page += perLine + kCyr + std::to_string(i) + kFrameLine;
+    for (int i = 0; i < 50; ++i) {
+      // PCL lines placed by cursor position, each on a row of its own.
+      std::string line = perLine;
+      if (const size_t at = line.find("150Y"); at != std::string::npos) line.replace(at, 3, std::to_string(150 + 50 * i));
+      page += line + kCyr + std::to_string(i) + kFrameLine;
+    }
   };
   switch (lang) {
     case kLangPCL:

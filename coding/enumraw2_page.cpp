@@ -3,6 +3,7 @@
 // in the stream, and the page model from the texts: lines from underlines and line characters, texts
 // cut at the lines, overprints resolved and converted from CP866.
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <exception>
 
@@ -41,7 +42,7 @@ bool TopLeftLess(const TText* a, const TText* b) {
   return a->Rect.Top != b->Rect.Top ? a->Rect.Top < b->Rect.Top : a->Rect.Left < b->Rect.Left;
 }
 
-std::unique_ptr<TText> TextLike(const TText& from, std::u16string text, int32_t left, int32_t right) {
+std::unique_ptr<TText> TextLike(const TText& from, std::u16string&& text, int32_t left, int32_t right) {
   auto t = std::make_unique<TText>(from.Ident, TPoint{left, from.Rect.Top});
   t->Rect = TRect{left, from.Rect.Top, right, from.Rect.Bottom};
   t->Text = std::move(text);
@@ -53,26 +54,40 @@ std::unique_ptr<TText> TextLike(const TText& from, std::u16string text, int32_t 
   return t;
 }
 
-// The runs of s between NULs and double blanks, each a text on text's grid.
+// The runs of s between NULs and double blanks, each a text on text's grid. A run is a stretch of s: a
+// blank is dropped only at a run's start.
 void SplitTextRuns(const std::u16string& s, const TText& text, TObjectList& out) {
   const int64_t w = text.CharWidth;
-  std::u16string run;
-  auto flush = [&](int64_t right) {
-    if (run.empty()) return;
-    const int32_t r = ClampToInt(right);
-    out.push_back(TextLike(text, run, ClampToInt(int64_t{r} - static_cast<int64_t>(run.size()) * w), r));
-    run.clear();
+  size_t start = 0;  // the run's first character; == i while the run is empty
+  auto flush = [&](size_t end, int64_t right) {
+    if (end > start) {
+      const int32_t r = ClampToInt(right);
+      auto t = TextLike(text, std::u16string(s, start, end - start), ClampToInt(int64_t{r} - static_cast<int64_t>(end - start) * w), r);
+      out.push_back(std::move(t));
+    }
   };
   for (size_t i = 0; i < s.size(); ++i) {
     const char16_t ch = s[i];
     const bool blankNext = i + 1 < s.size() && (s[i + 1] == kBlank || s[i + 1] == kNul);
     if (ch == kNul || (ch == kBlank && blankNext)) {
-      flush(text.Rect.Left + static_cast<int64_t>(i) * w);
-    } else if (ch != kBlank || !run.empty()) {
-      run.push_back(ch);
+      flush(i, text.Rect.Left + static_cast<int64_t>(i) * w);
+      start = i + 1;
+    } else if (ch == kBlank && start == i) {
+      start = i + 1;
     }
   }
-  flush(text.Rect.Right);
+  flush(s.size(), text.Rect.Right);
+}
+
+// Whether SplitTextRuns would give text back whole: no NUL, no blank first, no blank before a blank.
+bool IsOneRun(const TText& text) {
+  const std::u16string& s = text.Text;
+  if (s.empty() || s[0] == kBlank) return false;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == kNul) return false;
+    if (s[i] == kBlank && i + 1 < s.size() && (s[i + 1] == kBlank || s[i + 1] == kNul)) return false;
+  }
+  return int64_t{text.Rect.Right} - static_cast<int64_t>(s.size()) * text.CharWidth == text.Rect.Left;
 }
 
 // The later print wins, except that a later blank does not erase an earlier character.
@@ -164,11 +179,18 @@ void ClearCoveredChars(std::u16string& s, const TText& text, const TLineIndex& v
   });
 }
 
-// CP866 bytes to the ANSI text the recogniser reads.
-std::u16string OemTextToAnsi(const std::u16string& s) {
-  std::string bytes(s.size(), '\0');
-  for (size_t i = 0; i < s.size(); ++i) bytes[i] = static_cast<char>(Oem866ToAnsi1251(static_cast<uint8_t>(s[i])));
-  return DecodeCodePage(bytes, kCodePage1251);
+// CP866 bytes to the ANSI text the recogniser reads, in place: each byte through the OEM-to-ANSI table
+// and the ANSI code page.
+void OemTextToAnsi(std::u16string& s) {
+  static const std::array<char16_t, 256> kTable = [] {
+    std::array<char16_t, 256> table{};
+    for (int b = 0; b < 256; ++b) {
+      const std::u16string one = DecodeCodePage(std::string(1, static_cast<char>(Oem866ToAnsi1251(static_cast<uint8_t>(b)))), kCodePage1251);
+      table[static_cast<size_t>(b)] = one.size() == 1 ? one[0] : u'?';
+    }
+    return table;
+  }();
+  for (char16_t& ch : s) ch = kTable[ch & 0xFF];
 }
 
 }  // namespace
@@ -332,9 +354,12 @@ int32_t TRawPageParser::ParseRawStream(uint32_t startTick) {
       if (end > after) {
         const int32_t w = text_->CharWidth;
         const size_t n = end - after;
-        for (size_t i = after; i < end; ++i) {
-          const uint8_t b = bytes[i];
-          text_->Text.push_back(b == 0x20 || c_.BlankChr.test(b) ? kBlank : static_cast<char16_t>(b));
+        const size_t from = text_->Text.size();
+        text_->Text.resize(from + n);
+        char16_t* out = text_->Text.data() + from;
+        for (size_t i = 0; i < n; ++i) {
+          const uint8_t b = bytes[after + i];
+          out[i] = b == 0x20 || c_.BlankChr.test(b) ? kBlank : static_cast<char16_t>(b);
         }
         text_->Rect.Right = ClampToInt(int64_t{text_->Rect.Right} + static_cast<int64_t>(n) * w);
         text_->EndOffset = ClampToInt(static_cast<int64_t>(end));
@@ -545,23 +570,23 @@ double TRawPageParser::LinesFromLineChars() {
 void TRawPageParser::AssembleTexts(int32_t t) {
   const TLineIndex v(*c_.VLines, true), h(*c_.HLines, false);
   TObjectList pieces;
-  for (const auto& object : *c_.Texts) {
-    const TText& text = *AsText(object);
+  pieces.reserve(c_.Texts->size());
+  for (auto& object : *c_.Texts) {
+    TText& text = *AsText(object);
     if (TrimsEmpty(text.Text)) continue;
-    std::u16string s = text.Text;
-    ClearCoveredChars(s, text, v, h, c_.LineChrV, t);
-    SplitTextRuns(s, text, pieces);
+    ClearCoveredChars(text.Text, text, v, h, c_.LineChrV, t);  // the old texts go after this pass
+    if (IsOneRun(text))
+      pieces.push_back(std::move(object));
+    else
+      SplitTextRuns(text.Text, text, pieces);
   }
   c_.Texts->clear();
-  std::vector<TText*> sorted;
-  sorted.reserve(pieces.size());
-  for (const auto& object : pieces) sorted.push_back(AsText(object));
-  std::stable_sort(sorted.begin(), sorted.end(), TopLeftLess);
-  for (size_t ai = 0; ai < sorted.size(); ++ai) {
-    TText& a = *sorted[ai];
+  std::stable_sort(pieces.begin(), pieces.end(), [](const auto& a, const auto& b) { return TopLeftLess(AsText(a), AsText(b)); });
+  for (size_t ai = 0; ai < pieces.size(); ++ai) {
+    TText& a = *AsText(pieces[ai]);
     if (a.Text.empty()) continue;
-    for (size_t bi = ai + 1; bi < sorted.size(); ++bi) {
-      TText& b = *sorted[bi];
+    for (size_t bi = ai + 1; bi < pieces.size(); ++bi) {
+      TText& b = *AsText(pieces[bi]);
       if (b.Rect.Top != a.Rect.Top || b.Rect.Left > a.Rect.Right) break;
       if (b.Text.empty()) continue;
       if (b.Rect.Left == a.Rect.Right && b.Underline == a.Underline && b.CharWidth == a.CharWidth) {
@@ -575,13 +600,13 @@ void TRawPageParser::AssembleTexts(int32_t t) {
         ResolveOverprint(a, b);
       }
     }
-    TObjectList final;
-    SplitTextRuns(a.Text, a, final);
-    for (auto& piece : final) {
-      TText* p = AsText(piece);
-      p->Text = OemTextToAnsi(p->Text);
-      c_.Texts->push_back(std::move(piece));
-    }
+    // The pieces before this one are final: a moves on whole when it is one run.
+    const size_t first = c_.Texts->size();
+    if (IsOneRun(a))
+      c_.Texts->push_back(std::move(pieces[ai]));
+    else
+      SplitTextRuns(a.Text, a, *c_.Texts);
+    for (size_t i = first; i < c_.Texts->size(); ++i) OemTextToAnsi(AsText((*c_.Texts)[i])->Text);
   }
 }
 
