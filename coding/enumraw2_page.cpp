@@ -293,6 +293,13 @@ int32_t TRawPageParser::ParseRawStream(uint32_t startTick) {
   const uint8_t marker0 = hasMarker ? static_cast<uint8_t>(marker[0]) : 0;
   const bool hasPitchCodes = c_.CodePitchTable.FirstBytes.any();
   const int32_t tab = std::max(1, c_.TabWidth);
+  // Bytes a plain run stops at, and the bytes that print as a blank.
+  std::array<bool, 256> stops{}, blanks{};
+  for (size_t b = 0; b < 256; ++b) {
+    stops[b] = b < 0x20 || (hasMarker && b == marker0) || (hasPitchCodes && c_.CodePitchTable.FirstBytes.test(b)) ||
+               c_.LineChHSub.test(b);
+    blanks[b] = b == 0x20 || c_.BlankChr.test(b);
+  }
   size_t sinceCheck = 0;
   for (;;) {
     if (++sinceCheck >= 100) {
@@ -345,10 +352,7 @@ int32_t TRawPageParser::ParseRawStream(uint32_t startTick) {
       // The rest of a plain run at once: no marker, pitch code or underline among it.
       size_t end = after;
       while (end < bytes.size() && end - after < 96) {
-        const uint8_t b = bytes[end];
-        if (b < 0x20 || (hasMarker && b == marker0) || (hasPitchCodes && c_.CodePitchTable.FirstBytes.test(b)) ||
-            c_.LineChHSub.test(b))
-          break;
+        if (stops[bytes[end]]) break;
         ++end;
       }
       if (end > after) {
@@ -359,7 +363,7 @@ int32_t TRawPageParser::ParseRawStream(uint32_t startTick) {
         char16_t* out = text_->Text.data() + from;
         for (size_t i = 0; i < n; ++i) {
           const uint8_t b = bytes[after + i];
-          out[i] = b == 0x20 || c_.BlankChr.test(b) ? kBlank : static_cast<char16_t>(b);
+          out[i] = blanks[b] ? kBlank : static_cast<char16_t>(b);
         }
         text_->Rect.Right = ClampToInt(int64_t{text_->Rect.Right} + static_cast<int64_t>(n) * w);
         text_->EndOffset = ClampToInt(static_cast<int64_t>(end));
@@ -531,6 +535,10 @@ double TRawPageParser::LinesFromUnderlines() {
 }
 
 double TRawPageParser::LinesFromLineChars() {
+  enum : uint8_t { kVertical = 1, kHorizontal = 2 };
+  std::array<uint8_t, 256> kinds{};  // one look-up per character instead of two set tests
+  for (size_t b = 0; b < 256; ++b)
+    kinds[b] = static_cast<uint8_t>((c_.LineChrV.test(b) ? kVertical : 0) | (c_.LineChrH.test(b) ? kHorizontal : 0));
   int64_t widths = 0, chars = 0;
   for (const auto& object : *c_.Texts) {
     const TText& t = *AsText(object);
@@ -551,13 +559,14 @@ double TRawPageParser::LinesFromLineChars() {
     };
     for (size_t j = 0; j < t.Text.size(); ++j) {
       const char16_t ch = t.Text[j];
-      if (ch < 256 && c_.LineChrV.test(ch)) {
+      const uint8_t kind = ch < 256 ? kinds[ch] : 0;
+      if (kind & kVertical) {
         const int32_t x = ClampToInt(t.Rect.Left + static_cast<int64_t>(j) * w + w / 2);
         auto line = std::make_unique<TLine>(t.Ident, TRect{x, t.Rect.Top, x, t.Rect.Bottom});
         line->Special = c_.LineChrVSpec.test(ch) ? 1 : 0;
         c_.VLines->push_back(std::move(line));
       }
-      if (ch < 256 && c_.LineChrH.test(ch))
+      if (kind & kHorizontal)
         ++run;
       else
         endRun(j);
