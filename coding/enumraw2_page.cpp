@@ -378,7 +378,9 @@ int32_t TRawPageParser::ParseRawStream(uint32_t startTick) {
       case '\t': {
         const int64_t w = std::max(1, text_->CharWidth);
         const int64_t column = RoundToInt(static_cast<double>(text_->Rect.Right) / static_cast<double>(w));
-        Parse.Point.X = ClampToInt((column / tab + 1) * tab * w);
+        // In double: a tab size and a character width near the 32-bit limits overflow even 64 bits.
+        const double stop = static_cast<double>(column / tab + 1) * tab * static_cast<double>(w);
+        Parse.Point.X = static_cast<int32_t>(std::clamp(stop, double{INT32_MIN}, double{INT32_MAX}));
         break;
       }
       case '\n': DoLineFeed(ctx_, Parse, at, 1, false); break;

@@ -342,3 +342,13 @@ TEST(RawPage, UnderlinedLastLineKeepsTheCodeOnItsPage) {
   EXPECT_EQ(page.coder->CodePosition, 6);  // on the form feed, not after it
   EXPECT_EQ(page.coder->TrailingData, "\f");
 }
+
+// Tab sizes and pitches at the ends of their ranges move the point to the page's edge, not past it.
+TEST(RawPage, TabStopAtTheLimits) {
+  for (const int32_t tabSize : {INT32_MAX, 1 << 30}) {
+    TPage page;
+    ASSERT_TRUE(page.Load({tabSize, 0, 6.0, 0.0012}));
+    page.Parse("A\tB\t\tC\r\n");
+    EXPECT_TRUE(page.ok);
+  }
+}
