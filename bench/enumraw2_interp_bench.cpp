@@ -1,10 +1,14 @@
 // The printer command interpreters walked over 4 MB streams of each command set: CP866 pages with box
 // frames, CR LF and FF, escape sequences on every line, bit-image or raster blocks and, for PCL, an
 // HP-GL/2 block and page ends. A page ended by a command starts the next one, as the job loop does.
+// RawPage: the same streams through the whole page parse (page loop, code position, page model).
 #include <benchmark/benchmark.h>
 
 #include <string>
 
+#include "coding/enumraw2.h"
+#include "foundation/cl_tools_config.h"
+#include "tests/support/coder_fakes.h"
 #include "tests/support/raw_walk.h"
 
 namespace {
@@ -27,7 +31,12 @@ std::string Page(uint8_t lang) {
   std::string page;
   auto lines = [&](const std::string& perLine) {
     page += kFrameTop;
-    for (int i = 0; i < 50; ++i) page += perLine + kCyr + std::to_string(i) + kFrameLine;
+    for (int i = 0; i < 50; ++i) {
+      // PCL lines placed by cursor position, each on a row of its own.
+      std::string line = perLine;
+      if (const size_t at = line.find("150Y"); at != std::string::npos) line.replace(at, 3, std::to_string(150 + 50 * i));
+      page += line + kCyr + std::to_string(i) + kFrameLine;
+    }
   };
   switch (lang) {
     case kLangPCL:
@@ -94,5 +103,55 @@ BENCHMARK_CAPTURE(BM_Interpret, escp9, kLangEscP9)->Name("RawInterp/EscP9")->Uni
 BENCHMARK_CAPTURE(BM_Interpret, escp24, kLangEscP24)->Name("RawInterp/EscP24")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Interpret, ibm, kLangIBM)->Name("RawInterp/IBM")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Interpret, mt, kLangMT)->Name("RawInterp/MT")->Unit(benchmark::kMillisecond);
+
+
+const char16_t* const kModels[][2] = {{u"HP LaserJet", u"300,300,Rastr"},
+                                      {u"EPSON FX-9", u"120,72,8,\x1B*\x01"},
+                                      {u"EPSON LQ-24", u"180,180,24,\x1B*'"},
+                                      {u"IBM Proprinter", u"120,72,9,\x1B*\x01"},
+                                      {u"MANNESMANN Tally", u"120,72,MTPlot"}};
+
+void BM_ParsePage(benchmark::State& state, uint8_t lang) {
+  const std::string stream = Stream(lang, 4 << 20);
+  const std::span bytes(reinterpret_cast<const uint8_t*>(stream.data()), stream.size());
+  TMemoryStore store;
+  const std::u16string doc = std::u16string(kConfigDosKey) + u"\\AB";
+  const std::u16string printers = std::u16string(kConfigDosKey) + u"\\Printers";
+  const std::u16string model = kModels[lang][0];
+  store.AddKey(doc);
+  store.SetText(printers, u"Model", model);
+  store.SetText(printers + u"\\" + model, u"Mode", u"M");
+  store.SetText(printers + u"\\" + model + u"\\Modes", u"M", kModels[lang][1]);
+  TMemoryLog log(false);
+  auto coder = TCoder::Create<TRAWCoder>(store, TDocIdClass::CreateFromText("AB"), nullptr,
+                                         TDosPrinterState{8, 0, 6.0, 10.0}, 0, &log.file, u"");
+  if (!coder->LoadParam()) {
+    state.SkipWithError("LoadParam");
+    return;
+  }
+  size_t pages = 0, texts = 0;
+  for (auto _ : state) {
+    TByteReader reader(bytes);
+    while (!reader.Eof()) {
+      const size_t before = reader.Position();
+      bool pageEnded = false;
+      int32_t errors = 0;
+      TDosPrinterState printer;
+      coder->Reinit();
+      coder->ParsePage(reader, pageEnded, -1, errors, printer);
+      texts += coder->Texts->size();
+      ++pages;
+      if (reader.Position() == before) reader.Skip(1);
+    }
+    benchmark::DoNotOptimize(texts);
+  }
+  state.counters["pages"] = benchmark::Counter(static_cast<double>(pages), benchmark::Counter::kAvgIterations);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(stream.size()));
+}
+BENCHMARK_CAPTURE(BM_ParsePage, pcl, kLangPCL)->Name("RawPage/PCL")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ParsePage, escp9, kLangEscP9)->Name("RawPage/EscP9")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ParsePage, escp24, kLangEscP24)->Name("RawPage/EscP24")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ParsePage, ibm, kLangIBM)->Name("RawPage/IBM")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ParsePage, mt, kLangMT)->Name("RawPage/MT")->Unit(benchmark::kMillisecond);
 
 }  // namespace

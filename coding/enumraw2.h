@@ -57,6 +57,9 @@ class TText : public TTextProTo {
   int32_t Height = 0;     // 1/48 inch
   int32_t CharWidth = 0;  // 0.01 mm: 2540 / pitch, rounded
   std::string AttributeText;
+  // The stream offset after its last byte: a code-pitch command inside the text makes it more than
+  // Ident plus the length.
+  int32_t EndOffset = 0;
 };
 
 // A line from line characters or underlines; Ident is the offset of the text it came from.
@@ -147,6 +150,12 @@ class TRAWCoder : public TCoder {
   // Dispatches a control byte (the reader stands after it) to the language's interpreter.
   bool InterpretCommand(uint8_t code, TByteReader& reader, TRawParseState& parse);
   bool MakeCodeCommands(std::string& commands);  // false when the code cannot be written (enumraw2_output.h)
+  // Reads one page from the reader's cursor into the page model and finds CodePosition, BreakBeforeCode
+  // and TrailingData (enumraw2_page.h). The model must be fresh (Reinit between pages). placeOverride -1
+  // keeps PicPlace. pageEnded is cleared when a form feed, the marker or a command ended the page, and
+  // stays set when the stream's end did. False for a page without text or an abandoned one (the reader
+  // then at the stream's end). state gets the tab width, margin, spacing and pitch in force.
+  bool ParsePage(TByteReader& reader, bool& pageEnded, int32_t placeOverride, int32_t& errors, TDosPrinterState& state);
 
   // Model and language.
   std::u16string Model;
@@ -190,6 +199,10 @@ class TRAWCoder : public TCoder {
   int32_t CodePosition = 0;
   bool BreakBeforeCode = false;
   std::string TrailingData;
+  // Where the stream, from the offset on, holds no PCL reset: kept between the pages of one stream.
+  size_t NoResetFrom = SIZE_MAX;
+  const uint8_t* NoResetStream = nullptr;
+  size_t NoResetSize = 0;
 
  private:
   std::u16string PrintersKey() const;
@@ -197,6 +210,8 @@ class TRAWCoder : public TCoder {
   bool LoadDocSettings();
   bool FindModel(std::u16string& modeName);
   bool LoadModelSettings(std::u16string& modeName);
+  bool ParsePageModel(TByteReader& reader, bool& pageEnded, int32_t& errors, uint32_t start);
+  friend class TRawPageParser;
   bool LoadMode(std::u16string_view modeName);
   void LoadPitchTable();
   void ShowBox(std::u16string_view text) const;

@@ -18,6 +18,9 @@ bool IsCodePageSupported(uint32_t codePage);
 std::u16string DecodeCodePage(std::string_view bytes, uint32_t codePage);
 // Characters the code page lacks become "?" (no look-alike substitution); lossy tells whether any did.
 std::string EncodeCodePage(std::u16string_view text, uint32_t codePage, bool* lossy = nullptr);
+// A CP866 byte as the 1251 byte a Russian system's OemToCharBuffA gives: box drawing and shades become
+// look-alikes ("+", "-", "\xA6", "L", "T", "="), the rest the same character.
+uint8_t Oem866ToAnsi1251(uint8_t b);
 std::u16string Utf8ToWide(std::string_view bytes);
 std::string WideToUtf8(std::u16string_view text);
 

@@ -1,0 +1,695 @@
+// The raw coder's page: the page loop over the stream (text on the character grid, line feeds, form
+// feeds, the marker and code-pitch commands, everything else to the interpreters), where the code goes
+// in the stream, and the page model from the texts: lines from underlines and line characters, texts
+// cut at the lines, overprints resolved and converted from CP866.
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <exception>
+
+#include "coding/enumraw2_interp.h"
+#include "coding/cl_macrotools_lines.h"
+#include "coding/lib_datcoder_random.h"
+#include "foundation/lib_codepage.h"
+#include "foundation/lib_str.h"
+#include "foundation/lib_sys.h"
+
+using enumraw2::TLine;
+using enumraw2::TLineFeed;
+using enumraw2::TText;
+using enumraw2_interp::ClampToInt;
+
+namespace {
+
+constexpr char16_t kNul = 0;
+constexpr char16_t kBlank = u' ';
+
+int16_t Small(double v) { return static_cast<int16_t>(std::clamp<int64_t>(RoundToInt(std::clamp(v, -1e9, 1e9)), INT16_MIN, INT16_MAX)); }
+std::u16string Num(int64_t v) { return Utf8ToWide(IntToText(v)); }
+
+// Blanks, controls and NUL only.
+bool TrimsEmpty(const std::u16string& s) {
+  return std::all_of(s.begin(), s.end(), [](char16_t ch) { return ch <= 0x20; });
+}
+
+bool IsNotBlank(const TText& t) {
+  return !TrimsEmpty(t.Text) || (t.Underline && !t.Text.empty()) || t.Text.find(kNul) != std::u16string::npos;
+}
+
+TText* AsText(const std::unique_ptr<TRectProTo>& object) { return static_cast<TText*>(object.get()); }
+
+bool TopLeftLess(const TText* a, const TText* b) {
+  return a->Rect.Top != b->Rect.Top ? a->Rect.Top < b->Rect.Top : a->Rect.Left < b->Rect.Left;
+}
+
+std::unique_ptr<TText> TextLike(const TText& from, std::u16string&& text, int32_t left, int32_t right) {
+  auto t = std::make_unique<TText>(from.Ident, TPoint{left, from.Rect.Top});
+  t->Rect = TRect{left, from.Rect.Top, right, from.Rect.Bottom};
+  t->Text = std::move(text);
+  t->Underline = from.Underline;
+  t->Height = from.Height;
+  t->CharWidth = from.CharWidth;
+  t->AttributeText = from.AttributeText;
+  t->EndOffset = from.EndOffset;
+  return t;
+}
+
+// The runs of s between NULs and double blanks, each a text on text's grid. A run is a stretch of s: a
+// blank is dropped only at a run's start.
+void SplitTextRuns(const std::u16string& s, const TText& text, TObjectList& out) {
+  const int64_t w = text.CharWidth;
+  size_t start = 0;  // the run's first character; == i while the run is empty
+  auto flush = [&](size_t end, int64_t right) {
+    if (end > start) {
+      const int32_t r = ClampToInt(right);
+      auto t = TextLike(text, std::u16string(s, start, end - start), ClampToInt(int64_t{r} - static_cast<int64_t>(end - start) * w), r);
+      out.push_back(std::move(t));
+    }
+  };
+  for (size_t i = 0; i < s.size(); ++i) {
+    const char16_t ch = s[i];
+    const bool blankNext = i + 1 < s.size() && (s[i + 1] == kBlank || s[i + 1] == kNul);
+    if (ch == kNul || (ch == kBlank && blankNext)) {
+      flush(i, text.Rect.Left + static_cast<int64_t>(i) * w);
+      start = i + 1;
+    } else if (ch == kBlank && start == i) {
+      start = i + 1;
+    }
+  }
+  flush(s.size(), text.Rect.Right);
+}
+
+// Whether SplitTextRuns would give text back whole: no NUL, no blank first, no blank before a blank.
+bool IsOneRun(const TText& text) {
+  const std::u16string& s = text.Text;
+  if (s.empty() || s[0] == kBlank) return false;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == kNul) return false;
+    if (s[i] == kBlank && i + 1 < s.size() && (s[i + 1] == kBlank || s[i + 1] == kNul)) return false;
+  }
+  return int64_t{text.Rect.Right} - static_cast<int64_t>(s.size()) * text.CharWidth == text.Rect.Left;
+}
+
+// The later print wins, except that a later blank does not erase an earlier character.
+void ResolveOverprint(TText& early, TText& late) {
+  if (early.CharWidth <= 0 || late.CharWidth <= 0) return;
+  for (size_t j = 0; j < late.Text.size(); ++j) {
+    const int64_t centre = int64_t{late.Rect.Left} + static_cast<int64_t>(j) * late.CharWidth + late.CharWidth / 2;
+    const int64_t i = (centre - early.Rect.Left) / early.CharWidth + 1;
+    if (i > static_cast<int64_t>(early.Text.size())) break;
+    if (i < 1) continue;
+    char16_t& e = early.Text[static_cast<size_t>(i - 1)];
+    if (late.Text[j] == kBlank && e != kNul && e != kBlank)
+      late.Text[j] = kNul;
+    else
+      e = kNul;
+  }
+}
+
+// Lines of one direction sorted by their fixed coordinate, for the texts to find theirs by search.
+struct TLineIndex {
+  struct TEntry {
+    int32_t At;   // x of a vertical line, y of a horizontal one
+    int32_t Lo;   // the extent along the line
+    int32_t Hi;
+  };
+  std::vector<TEntry> Entries;
+  TLineIndex(const TObjectList& lines, bool vertical) {
+    Entries.reserve(lines.size());
+    for (const auto& line : lines) {
+      const TRect& r = line->Rect;
+      if (vertical)
+        Entries.push_back({r.Left, std::min(r.Top, r.Bottom), std::max(r.Top, r.Bottom)});
+      else
+        Entries.push_back({r.Top, std::min(r.Left, r.Right), std::max(r.Left, r.Right)});
+    }
+    std::sort(Entries.begin(), Entries.end(), [](const TEntry& a, const TEntry& b) { return a.At < b.At; });
+  }
+  template <class F>
+  void ForRange(int64_t from, int64_t to, F&& f) const {
+    auto it = std::lower_bound(Entries.begin(), Entries.end(), from, [](const TEntry& e, int64_t v) { return e.At < v; });
+    for (; it != Entries.end() && it->At <= to; ++it) f(*it);
+  }
+};
+
+bool BlankLike(char16_t ch, const TCharSet& lineChrV) { return ch == kNul || ch == kBlank || (ch < 256 && lineChrV.test(ch)); }
+
+// Characters under the lines become NUL; measured from the text's left edge.
+void ClearCoveredChars(std::u16string& s, const TText& text, const TLineIndex& v, const TLineIndex& h,
+                       const TCharSet& lineChrV, int32_t t) {
+  const int64_t w = text.CharWidth;
+  if (w <= 0 || s.empty()) return;
+  const int64_t left = text.Rect.Left, right = text.Rect.Right;
+  const int64_t mid = (int64_t{text.Rect.Top} + text.Rect.Bottom) / 2;
+  const int64_t len = static_cast<int64_t>(s.size());
+  v.ForRange(left - t, right + t, [&](const TLineIndex::TEntry& line) {
+    if (mid < line.Lo || mid > line.Hi) return;
+    const int64_t x = line.At;
+    if (x >= left && x <= right) {
+      const int64_t i = (x - left) / w + 1;
+      if (1 < i && i < len) {
+        char16_t& here = s[static_cast<size_t>(i - 1)];
+        const int64_t side = (x - left) - i * w + w / 2;
+        char16_t* neighbour = side < 0 ? &s[static_cast<size_t>(i - 2)] : side > 0 ? &s[static_cast<size_t>(i)] : nullptr;
+        if (BlankLike(here, lineChrV))
+          here = kNul;
+        else if (neighbour && BlankLike(*neighbour, lineChrV))
+          *neighbour = kNul;
+        else
+          here = kNul;
+      }
+    }
+    // Only the characters whose cells (widened by t) hold x: a line far right of a long text costs nothing.
+    const int64_t first = std::max<int64_t>(0, (x - t - left - w + 1) / w - 1);
+    for (int64_t j = first; j < len; ++j) {
+      const int64_t cell = left + j * w;
+      if (cell - t > x) break;
+      if (x <= cell + w - 1 + t && s[static_cast<size_t>(j)] < 256 && lineChrV.test(s[static_cast<size_t>(j)]))
+        s[static_cast<size_t>(j)] = kNul;
+    }
+  });
+  h.ForRange(mid, mid, [&](const TLineIndex::TEntry& line) {
+    const int64_t firstCentre = left + w / 2;
+    const int64_t from = std::max<int64_t>(0, (line.Lo - firstCentre + w - 1) / w);
+    for (int64_t j = from; j < len; ++j) {
+      const int64_t centre = firstCentre + j * w;
+      if (centre > line.Hi) break;
+      if (centre >= line.Lo) s[static_cast<size_t>(j)] = kNul;
+    }
+  });
+}
+
+// CP866 bytes to the ANSI text the recogniser reads, in place: each byte through the OEM-to-ANSI table
+// and the ANSI code page.
+void OemTextToAnsi(std::u16string& s) {
+  static const std::array<char16_t, 256> kTable = [] {
+    std::array<char16_t, 256> table{};
+    for (int b = 0; b < 256; ++b) {
+      const std::u16string one = DecodeCodePage(std::string(1, static_cast<char>(Oem866ToAnsi1251(static_cast<uint8_t>(b)))), kCodePage1251);
+      table[static_cast<size_t>(b)] = one.size() == 1 ? one[0] : u'?';
+    }
+    return table;
+  }();
+  for (char16_t& ch : s) ch = kTable[ch & 0xFF];
+}
+
+}  // namespace
+
+// The page loop and the model steps, with the coder's fields.
+class TRawPageParser {
+ public:
+  TRawPageParser(TRAWCoder& coder, TByteReader& reader, bool& pageEnded, int32_t& errors)
+      : c_(coder), ctx_(RawInterpContext(coder)), reader_(reader), pageEnded_(pageEnded), errors_(errors) {}
+
+  int32_t ParseRawStream(uint32_t startTick);
+  void FindCodePosition(size_t pageEnd);  // pageEnd: where the page's own bytes end
+  double LinesFromUnderlines();
+  double LinesFromLineChars();
+  void AssembleTexts(int32_t t);
+  void TrailingText(size_t from, size_t end, size_t pageEnd);
+
+  double HeightSum = 0;
+  int64_t CharCount = 0;
+  TRawParseState Parse;
+
+ private:
+  void BeginText(size_t offset);
+  void NextText(size_t offset);
+  void Append(char16_t ch, size_t end);
+  void UnderlinePiece(size_t end);
+  int32_t Abandon();
+
+  TRAWCoder& c_;
+  TRawInterpContext ctx_;
+  TByteReader& reader_;
+  bool& pageEnded_;
+  int32_t& errors_;
+  TText* text_ = nullptr;
+};
+
+void TRawPageParser::BeginText(size_t offset) {
+  auto t = std::make_unique<TText>(ClampToInt(static_cast<int64_t>(offset)), Parse.Point);
+  t->CharWidth = RoundToInt(2540.0 / c_.CurrentPitch);
+  t->Underline = c_.Underline ? 1 : 0;
+  t->AttributeText = Parse.AttributeText;
+  t->EndOffset = t->Ident;
+  text_ = t.get();
+  c_.Texts->push_back(std::move(t));
+  Parse.CurrentText = text_;
+}
+
+// A text that holds something is closed; an empty one starts again at the point.
+void TRawPageParser::NextText(size_t offset) {
+  if (!text_) return;
+  if (!text_->Text.empty()) {
+    text_ = nullptr;
+    Parse.CurrentText = nullptr;
+    return;
+  }
+  text_->Rect = TRect{Parse.Point.X, Parse.Point.Y, Parse.Point.X, Parse.Point.Y};
+  text_->CharWidth = RoundToInt(2540.0 / c_.CurrentPitch);
+  text_->Underline = c_.Underline ? 1 : 0;
+  text_->AttributeText = Parse.AttributeText;
+  text_->Ident = text_->EndOffset = ClampToInt(static_cast<int64_t>(offset));
+}
+
+void TRawPageParser::Append(char16_t ch, size_t end) {
+  text_->Text.push_back(ch);
+  text_->Rect.Right = ClampToInt(int64_t{text_->Rect.Right} + text_->CharWidth);
+  text_->EndOffset = ClampToInt(static_cast<int64_t>(end));
+  HeightSum += LineHeight48(c_.CurrentSpacing);
+  ++CharCount;
+}
+
+void TRawPageParser::UnderlinePiece(size_t end) {
+  auto piece = std::make_unique<TText>(ClampToInt(static_cast<int64_t>(end) - 1), TPoint{text_->Rect.Right, text_->Rect.Top});
+  piece->Underline = 1;
+  piece->CharWidth = text_->CharWidth;
+  piece->AttributeText = text_->AttributeText;
+  piece->Text.assign(1, kNul);
+  piece->Rect.Right = ClampToInt(int64_t{piece->Rect.Left} + piece->CharWidth);
+  piece->EndOffset = ClampToInt(static_cast<int64_t>(end));
+  c_.Texts->push_back(std::move(piece));
+}
+
+int32_t TRawPageParser::Abandon() {
+  reader_.Seek(static_cast<int64_t>(reader_.Size()));
+  return -1;
+}
+
+int32_t TRawPageParser::ParseRawStream(uint32_t startTick) {
+  pageEnded_ = true;
+  errors_ = 0;
+  Parse.Errors = 0;
+  Parse.Point = {0, 0};
+  Parse.AttributeText.clear();
+  Parse.PageHoldsText = false;
+  Parse.PageGoesOn = true;
+  int32_t pages = 1;
+  if (c_.Log && c_.Log->Enabled()) c_.Log->Add("    Start at: " + IntToText(static_cast<int64_t>(reader_.Position())));
+  const std::span<const uint8_t> bytes = reader_.Bytes();
+  const std::string& marker = c_.Marker;
+  const bool hasMarker = !marker.empty();
+  const uint8_t marker0 = hasMarker ? static_cast<uint8_t>(marker[0]) : 0;
+  const bool hasPitchCodes = c_.CodePitchTable.FirstBytes.any();
+  const int32_t tab = std::max(1, c_.TabWidth);
+  // Bytes a plain run stops at, and the bytes that print as a blank.
+  std::array<bool, 256> stops{}, blanks{};
+  for (size_t b = 0; b < 256; ++b) {
+    stops[b] = b < 0x20 || (hasMarker && b == marker0) || (hasPitchCodes && c_.CodePitchTable.FirstBytes.test(b)) ||
+               c_.LineChHSub.test(b);
+    blanks[b] = b == 0x20 || c_.BlankChr.test(b);
+  }
+  size_t sinceCheck = 0;
+  for (;;) {
+    if (++sinceCheck >= 100) {
+      sinceCheck = 0;
+      if (!c_.CheckTimeOut(startTick)) return Abandon();
+    }
+    const size_t at = reader_.Position();
+    uint8_t ch = 0;
+    if (!reader_.ReadByte(ch)) break;
+    if (!text_) BeginText(at);
+    if (hasPitchCodes && c_.CodePitchTable.FirstBytes.test(ch)) {
+      bool matched = false;
+      for (const TPitchCode& code : c_.CodePitchTable.Codes) {
+        if (code.FirstByte != ch) continue;
+        const size_t back = reader_.Position();
+        if (!code.Tail.empty() && enumraw2_interp::MatchOrEnd(reader_, code.Tail) != enumraw2_interp::TMatch::Yes) {
+          reader_.Seek(static_cast<int64_t>(back));
+          continue;
+        }
+        c_.CurrentPitch = code.Pitch;
+        matched = true;
+        break;
+      }
+      if (matched && !reader_.ReadByte(ch)) break;
+    }
+    if (hasMarker && ch == marker0) {
+      if (marker.size() == 1) {
+        pageEnded_ = false;
+        return 1;
+      }
+      if (enumraw2_interp::StreamText(reader_).substr(reader_.Position(), marker.size() - 1) == std::string_view(marker).substr(1)) {
+        reader_.Skip(static_cast<int64_t>(marker.size() - 1));
+        pageEnded_ = false;
+        return static_cast<int32_t>(std::min<size_t>(marker.size(), INT32_MAX));
+      }
+    }
+    const size_t after = reader_.Position();
+    if (ch >= 0x20) {
+      if (ch == 0x20) {
+        Append(kBlank, after);
+        continue;
+      }
+      Parse.PageHoldsText = true;
+      if (c_.LineChHSub.test(ch)) {
+        UnderlinePiece(after);
+        Append(kBlank, after);
+      } else {
+        Append(c_.BlankChr.test(ch) ? kBlank : static_cast<char16_t>(ch), after);
+      }
+      // The rest of a plain run at once: no marker, pitch code or underline among it.
+      size_t end = after;
+      while (end < bytes.size() && end - after < 96) {
+        if (stops[bytes[end]]) break;
+        ++end;
+      }
+      if (end > after) {
+        const int32_t w = text_->CharWidth;
+        const size_t n = end - after;
+        const size_t from = text_->Text.size();
+        text_->Text.resize(from + n);
+        char16_t* out = text_->Text.data() + from;
+        for (size_t i = 0; i < n; ++i) {
+          const uint8_t b = bytes[after + i];
+          out[i] = blanks[b] ? kBlank : static_cast<char16_t>(b);
+        }
+        text_->Rect.Right = ClampToInt(int64_t{text_->Rect.Right} + static_cast<int64_t>(n) * w);
+        text_->EndOffset = ClampToInt(static_cast<int64_t>(end));
+        HeightSum += static_cast<double>(LineHeight48(c_.CurrentSpacing)) * static_cast<double>(n);
+        CharCount += static_cast<int64_t>(n);
+        sinceCheck += n;
+        reader_.Seek(static_cast<int64_t>(end));
+      }
+      continue;
+    }
+    switch (ch) {
+      case '\t': {
+        const int64_t w = std::max(1, text_->CharWidth);
+        const int64_t column = RoundToInt(static_cast<double>(text_->Rect.Right) / static_cast<double>(w));
+        // In double: a tab size and a character width near the 32-bit limits overflow even 64 bits.
+        const double stop = static_cast<double>(column / tab + 1) * tab * static_cast<double>(w);
+        Parse.Point.X = static_cast<int32_t>(std::clamp(stop, double{INT32_MIN}, double{INT32_MAX}));
+        break;
+      }
+      case '\n': DoLineFeed(ctx_, Parse, at, 1, false); break;
+      case '\r':
+        Parse.Point.X = 0;
+        if (c_.AutoCRLF == 2) DoLineFeed(ctx_, Parse, at, 1, false);
+        break;
+      case '\f':
+        if (pages < c_.MaxAllowedPages - 1) {
+          ++pages;
+          if (c_.Log && c_.Log->Enabled()) c_.Log->AddWide(u"--> Обработка следующей страницы: N " + Num((pages)));
+          break;
+        }
+        if (c_.Log && c_.Log->Enabled())
+          c_.Log->AddWide(u"--> Превышен порог кол-ва страниц: N " + Num((int64_t{pages} + 1)) + u". Выход!");
+        pageEnded_ = false;
+        return 1;
+      default: {
+        Parse.Point = {text_->Rect.Right, text_->Rect.Top};
+        c_.InterpretCommand(ch, reader_, Parse);
+        errors_ = Parse.Errors;
+        if (!Parse.PageGoesOn) {
+          pageEnded_ = false;
+          return ClampToInt(static_cast<int64_t>(reader_.Position()) - static_cast<int64_t>(after) + 1);
+        }
+        if (c_.MaxErrors > 0 && Parse.Errors > c_.MaxErrors) {
+          if (c_.Log && c_.Log->Enabled())
+            c_.Log->AddWide(u"--> Превышено допустимое количество ошибок интерпретации команд принтера! Выход!");
+          return Abandon();
+        }
+      }
+    }
+    NextText(reader_.Position());
+  }
+  return 0;
+}
+
+void TRawPageParser::FindCodePosition(size_t pageEnd) {
+  std::vector<TLineFeed*> feeds;
+  feeds.reserve(c_.LineFeeds.size());
+  for (const auto& lf : c_.LineFeeds) feeds.push_back(lf.get());
+  std::stable_sort(feeds.begin(), feeds.end(), [](const TLineFeed* a, const TLineFeed* b) {
+    if (a->Point.Y != b->Point.Y) return a->Point.Y < b->Point.Y;
+    if (a->Point.X != b->Point.X) return a->Point.X < b->Point.X;
+    return a->Offset < b->Offset;
+  });
+  const int32_t place = c_.PicPlace;
+  const auto vertical = static_cast<int16_t>(static_cast<uint32_t>(place) >> 16);
+  if (c_.PicTop != 0) {
+    c_.TrimTrail = false;
+    if (feeds.empty()) return;
+    const int64_t row = vertical > 0 ? RoundToInt(vertical * 48.0 / 8.0) : 0;
+    size_t k = 0;
+    while (k < feeds.size() && feeds[k]->Point.Y < row) ++k;
+    if (k == feeds.size()) k = 0;
+    const TLineFeed* lf = feeds[std::max<size_t>(1, k) - 1];
+    c_.CodePosition = ClampToInt(int64_t{lf->Offset} + lf->Length);
+    return;
+  }
+  std::vector<TText*> texts;
+  texts.reserve(c_.Texts->size());
+  for (const auto& object : *c_.Texts) texts.push_back(AsText(object));
+  std::stable_sort(texts.begin(), texts.end(), TopLeftLess);
+  auto last = std::find_if(texts.rbegin(), texts.rend(), [](const TText* t) { return IsNotBlank(*t); });
+  TPoint point{0, 0};
+  if (last != texts.rend()) {
+    const TText& t = **last;
+    c_.CodePosition = std::min(c_.CodePosition, t.EndOffset);
+    point = {t.Rect.Right, t.Rect.Top};
+    bool onRow = false;
+    for (auto it = feeds.rbegin(); it != feeds.rend(); ++it) {
+      if ((*it)->Point.Y > point.Y) continue;
+      if ((*it)->Point.Y < point.Y) break;
+      c_.CodePosition = (*it)->Offset;
+      point = (*it)->Point;
+      onRow = true;
+      break;
+    }
+    if (!onRow && t.Underline) {
+      c_.CodePosition = ClampToInt(static_cast<int64_t>(pageEnd));
+      point = {0, 0};
+    }
+  }
+  if (c_.OutputMode >= kModeRectMF && c_.OutputMode <= kModeHPGL) {
+    c_.TrimTrail = false;
+    return;
+  }
+  if (!feeds.empty() && vertical < 0) {
+    point.Y = ClampToInt(int64_t{point.Y} + int64_t{vertical} * 6);
+    for (auto it = feeds.rbegin(); it != feeds.rend(); ++it) {
+      const TPoint p = (*it)->Point;
+      if (p.Y < point.Y || (p.Y == point.Y && p.X < point.X)) {
+        c_.CodePosition = (*it)->Offset;
+        break;
+      }
+    }
+  }
+  if (!c_.TrimTrail) return;
+  std::stable_sort(texts.begin(), texts.end(), [](const TText* a, const TText* b) {
+    return a->Ident != b->Ident ? a->Ident < b->Ident : TopLeftLess(a, b);
+  });
+  last = std::find_if(texts.rbegin(), texts.rend(), [](const TText* t) { return IsNotBlank(*t); });
+  const int64_t end = last != texts.rend() ? std::min<int64_t>(static_cast<int64_t>(pageEnd), (*last)->EndOffset)
+                                           : static_cast<int64_t>(pageEnd);
+  TrailingText(static_cast<size_t>(std::max(0, c_.CodePosition)), static_cast<size_t>(std::max<int64_t>(0, end)), reader_.Position());
+}
+
+// The bytes after the code up to the page end, less the line feeds after the last text.
+void TRawPageParser::TrailingText(size_t from, size_t end, size_t pageEnd) {
+  const std::string_view stream = enumraw2_interp::StreamText(reader_);
+  pageEnd = std::min(pageEnd, stream.size());
+  from = std::min(from, pageEnd);
+  std::vector<const TLineFeed*> feeds;
+  for (const auto& lf : c_.LineFeeds) feeds.push_back(lf.get());
+  std::stable_sort(feeds.begin(), feeds.end(), [](const TLineFeed* a, const TLineFeed* b) { return a->Offset < b->Offset; });
+  // The removed commands, in stream order, each inside [from, pageEnd).
+  std::vector<std::pair<size_t, size_t>> cuts;
+  for (auto it = feeds.rbegin(); it != feeds.rend(); ++it) {
+    const TLineFeed& lf = **it;
+    if (lf.Offset < 0 || static_cast<size_t>(lf.Offset) < end) break;
+    const size_t at = static_cast<size_t>(lf.Offset);
+    if (at < from || at >= pageEnd) continue;
+    const size_t to = std::min(pageEnd, at + static_cast<size_t>(std::max(1, lf.Length)));
+    if (!cuts.empty() && to > cuts.back().first) continue;  // overlapping records: the later one is cut already
+    cuts.emplace_back(at, to);
+  }
+  std::string out;
+  out.reserve(pageEnd - from);
+  size_t pos = from;
+  for (auto it = cuts.rbegin(); it != cuts.rend(); ++it) {
+    if (it->first < pos) continue;
+    out.append(stream.substr(pos, it->first - pos));
+    pos = it->second;
+  }
+  out.append(stream.substr(pos, pageEnd - pos));
+  c_.TrailingData = std::move(out);
+  if (c_.Log && c_.Log->Enabled())
+    c_.Log->AddWide(u"    Остаток текста: " + Num(static_cast<int64_t>(c_.TrailingData.size())) + u" (команд LF: " +
+                    Num(static_cast<int64_t>(cuts.size())) + u")");
+}
+
+double TRawPageParser::LinesFromUnderlines() {
+  int64_t widths = 0, chars = 0;
+  for (const auto& object : *c_.Texts) {
+    const TText& t = *AsText(object);
+    if (!t.Underline || t.Text.empty()) continue;
+    const int64_t width = static_cast<int64_t>(t.Text.size()) * t.CharWidth;
+    const int32_t right = ClampToInt(int64_t{t.Rect.Left} + width);
+    c_.HLines->push_back(std::make_unique<TLine>(t.Ident, TRect{t.Rect.Left, t.Rect.Bottom, right, t.Rect.Bottom}));
+    widths += width;
+    chars += static_cast<int64_t>(t.Text.size());
+  }
+  return chars ? static_cast<double>(widths) / static_cast<double>(chars) : 0.0;
+}
+
+double TRawPageParser::LinesFromLineChars() {
+  enum : uint8_t { kVertical = 1, kHorizontal = 2 };
+  std::array<uint8_t, 256> kinds{};  // one look-up per character instead of two set tests
+  for (size_t b = 0; b < 256; ++b)
+    kinds[b] = static_cast<uint8_t>((c_.LineChrV.test(b) ? kVertical : 0) | (c_.LineChrH.test(b) ? kHorizontal : 0));
+  int64_t widths = 0, chars = 0;
+  for (const auto& object : *c_.Texts) {
+    const TText& t = *AsText(object);
+    const int64_t w = t.CharWidth;
+    const int32_t midRow = static_cast<int32_t>((int64_t{t.Rect.Top} + t.Rect.Bottom) / 2);
+    size_t run = 0;
+    auto endRun = [&](size_t j) {  // the run ends before character j
+      if (run == 0) return;
+      if (run >= 2 || t.Text[j - 1] != u'-') {
+        const int64_t left = t.Rect.Left + static_cast<int64_t>(j - run) * w;
+        const int64_t width = static_cast<int64_t>(run) * w;
+        c_.HLines->push_back(
+            std::make_unique<TLine>(t.Ident, TRect{ClampToInt(left), midRow, ClampToInt(left + width), midRow}));
+        widths += width;
+        chars += static_cast<int64_t>(run);
+      }
+      run = 0;
+    };
+    for (size_t j = 0; j < t.Text.size(); ++j) {
+      const char16_t ch = t.Text[j];
+      const uint8_t kind = ch < 256 ? kinds[ch] : 0;
+      if (kind & kVertical) {
+        const int32_t x = ClampToInt(t.Rect.Left + static_cast<int64_t>(j) * w + w / 2);
+        auto line = std::make_unique<TLine>(t.Ident, TRect{x, t.Rect.Top, x, t.Rect.Bottom});
+        line->Special = c_.LineChrVSpec.test(ch) ? 1 : 0;
+        c_.VLines->push_back(std::move(line));
+      }
+      if (kind & kHorizontal)
+        ++run;
+      else
+        endRun(j);
+    }
+    endRun(t.Text.size());
+  }
+  return chars ? static_cast<double>(widths) / static_cast<double>(chars) : 0.0;
+}
+
+void TRawPageParser::AssembleTexts(int32_t t) {
+  const TLineIndex v(*c_.VLines, true), h(*c_.HLines, false);
+  TObjectList pieces;
+  pieces.reserve(c_.Texts->size());
+  for (auto& object : *c_.Texts) {
+    TText& text = *AsText(object);
+    if (TrimsEmpty(text.Text)) continue;
+    ClearCoveredChars(text.Text, text, v, h, c_.LineChrV, t);  // the old texts go after this pass
+    if (IsOneRun(text))
+      pieces.push_back(std::move(object));
+    else
+      SplitTextRuns(text.Text, text, pieces);
+  }
+  c_.Texts->clear();
+  std::stable_sort(pieces.begin(), pieces.end(), [](const auto& a, const auto& b) { return TopLeftLess(AsText(a), AsText(b)); });
+  for (size_t ai = 0; ai < pieces.size(); ++ai) {
+    TText& a = *AsText(pieces[ai]);
+    if (a.Text.empty()) continue;
+    for (size_t bi = ai + 1; bi < pieces.size(); ++bi) {
+      TText& b = *AsText(pieces[bi]);
+      if (b.Rect.Top != a.Rect.Top || b.Rect.Left > a.Rect.Right) break;
+      if (b.Text.empty()) continue;
+      if (b.Rect.Left == a.Rect.Right && b.Underline == a.Underline && b.CharWidth == a.CharWidth) {
+        a.Text += b.Text;
+        a.Rect.Right = b.Rect.Right;
+        a.EndOffset = std::max(a.EndOffset, b.EndOffset);
+        b.Text.clear();
+      } else if (b.Ident < a.Ident) {
+        ResolveOverprint(b, a);
+      } else {
+        ResolveOverprint(a, b);
+      }
+    }
+    // The pieces before this one are final: a moves on whole when it is one run.
+    const size_t first = c_.Texts->size();
+    if (IsOneRun(a))
+      c_.Texts->push_back(std::move(pieces[ai]));
+    else
+      SplitTextRuns(a.Text, a, *c_.Texts);
+    for (size_t i = first; i < c_.Texts->size(); ++i) OemTextToAnsi(AsText((*c_.Texts)[i])->Text);
+  }
+}
+
+bool TRAWCoder::ParsePage(TByteReader& reader, bool& pageEnded, int32_t placeOverride, int32_t& errors,
+                          TDosPrinterState& state) {
+  const uint32_t start = MonotonicTick();
+  TrailingData.clear();
+  Underline = false;
+  MacroId = 0;
+  CurrentPitch = BasePitch = PrinterState.Pitch;
+  CurrentSpacing = BaseSpacing = PrinterState.Spacing;
+  TabWidth = PrinterState.TabSize;
+  LeftMargin = PrinterState.LeftMargin;
+  if (placeOverride != -1) PicPlace = placeOverride;
+  BreakBeforeCode = false;
+  bool parsed = false;
+  try {
+    parsed = ParsePageModel(reader, pageEnded, errors, start);
+  } catch (const std::exception&) {
+    parsed = false;
+  }
+  state.TabSize = TabWidth;
+  state.LeftMargin = LeftMargin;
+  state.Spacing = CurrentSpacing;
+  state.Pitch = CurrentPitch;
+  if (Log) Log->AddElapsed(start);
+  return parsed;
+}
+
+bool TRAWCoder::ParsePageModel(TByteReader& reader, bool& pageEnded, int32_t& errors, uint32_t start) {
+  ScanStarted();
+  LineFeeds.clear();
+  TRawPageParser p(*this, reader, pageEnded, errors);
+  // The stream's search for a PCL reset holds for its later pages too; a stream read from its start is
+  // taken as a new one.
+  const bool sameStream = NoResetStream == reader.Bytes().data() && NoResetSize == reader.Size() && reader.Position() > 0;
+  p.Parse.NoResetFrom = sameStream ? NoResetFrom : SIZE_MAX;
+  const int32_t result = p.ParseRawStream(start);
+  NoResetStream = reader.Bytes().data();
+  NoResetSize = reader.Size();
+  NoResetFrom = p.Parse.NoResetFrom;
+  errors = p.Parse.Errors;
+  const double average = p.CharCount > 0 ? p.HeightSum / static_cast<double>(p.CharCount) : 6.0;
+  const int32_t height = RoundToInt(average * SymHeight);
+  for (const auto& object : *Texts) {
+    object->Rect.Bottom = ClampToInt(int64_t{object->Rect.Top} + height);
+    AsText(object)->Height = height;
+  }
+  if (result < 0) return false;
+  const size_t pageEnd = reader.Position();
+  CodePosition = ClampToInt(std::max<int64_t>(0, static_cast<int64_t>(pageEnd) - result));
+  if (std::none_of(Texts->begin(), Texts->end(), [](const auto& t) { return IsNotBlank(*AsText(t)); })) return false;
+
+  const auto low = static_cast<int16_t>(static_cast<uint32_t>(Strings) & 0xFFFF);
+  const auto per = static_cast<int16_t>(static_cast<uint32_t>(Strings) >> 16);
+  const auto n = static_cast<int64_t>(LineFeeds.size());
+  BreakBeforeCode = low > 0 && (per > 0 ? (n % per) > low : n > low);
+
+  p.FindCodePosition(static_cast<size_t>(CodePosition));
+
+  const double w = std::max(p.LinesFromUnderlines(), p.LinesFromLineChars());
+  const double h = average;
+  SortTolerance = TSmallPoint{Small(w * PointSizeX), Small(h * PointSizeY)};
+  MergeLines(TSmallPoint{Small(w * SplitX), 0}, false);
+  MergeLines(TSmallPoint{0, Small(h * SplitY)}, true);
+  ConnectLines(true, TSmallPoint{Small(w * StretchX), Small(h * StretchY)});
+  MergeLines(TSmallPoint{Small(w * SplitX), 0}, false);
+  MergeLines(TSmallPoint{Small(w * SplitX), Small(h * SplitY)}, true);
+  ConnectLines(false, TSmallPoint{Small(w * RoundX), Small(h * RoundY)});
+  RemoveShortLines(TSmallPoint{Small(w * LineLenX), Small(h * LineLenY)});
+  p.AssembleTexts(SortTolerance.X);
+  MergeLines(SortTolerance, false);
+  MergeLines(SortTolerance, true);
+  return true;
+}
