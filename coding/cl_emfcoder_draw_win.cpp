@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "coding/cl_emfcoder_draw.h"
+#include "coding/enumemf2_measure_win.h"
 #include "foundation/lib_handle_win.h"
 #include "foundation/lib_unicode_win.h"
 
@@ -71,10 +72,7 @@ HFONT CreateTextFont(const TLogFontW& font) {
   static_assert(sizeof wide == sizeof font);
   std::memcpy(&wide, &font, sizeof wide);
   if (UseWideApi()) return CreateFontIndirectW(&wide);
-  LOGFONTA ansi{};
-  std::memcpy(&ansi, &wide, offsetof(LOGFONTA, lfFaceName));
-  const std::string face = WideToAnsi(font.FaceName());
-  std::memcpy(ansi.lfFaceName, face.data(), std::min(face.size(), sizeof ansi.lfFaceName - 1));
+  const LOGFONTA ansi = LogFontToAnsi(wide);
   return CreateFontIndirectA(&ansi);
 }
 
