@@ -122,3 +122,13 @@ TEST_F(SpoolerFaults, AClearedFaultPrintsAndTheSpoolerInPlaceComesBack) {
   EXPECT_EQ(&Spooler(), scope.StandIn.get());
   EXPECT_EQ(QueuedJobs(failing), 1u);
 }
+
+TEST_F(SpoolerFaults, APrinterAddedThroughItFailsByItsHandle) {
+  TSpoolerFaults faults;
+  const std::u16string added = u"Added destination";
+  faults.SetFault(added, {.StartDocError = ERROR_NOT_READY});
+  TPrinter printer;
+  ASSERT_EQ(AddVirtualPrinter(printer, added, u"LPT1:", u"", u"Wine PostScript Driver"), 0u);
+  EXPECT_FALSE(SendFileToPrinter(printer.Handle, file, false, u"job", added));
+  EXPECT_EQ(faults.Calls(added, "StartDocPrinter"), 1);
+}

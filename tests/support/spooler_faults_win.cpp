@@ -69,6 +69,15 @@ BOOL TSpoolerFaults::OpenPrinter(LPWSTR name, LPHANDLE handle, LPPRINTER_DEFAULT
   return TRUE;
 }
 
+HANDLE TSpoolerFaults::AddPrinter(LPWSTR server, DWORD level, LPBYTE info) {
+  HANDLE handle = inner_.AddPrinter(server, level, info);
+  if (handle && level == 2 && info) {
+    std::lock_guard<std::mutex> guard(lock_);
+    handles_[handle] = Key(reinterpret_cast<const PRINTER_INFO_2W*>(info)->pPrinterName);
+  }
+  return handle;
+}
+
 BOOL TSpoolerFaults::ClosePrinter(HANDLE handle) {
   NoteHandle(handle, "ClosePrinter");
   {
@@ -120,9 +129,6 @@ BOOL TSpoolerFaults::GetPrinter(HANDLE handle, DWORD level, LPBYTE buffer, DWORD
 BOOL TSpoolerFaults::EnumPrinters(DWORD flags, LPWSTR name, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
                                   LPDWORD returned) {
   return inner_.EnumPrinters(flags, name, level, buffer, size, needed, returned);
-}
-HANDLE TSpoolerFaults::AddPrinter(LPWSTR server, DWORD level, LPBYTE info) {
-  return inner_.AddPrinter(server, level, info);
 }
 BOOL TSpoolerFaults::DeletePrinter(HANDLE handle) { return inner_.DeletePrinter(handle); }
 BOOL TSpoolerFaults::SetPrinter(HANDLE handle, DWORD level, LPBYTE info, DWORD command) {

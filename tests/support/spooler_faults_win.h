@@ -81,7 +81,8 @@ class TSpoolerFaults : public TSpoolerApi {
  private:
   // The printer's key (upper case); counts the call and answers the printer's fault.
   TSpoolerFault Note(const std::u16string& key, std::string_view call);
-  // The same for a handle this spooler opened; an unknown handle is neither counted nor failed.
+  // The same for a handle this spooler opened or got from AddPrinter; an unknown handle is neither
+  // counted nor failed.
   TSpoolerFault NoteHandle(HANDLE handle, std::string_view call);
 
   TSpoolerApi& inner_;
