@@ -142,6 +142,7 @@ class CreateCodeE2EWin : public TPageCodingRig {
     TCodeResultRec Rec{};
     int Dialogs = 0;
     bool Replaced = false;
+    TEnhMetaFile Page;  // as the coding left it
     std::set<std::wstring> Added;
   };
   TPageResult CodeJobPage(const TE2EDocument& doc, int32_t pageNo, HDC dc, const TUserAnswer* user) {
@@ -164,7 +165,7 @@ class CreateCodeE2EWin : public TPageCodingRig {
     }
     seeds.reset();
     result.Replaced = page != original;
-    DeleteEnhMetaFile(page);
+    result.Page = TEnhMetaFile(page);
     result.Added = AddedTempFiles(before);
     return result;
   }
@@ -204,6 +205,14 @@ TEST_F(CreateCodeE2EWin, EachDocumentTypeIsCodedWithTheCopiesItsUserAnsweredOnPa
     EXPECT_EQ(first.Rec.X, place.X);
     EXPECT_EQ(first.Rec.Y, place.Y);
     EXPECT_EQ(first.Replaced, c.Redraw);
+    if (c.Redraw) {
+      // The page re-recorded from its model is still the document.
+      TMemoryLog log;
+      const auto again = ProcessDecode(0, nullptr, first.Page.Get(), nullptr, log, 0, nullptr);
+      ASSERT_TRUE(again) << "the re-recorded page is recognised by no type";
+      EXPECT_EQ(again->DocId.GetText(), c.DocId);
+      EXPECT_EQ(WideToUtf8(again->Payload), WideToUtf8(doc.Payload));
+    }
     const std::u16string picture(first.Rec.FileName);
     EXPECT_EQ(first.Added, std::set<std::wstring>{fs::path(picture).filename().wstring()}) << "only the code picture";
     const std::string bytes = ReadFixture(picture);
