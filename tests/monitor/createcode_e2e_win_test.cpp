@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <filesystem>
@@ -238,6 +239,24 @@ TEST_F(CreateCodeE2EWin, EachDocumentTypeIsCodedWithTheCopiesItsUserAnsweredOnPa
     EXPECT_EQ(second.Added, std::set<std::wstring>{fs::path(secondPicture).filename().wstring()});
     fs::remove(fs::path(secondPicture), ec);
   }
+  EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(CreateCodeE2EWin, ACancelledDialogCancelsTheJobAndLeavesNothing) {
+  TMachineTypes types(u"TORG,@@,SCHT,AKTV");
+  ASSERT_TRUE(types.Ok()) << E2EConfigPath();
+  store_.WriteInteger(kConfigKey, u"ReDrawEMF", 1);
+  TDeviceContext printer = DestinationPrinterDC();
+  ASSERT_TRUE(printer) << "the destination printer of scripts/setup";
+  // The user at the screen cancels every dialog that comes up.
+  const TPageResult page = CodeJobPage(E2EDocument("TORG"), 1, printer.Get(), nullptr);
+  EXPECT_EQ(page.Status, kPageCancelJob) << LogText();
+  EXPECT_EQ(page.Dialogs, 1);
+  EXPECT_TRUE(std::all_of(reinterpret_cast<const uint8_t*>(&page.Rec), reinterpret_cast<const uint8_t*>(&page.Rec + 1),
+                          [](uint8_t b) { return b == 0; }));
+  EXPECT_FALSE(page.Replaced);
+  EXPECT_TRUE(page.Added.empty());
+  EXPECT_NE(LogText().find("--> Dialog: \"Cancel\""), std::string::npos);
   EXPECT_TRUE(boxes_.empty());
 }
 
