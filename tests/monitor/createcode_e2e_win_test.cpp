@@ -260,4 +260,43 @@ TEST_F(CreateCodeE2EWin, ACancelledDialogCancelsTheJobAndLeavesNothing) {
   EXPECT_TRUE(boxes_.empty());
 }
 
+TEST_F(CreateCodeE2EWin, ALandscapePageTurnsThePortraitDestination) {
+  TMachineTypes types(u"TORG,@@,SCHT,AKTV");
+  ASSERT_TRUE(types.Ok()) << E2EConfigPath();
+  // Placed from the sheet's right and bottom edges, so that the place follows the turned sheet.
+  types.Store().WriteInteger(TMachineTypes::TypeKey("TORG"), u"PicTop", 0);
+  types.Store().WriteInteger(TMachineTypes::TypeKey("TORG"), u"PicPlace", 0x01010101);
+  SetDisableGUI(true);
+  const TE2EDocument& doc = E2EDocument("TORG");
+  TEnhMetaFile recorded = RecordE2EPage(doc, nullptr, DMORIENT_LANDSCAPE);
+  ASSERT_TRUE(recorded) << "the destination printer of scripts/setup";
+  TSize landscapeMm;
+  {
+    const TDeviceContext landscape = DestinationPrinterDC(DMORIENT_LANDSCAPE);
+    landscapeMm = TSize{GetDeviceCaps(landscape.Get(), HORZSIZE), GetDeviceCaps(landscape.Get(), VERTSIZE)};
+  }
+  ASSERT_GT(landscapeMm.cx, landscapeMm.cy);
+  const TPoint place = ExpectedPlace(recorded.Get(), landscapeMm, temp_);
+  const TPoint unturned = ExpectedPlace(recorded.Get(), TSize{landscapeMm.cy, landscapeMm.cx}, temp_);
+  ASSERT_NE(place.X, unturned.X) << "a place that tells the sheets apart";
+
+  TDeviceContext printer = DestinationPrinterDC();
+  HDC dc = printer.Get();
+  DEVMODEW mode = DestinationDevMode();
+  HENHMETAFILE page = recorded.Release();
+  TCodeResultRec rec;
+  _JOBINFO job;
+  job.Document = u"Накладная 58";
+  const uint8_t status = CreateCodeFunc(0, page, 1, dc, &job, L"Client Printer", &mode, rec);
+  const TEnhMetaFile coded(page);
+  ASSERT_EQ(status, kPageCoded) << LogText();
+  EXPECT_EQ(mode.dmOrientation, DMORIENT_LANDSCAPE);
+  EXPECT_EQ(GetDeviceCaps(dc, HORZSIZE), landscapeMm.cx) << "the destination turned to the page";
+  EXPECT_NE(LogText().find("ReDrawEmf --> Changing orientation"), std::string::npos);
+  EXPECT_EQ(rec.X, place.X);
+  EXPECT_EQ(rec.Y, place.Y);
+  std::error_code ec;
+  fs::remove(fs::path(std::u16string(rec.FileName)), ec);
+}
+
 }  // namespace

@@ -82,23 +82,29 @@ inline void Table(HDC dc, const TE2ETable& table) {
 }
 }  // namespace e2e_page_detail
 
-// The destination printer's DC for A4 at 300 dpi, whatever its driver's defaults.
-inline TDeviceContext DestinationPrinterDC() {
+// The destination printer's settings for A4 at 300 dpi, whatever its driver's defaults.
+inline DEVMODEW DestinationDevMode(short orientation = DMORIENT_PORTRAIT) {
   DEVMODEW mode{};
   lstrcpynW(mode.dmDeviceName, L"Client Test PS", CCHDEVICENAME);
   mode.dmSize = sizeof mode;
   mode.dmFields = DM_PAPERSIZE | DM_PRINTQUALITY | DM_YRESOLUTION | DM_ORIENTATION;
-  mode.dmOrientation = DMORIENT_PORTRAIT;
+  mode.dmOrientation = orientation;
   mode.dmPaperSize = DMPAPER_A4;
   mode.dmPrintQuality = 300;
   mode.dmYResolution = 300;
+  return mode;
+}
+
+inline TDeviceContext DestinationPrinterDC(short orientation = DMORIENT_PORTRAIT) {
+  const DEVMODEW mode = DestinationDevMode(orientation);
   return TDeviceContext(CreateDCW(nullptr, L"Client Test PS", nullptr, &mode));
 }
 
 // The document's lines and texts (and the table, when given) recorded on the destination printer's DC:
 // its pixels are the metafile's units, its printable area the frame.
-inline TEnhMetaFile RecordE2EPage(const TE2EDocument& doc, const TE2ETable* table = nullptr) {
-  const TDeviceContext printer = DestinationPrinterDC();
+inline TEnhMetaFile RecordE2EPage(const TE2EDocument& doc, const TE2ETable* table = nullptr,
+                                  short orientation = DMORIENT_PORTRAIT) {
+  const TDeviceContext printer = DestinationPrinterDC(orientation);
   if (!printer) return TEnhMetaFile();
   const RECT frame{0, 0, GetDeviceCaps(printer.Get(), HORZSIZE) * 100, GetDeviceCaps(printer.Get(), VERTSIZE) * 100};
   const HDC dc = CreateEnhMetaFileW(printer.Get(), nullptr, &frame, L"Client\0parse page\0");
