@@ -20,6 +20,7 @@
 #include "monitor/createcode_win_rig.h"
 #include "support/code_image.h"
 #include "ui/ackdialogform_res.h"
+#include "ui/frmlib_win.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -56,6 +57,9 @@ class TDialogUser {
     if (thread_.joinable()) thread_.join();
     return shown_;
   }
+  // What the last dialog showed of the document type and the job; read after Leave.
+  std::u16string TypeName;
+  std::u16string Info;
 
  private:
   void Watch() {
@@ -65,6 +69,8 @@ class TDialogUser {
       if (form && form != handled && Ready(form)) {
         handled = form;
         ++shown_;
+        TypeName = WindowTextOf(GetDlgItem(form, IDC_ACK_EDITTYPEDOC));
+        Info = WindowTextOf(GetDlgItem(form, IDC_ACK_MINFO));
         if (answer_) Answer(form);
         else PostMessageW(form, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
       }
@@ -142,6 +148,8 @@ class CreateCodeE2EWin : public TPageCodingRig {
     uint8_t Status = 0;
     TCodeResultRec Rec{};
     int Dialogs = 0;
+    std::u16string DialogTypeName;
+    std::u16string DialogInfo;
     bool Replaced = false;
     TEnhMetaFile Page;  // as the coding left it
     std::set<std::wstring> Added;
@@ -163,6 +171,8 @@ class CreateCodeE2EWin : public TPageCodingRig {
       TDialogUser atScreen(user, seeds);
       result.Status = CreateCodeFunc(0, page, pageNo, dc, &job, L"Client Printer", nullptr, result.Rec);
       result.Dialogs = atScreen.Leave();
+      result.DialogTypeName = atScreen.TypeName;
+      result.DialogInfo = atScreen.Info;
     }
     seeds.reset();
     result.Replaced = page != original;
@@ -201,6 +211,10 @@ TEST_F(CreateCodeE2EWin, EachDocumentTypeIsCodedWithTheCopiesItsUserAnsweredOnPa
     const TPageResult first = CodeJobPage(doc, 1, dc, &c.User);
     ASSERT_EQ(first.Status, kPageCoded) << LogText();
     EXPECT_EQ(first.Dialogs, 1);
+    EXPECT_EQ(first.DialogTypeName, types.Store().ReadText(TMachineTypes::TypeKey(c.DocId), u"DocType", u""));
+    EXPECT_NE(first.DialogInfo.find(u"Документ: \"" + AnsiToWide(doc.Name) + u"\"\r\nПринтер: \"Client Printer\""),
+              std::u16string::npos)
+        << WideToUtf8(first.DialogInfo);
     EXPECT_STREQ(first.Rec.Pages, c.Pages);
     EXPECT_EQ(first.Rec.FileType, c.Emf ? 1 : 0);
     EXPECT_EQ(first.Rec.X, place.X);
