@@ -256,6 +256,27 @@ TEST_F(CreateCodeE2EWin, EachDocumentTypeIsCodedWithTheCopiesItsUserAnsweredOnPa
   EXPECT_TRUE(boxes_.empty());
 }
 
+TEST_F(CreateCodeE2EWin, TheNextJobOfATypeThatKeepsItsAnswerStartsWithIt) {
+  TMachineTypes types(u"TORG,@@,SCHT,AKTV");
+  ASSERT_TRUE(types.Ok()) << E2EConfigPath();
+  types.Store().WriteInteger(TMachineTypes::TypeKey("TORG"), u"SavePgDlg", 1);
+  TDeviceContext printer = DestinationPrinterDC();
+  ASSERT_TRUE(printer) << "the destination printer of scripts/setup";
+  const TE2EDocument& doc = E2EDocument("TORG");
+  const TUserAnswer typed{u"3", -1, u"1, 3"};
+  const TPageResult first = CodeJobPage(doc, 1, printer.Get(), &typed);
+  ASSERT_EQ(first.Status, kPageCoded) << LogText();
+  EXPECT_STREQ(first.Rec.Pages, "CNC");
+  // The next job's user only confirms what the dialog starts with.
+  const TUserAnswer confirmed;
+  const TPageResult next = CodeJobPage(doc, 1, printer.Get(), &confirmed);
+  ASSERT_EQ(next.Status, kPageCoded) << LogText();
+  EXPECT_EQ(next.Dialogs, 1);
+  EXPECT_STREQ(next.Rec.Pages, "CNC");
+  std::error_code ec;
+  for (const TPageResult* page : {&first, &next}) fs::remove(fs::path(std::u16string(page->Rec.FileName)), ec);
+}
+
 TEST_F(CreateCodeE2EWin, ACancelledDialogCancelsTheJobAndLeavesNothing) {
   TMachineTypes types(u"TORG,@@,SCHT,AKTV");
   ASSERT_TRUE(types.Ok()) << E2EConfigPath();
