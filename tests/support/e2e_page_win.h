@@ -82,23 +82,29 @@ inline void Table(HDC dc, const TE2ETable& table) {
 }
 }  // namespace e2e_page_detail
 
-// The destination printer's DC for A4 at 300 dpi, whatever its driver's defaults.
-inline TDeviceContext DestinationPrinterDC() {
+// The destination printer's settings for A4 at 300 dpi, whatever its driver's defaults.
+inline DEVMODEW DestinationDevMode(short orientation = DMORIENT_PORTRAIT) {
   DEVMODEW mode{};
   lstrcpynW(mode.dmDeviceName, L"Client Test PS", CCHDEVICENAME);
   mode.dmSize = sizeof mode;
   mode.dmFields = DM_PAPERSIZE | DM_PRINTQUALITY | DM_YRESOLUTION | DM_ORIENTATION;
-  mode.dmOrientation = DMORIENT_PORTRAIT;
+  mode.dmOrientation = orientation;
   mode.dmPaperSize = DMPAPER_A4;
   mode.dmPrintQuality = 300;
   mode.dmYResolution = 300;
+  return mode;
+}
+
+inline TDeviceContext DestinationPrinterDC(short orientation = DMORIENT_PORTRAIT) {
+  const DEVMODEW mode = DestinationDevMode(orientation);
   return TDeviceContext(CreateDCW(nullptr, L"Client Test PS", nullptr, &mode));
 }
 
 // The document's lines and texts (and the table, when given) recorded on the destination printer's DC:
 // its pixels are the metafile's units, its printable area the frame.
-inline TEnhMetaFile RecordE2EPage(const TE2EDocument& doc, const TE2ETable* table = nullptr) {
-  const TDeviceContext printer = DestinationPrinterDC();
+inline TEnhMetaFile RecordE2EPage(const TE2EDocument& doc, const TE2ETable* table = nullptr,
+                                  short orientation = DMORIENT_PORTRAIT) {
+  const TDeviceContext printer = DestinationPrinterDC(orientation);
   if (!printer) return TEnhMetaFile();
   const RECT frame{0, 0, GetDeviceCaps(printer.Get(), HORZSIZE) * 100, GetDeviceCaps(printer.Get(), VERTSIZE) * 100};
   const HDC dc = CreateEnhMetaFileW(printer.Get(), nullptr, &frame, L"Client\0parse page\0");
@@ -194,14 +200,8 @@ inline bool PlayCodeFile(HDC dc, const std::u16string& file, const RECT& at) {
   return emf && PlayEnhMetaFile(dc, emf.Get(), &at);
 }
 
-// The page and its code played into one white bitmap of the page's device pixels, as a 1-bit BMP file;
-// empty when either cannot be played.
-inline std::vector<uint8_t> CodedPageImage(HENHMETAFILE page, const TE2EPageRun& run, const std::u16string& codeFile) {
-  const TEnhMetaHeader& h = run.Coder->Header;
-  TCanvas canvas(h.szlDeviceCx, h.szlDeviceCy);
-  const RECT all{0, 0, canvas.width, canvas.height};
-  FillRect(canvas.dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  if (!PlayEnhMetaFile(canvas.dc, page, &all) || !PlayCodeFile(canvas.dc, codeFile, CodeRectOnPage(run))) return {};
+// What was played onto the canvas as a 1-bit BMP file; empty when it cannot be written.
+inline std::vector<uint8_t> CanvasMonoBmp(const TCanvas& canvas) {
   const TPictureSize size{canvas.width, canvas.height};
   const int stride = (canvas.width + 7) / 8;
   TMonoPicture mono(static_cast<size_t>(stride) * canvas.height, 0);
@@ -216,6 +216,33 @@ inline std::vector<uint8_t> CodedPageImage(HENHMETAFILE page, const TE2EPageRun&
   std::vector<uint8_t> bmp;
   if (!WriteMonoBmp(mono, size, bmp, 1)) return {};
   return bmp;
+}
+
+// A white canvas, for the pictures played onto it.
+inline void FillWhite(TCanvas& canvas) {
+  const RECT all{0, 0, canvas.width, canvas.height};
+  FillRect(canvas.dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+}
+
+// The page and its code played into one white bitmap of the page's device pixels, as a 1-bit BMP file;
+// empty when either cannot be played.
+inline std::vector<uint8_t> CodedPageImage(HENHMETAFILE page, const TE2EPageRun& run, const std::u16string& codeFile) {
+  const TEnhMetaHeader& h = run.Coder->Header;
+  TCanvas canvas(h.szlDeviceCx, h.szlDeviceCy);
+  FillWhite(canvas);
+  const RECT all{0, 0, canvas.width, canvas.height};
+  if (!PlayEnhMetaFile(canvas.dc, page, &all) || !PlayCodeFile(canvas.dc, codeFile, CodeRectOnPage(run))) return {};
+  return CanvasMonoBmp(canvas);
+}
+
+// The code picture file alone, played at pixels per module with a quiet zone of four modules around it,
+// as a 1-bit BMP file that zxing-cpp reads; empty when it cannot be played.
+inline std::vector<uint8_t> CodeFileImage(const std::u16string& codeFile, int32_t modules, int32_t pixels = 8) {
+  const int32_t quiet = 4 * pixels, side = modules * pixels;
+  TCanvas canvas(side + 2 * quiet, side + 2 * quiet);
+  FillWhite(canvas);
+  if (!PlayCodeFile(canvas.dc, codeFile, RECT{quiet, quiet, quiet + side, quiet + side})) return {};
+  return CanvasMonoBmp(canvas);
 }
 
 // The order the invoice page is recognised through: a type that does not match it first, then the print
