@@ -24,6 +24,7 @@
 #include "foundation/lib_api.h"
 #include "foundation/lib_api_win.h"
 #include "foundation/lib_prn_printer_win.h"
+#include "foundation/lib_prn_spoolwriter.h"
 #include "foundation/lib_prn_win.h"
 #include "monitor/uintemf_print.h"
 #include "support/code_image.h"
@@ -406,5 +407,50 @@ TEST_F(EmfJobWin, FailuresBeforeCodingKeepTheJobQueuedWithOneBoxAndRefusalsCance
     EXPECT_EQ(QueuedJobs(), c.queued ? 1u : 0u);
     EXPECT_EQ(TempFiles(), before);
   }
+}
+}  // namespace
+
+namespace {
+// A spool file cut off in its second page: its first page is not printed as if it were the whole job.
+TEST_F(EmfJobWin, ADamagedSpoolFilePrintsNothingCancelsTheJobAndLeavesNoFile) {
+  TEmfSpoolWriter writer(u"Счёт 15", kDestination);
+  writer.AddPage(MakePageMetafile({2000, 2000, 8000, 6000}));
+  writer.AddPage(MakePageMetafile({2000, 7000, 8000, 9000}));
+  std::vector<uint8_t> bytes = writer.Bytes();
+  bytes.resize(bytes.size() - 100);
+  TStandInSubmit submit;
+  submit.Document = u"Счёт 15";
+  submit.Datatype = u"NT EMF 1.008";
+  const uint32_t id = standIn_.StandIn->SubmitJob(kVirtual, submit, bytes);
+  ASSERT_NE(id, 0u);
+  _JOBINFO job;
+  job.JobId = id;
+  job.Document = submit.Document;
+  const std::set<std::wstring> before = TempFiles();
+  DeleteFileW(WStr(kPortFile));
+  TFakeQueue queue(kDestination);
+  const TEmfJobResult result = ProcessEMF(queue, id, 0, job);
+  EXPECT_FALSE(result.Answer);
+  EXPECT_FALSE(result.Queued);
+  EXPECT_TRUE(queue.pageNumbers.empty()) << "no page coded";
+  EXPECT_EQ(GetFileAttributesW(WStr(kPortFile)), INVALID_FILE_ATTRIBUTES) << "no document started";
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_NE(boxes_[0].find(u"повреждён"), std::u16string::npos) << WideToUtf8(boxes_[0]);
+  EXPECT_EQ(QueuedJobs(), 0u);
+  EXPECT_EQ(TempFiles(), before);
+}
+
+TEST_F(EmfPrintWin, CorrectEmfOfAMissingPageAnswersTwoAndLeavesNoFile) {
+  const std::set<std::wstring> before = TempFiles();
+  const TDeviceContext dc = DestinationPrinterDC();
+  ASSERT_TRUE(dc);
+  std::u16string page = (temp_ / L"нет.emf").u16string();
+  const std::u16string asked = page;
+  std::vector<uint8_t> noSettings;
+  TMemoryLog log;
+  EXPECT_EQ(CorrectEMF(dc.Get(), page, noSettings, log), kCorrectEmfNoFile);
+  EXPECT_EQ(page, asked);
+  EXPECT_EQ(TempFiles(), before) << "the new page's name is given back";
+  EXPECT_EQ(boxes_.size(), 1u);
 }
 }  // namespace
