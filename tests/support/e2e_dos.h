@@ -1,0 +1,62 @@
+// DOS documents for the end-to-end tests and the demo: a printer model per command set and output form,
+// the invoice type of the demo configuration under ConfigDos, and invoices printed in each language as a
+// DOS program would (CP866 text, the fields in a box-drawing frame). The code's picture is read back
+// from the printer commands with the test-side reader.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "coding/enumraw2.h"
+#include "foundation/cl_tools_store.h"
+#include "support/raw_code_reader.h"
+
+struct TDosForm {
+  const char* Name;         // also the demo's file name
+  const char16_t* Model;    // the printer model, a subkey of ConfigDos\Printers
+  const char16_t* Mode;     // the model's mode: a value of its Modes key
+  const char16_t* ModeValue;
+  std::string Setup;        // what the program sends before the page
+  TPinDialect Dialect;      // bit images only
+};
+
+// PCL with Rastr, Rect, RectMF and HPGL; ESC/P 9-pin with 8- and 9-pin images; ESC/P 24-pin; IBM
+// Proprinter with a bit image; Tally with MTPlot.
+const std::vector<TDosForm>& DosForms();
+
+// One invoice's values as printed, and the payload recognition must give for them.
+struct TDosInvoice {
+  std::string Number;  // "2024/117"
+  std::string Date;    // "12.03.2024"
+  std::string Sum;     // "15 300,00"
+  std::u16string Payload() const;
+};
+const std::vector<TDosInvoice>& DosInvoices();
+
+inline constexpr std::string_view kDosInvoiceId = "SCHT";
+inline constexpr int32_t kDosModuleSize = 71;  // two dots a module at 72 dpi
+
+// The DOS configuration under store's ConfigDos key: the demo's invoice type (with its module size for
+// dot-matrix heads), the document order, the printers key with the form's model selected and every
+// form's model and mode. False when the demo configuration cannot be read.
+bool WriteDosConfig(TSettingsStore& store, const TDosForm& form);
+
+// The invoice as the form's printer gets it: the setup, a title, the fields in a double frame, a
+// signature line of underscores, and a form feed when formFeed is set. CP866.
+std::string DosInvoiceStream(const TDosForm& form, const TDosInvoice& invoice, bool formFeed);
+// A letter no document type knows, ended by a form feed. CP866.
+std::string DosLetterStream(const TDosForm& form);
+
+// One page from the stream's start through the coder: parameters, parse, recognition, the code (its
+// seeds pinned) and its printer commands. Answers the stage that failed, or an empty text.
+std::string CodeDosPage(TRAWCoder& coder, std::string_view stream, std::string& commands);
+
+// The code's modules again from the printed commands: the form's reader, then the dot under each
+// module's centre. Error is the reader's, empty when it understood everything.
+struct TDosReadBack {
+  std::vector<uint8_t> Picture;  // rows of (width + 7) / 8 bytes, most significant bit leftmost
+  std::string Error;
+};
+TDosReadBack ReadDosCode(const TRAWCoder& coder, std::string_view commands);
