@@ -13,6 +13,7 @@
 #include "support/coder_fakes.h"
 #include "support/e2e_dos.h"
 #include "support/golden.h"
+#include "monitor/uintraw.h"
 
 #ifndef _WIN32
 #include "coding/aztec_readers.h"
@@ -47,9 +48,9 @@ struct TDosCoded {
   std::string failedStage;
 };
 
-std::string LogText(const TMemoryLog& log) {
+std::string LogText(const std::vector<std::u16string>& lines) {
   std::string text;
-  for (const std::u16string& line : log.Lines) text += WideToUtf8(line) + "\n";
+  for (const std::u16string& line : lines) text += WideToUtf8(line) + "\n";
   return text;
 }
 
@@ -61,7 +62,7 @@ void ForEachCodedInvoice(Check check) {
       const bool formFeed = i % 2 == 0;
       SCOPED_TRACE(std::string(form.Name) + ", invoice " + std::to_string(i) + (formFeed ? ", form feed" : ""));
       TDosCoded run(form, DosInvoiceStream(form, DosInvoices()[i], formFeed));
-      ASSERT_EQ(run.failedStage, "") << LogText(run.log);
+      ASSERT_EQ(run.failedStage, "") << LogText(run.log.Lines);
       check(form, i, run);
     }
   }
@@ -82,10 +83,121 @@ TEST(DosEndToEnd, EveryFormCodesTheFieldsAndPrintsThePicture) {
       EXPECT_EQ(GoldenValue("e2e", "SCHT message"), HexOf(coder.AztCoder->Data()))
           << "the same fields as the Windows invoice give the same message";
     }
-    const TDosReadBack back = ReadDosCode(coder, run.commands);
+    const TDosReadBack back = ReadDosCode(GeometryOf(coder), run.commands);
     ASSERT_EQ(back.Error, "") << form.Name;
     EXPECT_EQ(back.Picture, coder.Picture) << "the printed modules are the code picture";
   });
+}
+
+// The job's surroundings in memory: the DOS configuration of the form, the file's bytes, the output kept
+// as bytes, and a copies dialog that answers "CNN" and leaves its answer in the context, as the real
+// one does, for the type's later documents.
+class TDosJobInMemory : public TDosJobSteps {
+ public:
+  explicit TDosJobInMemory(const TDosForm& form) { configured = WriteDosConfig(store, form); }
+
+  class TOutput : public TDosOutput {
+   public:
+    explicit TOutput(std::string& bytes) : bytes_(bytes) {}
+    bool Write(std::string_view bytes) override {
+      bytes_.append(bytes);
+      return true;
+    }
+
+   private:
+    std::string& bytes_;
+  };
+
+  const TSettingsStore& Store() override { return store; }
+  bool CheckConfiguration() override { return configured; }
+  std::unique_ptr<TLogFile> OpenLog() override { return std::make_unique<TLogFile>(logHost, u"C:\\log\\dos.log", false); }
+  std::unique_ptr<TContext> OpenContext() override { return std::make_unique<TContext>(contextHost, kDefaultSection); }
+  std::u16string InputName() override { return u"C:\\IN\\JOB.PRN"; }
+  int64_t InputSize() override { return static_cast<int64_t>(input.size()); }
+  bool MapInput(std::span<const uint8_t>& bytes) override {
+    bytes = std::span(reinterpret_cast<const uint8_t*>(input.data()), input.size());
+    return true;
+  }
+  std::u16string MakeOutputName() override { return u"C:\\TEMP\\0000D05E.TMP"; }
+  std::unique_ptr<TDosOutput> OpenOutput(const std::u16string&) override { return std::make_unique<TOutput>(output); }
+  void DeleteOutput(const std::u16string& name) override { deleted.push_back(name); }
+  void ShowRegistryError() override { boxes.push_back(u"registry"); }
+  void ShowFileOpenError(const std::u16string& name) override { boxes.push_back(u"open " + name); }
+  void ShowFileWriteError(const std::u16string& name) override { boxes.push_back(u"write " + name); }
+  std::string AskCopies(TRAWCoder&, TContext& context, TLogFile*, const std::string& copies) override {
+    dialogs.push_back(copies);
+    context.WriteValue(u"Option", u"CNN");
+    return "CNN";
+  }
+  std::unique_ptr<TRAWCoder> CreateCoder(const TDocIdClass& docId, TContext& context, const TDosPrinterState& state,
+                                         TLogFile* log, std::u16string_view model) override {
+    std::unique_ptr<TRAWCoder> coder = TDosJobSteps::CreateCoder(docId, context, state, log, model);
+    coder->CodeServices = &services;
+    return coder;
+  }
+  // The seeds pinned as in the page runs, so that the messages are the golden ones.
+  bool MakeCode(TRAWCoder& coder) override {
+    const TFixedSeeds seeds;
+    return TDosJobSteps::MakeCode(coder);
+  }
+
+  TMemoryStore store;
+  TMemoryContextHost contextHost;
+  TMemoryLogHost logHost;
+  TRecordingServices services;
+  bool configured = false;
+  std::string input;
+  std::string output;
+  std::vector<std::string> dialogs;
+  std::vector<std::u16string> deleted;
+  std::vector<std::u16string> boxes;
+};
+
+// Where two byte strings part, for a readable failure.
+std::string FirstDifference(const std::string& got, const std::string& expected) {
+  size_t i = 0;
+  while (i < got.size() && i < expected.size() && got[i] == expected[i]) ++i;
+  if (i == got.size() && i == expected.size()) return "equal";
+  return "first difference at " + std::to_string(i) + " of " + std::to_string(got.size()) + " (expected " +
+         std::to_string(expected.size()) + "): got " + HexOf(std::string_view(got).substr(i, 16)) + ", expected " +
+         HexOf(std::string_view(expected).substr(i, 16));
+}
+
+// The job coded on one form, and the code pictures of its "C" copies read back from the output.
+struct TDosJobRun {
+  explicit TDosJobRun(const TDosForm& form) : steps(form), documents(DosJobDocuments(form)) {
+    steps.input = DosJobFile(documents);
+    status = EncodeDosJob(steps, 0, rec);
+    expected = ExpectedDosJob(form, documents, "CNN");
+  }
+  TDosJobInMemory steps;
+  std::vector<TDosJobDocument> documents;
+  TDosCodeResultRec rec{};
+  uint8_t status = 0xFF;
+  TDosExpectedJob expected;
+};
+
+// A file of invoices and a letter no type knows, copies "CNN" from the dialog: every copy of every
+// invoice as it must be, the letter once, and the code of each "C" copy read back from the output.
+TEST(DosEndToEnd, JobOfSeveralDocumentsWithCopies) {
+  for (const TDosForm& form : DosForms()) {
+    SCOPED_TRACE(form.Name);
+    TDosJobRun run(form);
+    ASSERT_EQ(run.expected.Error, "");
+    ASSERT_EQ(run.status, kDosJobCoded) << LogText(run.steps.logHost.Lines);
+    EXPECT_EQ(FirstDifference(run.steps.output, run.expected.Bytes), "equal");
+    EXPECT_EQ(run.steps.dialogs, std::vector<std::string>{"C"}) << "one dialog; the later invoices take its answer";
+    EXPECT_TRUE(run.steps.boxes.empty());
+    EXPECT_EQ(std::u16string(run.rec.OutputFile), u"C:\\TEMP\\0000D05E.TMP");
+    EXPECT_EQ(std::string(run.rec.Copies), "C");
+    ASSERT_EQ(run.expected.Codes.size(), 3u) << "one coded copy of each invoice";
+    for (const TDosExpectedCode& code : run.expected.Codes) {
+      // The reader gets the commands from the job's output; the code must be where the page put it.
+      const TDosReadBack back = ReadDosCode(code.Geometry, std::string_view(run.steps.output).substr(code.Offset, code.Commands.size()));
+      ASSERT_EQ(back.Error, "");
+      EXPECT_EQ(back.Picture, code.Picture);
+    }
+  }
 }
 
 #ifndef _WIN32
@@ -96,18 +208,30 @@ TEST(DosEndToEnd, ZxingReadsTheMessageFromEveryForm) {
   std::vector<std::string> messages, names;
   ForEachCodedInvoice([&](const TDosForm& form, size_t i, TDosCoded& run) {
     const TRAWCoder& coder = *run.coder;
-    const TDosReadBack back = ReadDosCode(coder, run.commands);
+    const TDosReadBack back = ReadDosCode(GeometryOf(coder), run.commands);
     images.push_back(SymbolImage(back.Picture, {coder.PictureWidth, coder.PictureHeight}, 0, coder.PictureWidth));
-    messages.push_back(coder.AztCoder->Data());
+    messages.push_back(HexOf(coder.AztCoder->Data()));
     names.push_back(std::string(form.Name) + " " + std::to_string(i));
   });
+  // And the "C" copies of the coded jobs, read from the job's output.
+  for (const TDosForm& form : DosForms()) {
+    TDosJobRun run(form);
+    for (size_t i = 0; i < run.expected.Codes.size(); ++i) {
+      const TDosExpectedCode& code = run.expected.Codes[i];
+      const TDosReadBack back =
+          ReadDosCode(code.Geometry, std::string_view(run.steps.output).substr(code.Offset, code.Commands.size()));
+      images.push_back(SymbolImage(back.Picture, {code.Geometry.Width, code.Geometry.Height}, 0, code.Geometry.Width));
+      messages.push_back(GoldenValue("e2e_dos", std::string(kDosInvoiceId) + "-" + std::to_string(i) + " message").value_or("-"));
+      names.push_back(std::string(form.Name) + " job copy " + std::to_string(i));
+    }
+  }
   TTempDir dir;
   const std::vector<TDecoded> read = ZxingDecode(dir, images);
   ASSERT_EQ(read.size(), images.size());
   for (size_t i = 0; i < read.size(); ++i) {
     SCOPED_TRACE(names[i]);
     ASSERT_TRUE(read[i].Found) << "zxing-cpp finds no symbol";
-    EXPECT_EQ(HexOf(read[i].Bytes), HexOf(messages[i])) << "exactly the message the coder made";
+    EXPECT_EQ(HexOf(read[i].Bytes), messages[i]) << "exactly the message of the invoice's fields";
   }
 }
 #endif

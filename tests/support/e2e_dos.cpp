@@ -6,6 +6,7 @@
 #include "foundation/cl_tools_config.h"
 #include "foundation/lib_codepage.h"
 #include "support/coder_fakes.h"
+#include "support/memory_store.h"
 #include "support/e2e_fixtures.h"
 
 namespace {
@@ -19,6 +20,16 @@ std::string Padded(std::string text, size_t width) {
   const size_t length = Utf8ToWide(text).size();
   if (length < width) text.append(width - length, ' ');
   return text;
+}
+
+// Whether part is whole with some of its line feeds taken out and nothing else.
+bool LessLineFeeds(std::string_view whole, std::string_view part) {
+  size_t j = 0;
+  for (char c : whole) {
+    if (j < part.size() && part[j] == c) ++j;
+    else if (c != '\n') return false;
+  }
+  return j == part.size();
 }
 
 const TE2EDocument* DemoDocument(std::string_view id) {
@@ -127,22 +138,85 @@ std::string CodeDosPage(TRAWCoder& coder, std::string_view stream, std::string& 
   return {};
 }
 
-TDosReadBack ReadDosCode(const TRAWCoder& coder, std::string_view commands) {
+std::vector<TDosJobDocument> DosJobDocuments(const TDosForm& form) {
+  return {{DosInvoiceStream(form, DosInvoices()[0], true), 0},
+          {DosLetterStream(form), -1},
+          {DosInvoiceStream(form, DosInvoices()[1], true), 1},
+          {DosInvoiceStream(form, DosInvoices()[2], false), 2}};
+}
+
+std::string DosJobFile(const std::vector<TDosJobDocument>& documents) {
+  std::string file;
+  for (const TDosJobDocument& doc : documents) file += doc.Bytes;
+  return file;
+}
+
+TDosExpectedJob ExpectedDosJob(const TDosForm& form, const std::vector<TDosJobDocument>& documents,
+                               std::string_view copies) {
+  TDosExpectedJob job;
+  for (const TDosJobDocument& doc : documents) {
+    if (doc.Invoice < 0) {
+      job.Bytes += doc.Bytes;
+      continue;
+    }
+    TMemoryStore store;
+    TMemoryLog log;
+    TRecordingServices services;
+    TDosPrinterState state;
+    if (!WriteDosConfig(store, form) || !ReadDosDefaults(store, state)) {
+      job.Error = "the demo configuration";
+      return job;
+    }
+    auto coder = TCoder::Create<TRAWCoder>(store, TDocIdClass::CreateFromText(std::string(kDosInvoiceId)), nullptr,
+                                           state, 0, &log.file, u"");
+    coder->CodeServices = &services;
+    std::string commands;
+    const std::string failed = CodeDosPage(*coder, doc.Bytes, commands);
+    if (!failed.empty()) {
+      job.Error = "invoice " + std::to_string(doc.Invoice) + ": " + failed;
+      return job;
+    }
+    const size_t at = static_cast<size_t>(coder->CodePosition);
+    const std::string rest = coder->TrimTrail ? coder->TrailingData : doc.Bytes.substr(at);
+    if (at > doc.Bytes.size() || !LessLineFeeds(std::string_view(doc.Bytes).substr(at), rest)) {
+      job.Error = "invoice " + std::to_string(doc.Invoice) + ": the rest after the code is not the document's";
+      return job;
+    }
+    const bool formFeedEnded = !doc.Bytes.empty() && doc.Bytes.back() == '\f';
+    for (size_t k = 0; k < copies.size(); ++k) {
+      if (copies[k] == 'C') {
+        job.Bytes += doc.Bytes.substr(0, at);
+        job.Codes.push_back({commands, coder->AztCoder->Data(), coder->Picture, GeometryOf(*coder), job.Bytes.size()});
+        job.Bytes += commands + rest;
+      } else {
+        job.Bytes += doc.Bytes;
+      }
+      if (k + 1 < copies.size()) job.Bytes += formFeedEnded ? "\r" : "\f\r";
+    }
+  }
+  return job;
+}
+
+TDosCodeGeometry GeometryOf(const TRAWCoder& coder) {
+  return {coder.OutputMode, coder.DpiX,          coder.Model,           coder.CurrentPitch,
+          coder.PictureWidth, coder.PictureHeight, coder.Format.ModuleSize};
+}
+
+TDosReadBack ReadDosCode(const TDosCodeGeometry& g, std::string_view commands) {
   TReadCode read;
   int32_t rowShift = 0;
-  if (coder.OutputMode == kModeMTPlot) {
+  if (g.OutputMode == kModeMTPlot) {
     read = ReadTallyPlot(commands);
-  } else if (coder.OutputMode < 0) {
-    read = ReadPclCode(commands, coder.DpiX);
+  } else if (g.OutputMode < 0) {
+    read = ReadPclCode(commands, g.DpiX);
     // RR fills from the pen upward (Y grows up): each row is drawn over the row above its place.
-    if (coder.OutputMode == kModeHPGL) rowShift = -1;
+    if (g.OutputMode == kModeHPGL) rowShift = -1;
   } else {
     const TDosForm* form = nullptr;
     for (const TDosForm& f : DosForms())
-      if (std::u16string_view(f.Model) == coder.Model) form = &f;
+      if (std::u16string_view(f.Model) == g.Model) form = &f;
     if (!form) return {{}, "no form of the model"};
-    read = ReadBitImage(commands, form->Dialect, coder.CurrentPitch);
+    read = ReadBitImage(commands, form->Dialect, g.Pitch);
   }
-  return {SampleModules(read, coder.PictureWidth, coder.PictureHeight, coder.Format.ModuleSize, rowShift),
-          read.Error};
+  return {SampleModules(read, g.Width, g.Height, g.ModuleSize, rowShift), read.Error};
 }

@@ -26,6 +26,18 @@ struct TDosForm {
 // Proprinter with a bit image; Tally with MTPlot.
 const std::vector<TDosForm>& DosForms();
 
+// What reading the code back needs of the coder that made it.
+struct TDosCodeGeometry {
+  int32_t OutputMode = 0;
+  int32_t DpiX = 0;
+  std::u16string Model;
+  double Pitch = 0;
+  int32_t Width = 0;  // modules
+  int32_t Height = 0;
+  int32_t ModuleSize = 0;
+};
+TDosCodeGeometry GeometryOf(const TRAWCoder& coder);
+
 // One invoice's values as printed, and the payload recognition must give for them.
 struct TDosInvoice {
   std::string Number;  // "2024/117"
@@ -49,6 +61,35 @@ std::string DosInvoiceStream(const TDosForm& form, const TDosInvoice& invoice, b
 // A letter no document type knows, ended by a form feed. CP866.
 std::string DosLetterStream(const TDosForm& form);
 
+// A DOS print file of several documents: invoices 0 and 1 each ended by a form feed, between them a
+// letter no type knows, and invoice 2 last, without a form feed. Known is the invoice's index or -1.
+struct TDosJobDocument {
+  std::string Bytes;
+  int Invoice = -1;
+};
+std::vector<TDosJobDocument> DosJobDocuments(const TDosForm& form);
+std::string DosJobFile(const std::vector<TDosJobDocument>& documents);
+
+// What the coded job must hold, from each invoice coded alone (in a store of its own): every document
+// with the copies letter by letter (the invoice's bytes up to the code position, the code commands and
+// the trimmed rest for "C"; the document unchanged otherwise), copies of a document that did not end
+// with a form feed separated by FF CR, of one that did by CR; a document no type knows once, unchanged.
+// The code commands of every "C" copy, in output order, go to commands with the invoice's message.
+struct TDosExpectedCode {
+  std::string Commands;
+  std::string Message;
+  std::vector<uint8_t> Picture;
+  TDosCodeGeometry Geometry;
+  size_t Offset = 0;  // where they stand in the coded job
+};
+struct TDosExpectedJob {
+  std::string Bytes;
+  std::vector<TDosExpectedCode> Codes;
+  std::string Error;  // the invoice and stage that could not be coded
+};
+TDosExpectedJob ExpectedDosJob(const TDosForm& form, const std::vector<TDosJobDocument>& documents,
+                               std::string_view copies);
+
 // One page from the stream's start through the coder: parameters, parse, recognition, the code (its
 // seeds pinned) and its printer commands. Answers the stage that failed, or an empty text.
 std::string CodeDosPage(TRAWCoder& coder, std::string_view stream, std::string& commands);
@@ -59,4 +100,4 @@ struct TDosReadBack {
   std::vector<uint8_t> Picture;  // rows of (width + 7) / 8 bytes, most significant bit leftmost
   std::string Error;
 };
-TDosReadBack ReadDosCode(const TRAWCoder& coder, std::string_view commands);
+TDosReadBack ReadDosCode(const TDosCodeGeometry& geometry, std::string_view commands);
