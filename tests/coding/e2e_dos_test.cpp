@@ -1,6 +1,8 @@
 // DOS invoices through the raw coder on every command set and output form: the stream is parsed,
 // recognised and coded as printer commands; the test-side reader rebuilds the code picture from those
 // commands alone, and natively zxing-cpp reads exactly the message of the invoice's fields from it.
+#include "support/e2e_dos.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -9,11 +11,10 @@
 
 #include "coding/enumraw2.h"
 #include "foundation/lib_codepage.h"
+#include "monitor/uintraw.h"
 #include "support/code_image.h"
 #include "support/coder_fakes.h"
-#include "support/e2e_dos.h"
 #include "support/golden.h"
-#include "monitor/uintraw.h"
 
 #ifndef _WIN32
 #include "coding/aztec_readers.h"
@@ -33,8 +34,8 @@ struct TDosCoded {
       failedStage = "ReadDosDefaults";
       return;
     }
-    coder = TCoder::Create<TRAWCoder>(store, TDocIdClass::CreateFromText(std::string(kDosInvoiceId)), nullptr, state,
-                                      0, &log.file, u"");
+    coder = TCoder::Create<TRAWCoder>(store, TDocIdClass::CreateFromText(std::string(kDosInvoiceId)), nullptr, state, 0,
+                                      &log.file, u"");
     coder->CodeServices = &services;
     failedStage = CodeDosPage(*coder, stream, commands);
   }
@@ -94,7 +95,9 @@ TEST(DosEndToEnd, EveryFormCodesTheFieldsAndPrintsThePicture) {
 // one does, for the type's later documents.
 class TDosJobInMemory : public TDosJobSteps {
  public:
-  explicit TDosJobInMemory(const TDosForm& form) { configured = WriteDosConfig(store, form); }
+  TDosJobInMemory(const TDosForm& form, const TDosPlacement& placement) {
+    configured = WriteDosConfig(store, form, placement);
+  }
 
   class TOutput : public TDosOutput {
    public:
@@ -110,7 +113,9 @@ class TDosJobInMemory : public TDosJobSteps {
 
   const TSettingsStore& Store() override { return store; }
   bool CheckConfiguration() override { return configured; }
-  std::unique_ptr<TLogFile> OpenLog() override { return std::make_unique<TLogFile>(logHost, u"C:\\log\\dos.log", false); }
+  std::unique_ptr<TLogFile> OpenLog() override {
+    return std::make_unique<TLogFile>(logHost, u"C:\\log\\dos.log", false);
+  }
   std::unique_ptr<TContext> OpenContext() override { return std::make_unique<TContext>(contextHost, kDefaultSection); }
   std::u16string InputName() override { return u"C:\\IN\\JOB.PRN"; }
   int64_t InputSize() override { return static_cast<int64_t>(input.size()); }
@@ -165,10 +170,11 @@ std::string FirstDifference(const std::string& got, const std::string& expected)
 
 // The job coded on one form, and the code pictures of its "C" copies read back from the output.
 struct TDosJobRun {
-  explicit TDosJobRun(const TDosForm& form) : steps(form), documents(DosJobDocuments(form)) {
+  explicit TDosJobRun(const TDosForm& form, const TDosPlacement& placement = {})
+      : steps(form, placement), documents(DosJobDocuments(form)) {
     steps.input = DosJobFile(documents);
     status = EncodeDosJob(steps, 0, rec);
-    expected = ExpectedDosJob(form, documents, "CNN");
+    expected = ExpectedDosJob(form, documents, "CNN", placement);
   }
   TDosJobInMemory steps;
   std::vector<TDosJobDocument> documents;
@@ -178,24 +184,41 @@ struct TDosJobRun {
 };
 
 // A file of invoices and a letter no type knows, copies "CNN" from the dialog: every copy of every
-// invoice as it must be, the letter once, and the code of each "C" copy read back from the output.
+// invoice as it must be, the letter once, and the code of each "C" copy read back from the output; with
+// the code below the text, two lines higher, and on top at the third line.
 TEST(DosEndToEnd, JobOfSeveralDocumentsWithCopies) {
+  const struct {
+    TDosPlacement placement;
+    std::string before, beforePcl;  // what the code follows in every coded copy
+  } placements[] = {
+      {{}, "__\r", "__\r"},  // the signature line's end
+      // The frame's bottom line; the PCL forms keep the code where it was.
+      {{"two lines up", 0, -2 * 65536}, "\xBC\r", "__\r"},
+      {{"on top, third line", 1, 2 * 65536}, "\r\n\r\n", "\r\n\r\n"},  // the title and the blank line
+  };
   for (const TDosForm& form : DosForms()) {
-    SCOPED_TRACE(form.Name);
-    TDosJobRun run(form);
-    ASSERT_EQ(run.expected.Error, "");
-    ASSERT_EQ(run.status, kDosJobCoded) << LogText(run.steps.logHost.Lines);
-    EXPECT_EQ(FirstDifference(run.steps.output, run.expected.Bytes), "equal");
-    EXPECT_EQ(run.steps.dialogs, std::vector<std::string>{"C"}) << "one dialog; the later invoices take its answer";
-    EXPECT_TRUE(run.steps.boxes.empty());
-    EXPECT_EQ(std::u16string(run.rec.OutputFile), u"C:\\TEMP\\0000D05E.TMP");
-    EXPECT_EQ(std::string(run.rec.Copies), "C");
-    ASSERT_EQ(run.expected.Codes.size(), 3u) << "one coded copy of each invoice";
-    for (const TDosExpectedCode& code : run.expected.Codes) {
-      // The reader gets the commands from the job's output; the code must be where the page put it.
-      const TDosReadBack back = ReadDosCode(code.Geometry, std::string_view(run.steps.output).substr(code.Offset, code.Commands.size()));
-      ASSERT_EQ(back.Error, "");
-      EXPECT_EQ(back.Picture, code.Picture);
+    for (const auto& [placement, beforeOther, beforePcl] : placements) {
+      SCOPED_TRACE(std::string(form.Name) + ", code " + placement.Name);
+      TDosJobRun run(form, placement);
+      ASSERT_EQ(run.expected.Error, "");
+      ASSERT_EQ(run.status, kDosJobCoded) << LogText(run.steps.logHost.Lines);
+      EXPECT_EQ(FirstDifference(run.steps.output, run.expected.Bytes), "equal");
+      EXPECT_EQ(run.steps.dialogs, std::vector<std::string>{"C"}) << "one dialog; the later invoices take its answer";
+      EXPECT_TRUE(run.steps.boxes.empty());
+      EXPECT_EQ(std::u16string(run.rec.OutputFile), u"C:\\TEMP\\0000D05E.TMP");
+      EXPECT_EQ(std::string(run.rec.Copies), "C");
+      ASSERT_EQ(run.expected.Codes.size(), 3u) << "one coded copy of each invoice";
+      for (const TDosExpectedCode& code : run.expected.Codes) {
+        // The reader gets the commands from the job's output; the code must be where the page put it.
+        const TDosReadBack back =
+            ReadDosCode(code.Geometry, std::string_view(run.steps.output).substr(code.Offset, code.Commands.size()));
+        ASSERT_EQ(back.Error, "");
+        EXPECT_EQ(back.Picture, code.Picture);
+        const std::string& before =
+            code.Geometry.OutputMode < 0 && code.Geometry.OutputMode != kModeMTPlot ? beforePcl : beforeOther;
+        ASSERT_GE(code.Offset, before.size());
+        EXPECT_EQ(HexOf(run.steps.output.substr(code.Offset - before.size(), before.size())), HexOf(before));
+      }
     }
   }
 }
@@ -221,7 +244,8 @@ TEST(DosEndToEnd, ZxingReadsTheMessageFromEveryForm) {
       const TDosReadBack back =
           ReadDosCode(code.Geometry, std::string_view(run.steps.output).substr(code.Offset, code.Commands.size()));
       images.push_back(SymbolImage(back.Picture, {code.Geometry.Width, code.Geometry.Height}, 0, code.Geometry.Width));
-      messages.push_back(GoldenValue("e2e_dos", std::string(kDosInvoiceId) + "-" + std::to_string(i) + " message").value_or("-"));
+      messages.push_back(
+          GoldenValue("e2e_dos", std::string(kDosInvoiceId) + "-" + std::to_string(i) + " message").value_or("-"));
       names.push_back(std::string(form.Name) + " job copy " + std::to_string(i));
     }
   }

@@ -6,8 +6,8 @@
 #include "foundation/cl_tools_config.h"
 #include "foundation/lib_codepage.h"
 #include "support/coder_fakes.h"
-#include "support/memory_store.h"
 #include "support/e2e_fixtures.h"
+#include "support/memory_store.h"
 
 namespace {
 
@@ -26,8 +26,10 @@ std::string Padded(std::string text, size_t width) {
 bool LessLineFeeds(std::string_view whole, std::string_view part) {
   size_t j = 0;
   for (char c : whole) {
-    if (j < part.size() && part[j] == c) ++j;
-    else if (c != '\n') return false;
+    if (j < part.size() && part[j] == c)
+      ++j;
+    else if (c != '\n')
+      return false;
   }
   return j == part.size();
 }
@@ -46,11 +48,11 @@ const std::vector<TDosForm>& DosForms() {
       {"pcl_rect", u"HP LaserJet 4", u"Rect", u"300,300,Rect", "\x1B&l6D\x1B(s10H", TPinDialect::Ibm},
       {"pcl_rectmf", u"HP LaserJet 4", u"RectMF", u"600,600,RectMF", "\x1B&l6D\x1B(s10H", TPinDialect::Ibm},
       {"pcl_hpgl", u"HP LaserJet 4", u"HPGL", u"300,300,HPGL", "\x1B&l6D\x1B(s10H", TPinDialect::Ibm},
-      {"escp9_8pin", u"EPSON FX-1050 9-pin", u"Image8", u"120,72,8,#1B*#01%w%s#1BJ#18", "\x1B@\x1B" "2",
+      {"escp9_8pin", u"EPSON FX-1050 9-pin", u"Image8", u"120,72,8,#1B*#01%w%s#1BJ#18", "\x1B@\x1B\x32",
        TPinDialect::EscP9},
-      {"escp9_9pin", u"EPSON FX-1050 9-pin", u"Image9", u"120,72,9,#1B^#01%w%s#1BJ#1B", "\x1B@\x1B" "2",
+      {"escp9_9pin", u"EPSON FX-1050 9-pin", u"Image9", u"120,72,9,#1B^#01%w%s#1BJ#1B", "\x1B@\x1B\x32",
        TPinDialect::EscP9},
-      {"escp24", u"EPSON LQ-2550 24-pin", u"Image24", u"180,180,24,#1B*#27%w%s#1BJ#18", "\x1B@\x1B" "2",
+      {"escp24", u"EPSON LQ-2550 24-pin", u"Image24", u"180,180,24,#1B*#27%w%s#1BJ#18", "\x1B@\x1B\x32",
        TPinDialect::EscP24},
       {"ibm", u"IBM Proprinter III", u"Image8", u"120,72,8,#1BL%w%s#1BJ#18", "\x1B:\x12", TPinDialect::Ibm},
       {"tally", u"MANNESMANN Tally MT 130", u"Plot", u"144,144,MTPlot", "\x1BP@", TPinDialect::Ibm},
@@ -73,14 +75,16 @@ const std::vector<TDosInvoice>& DosInvoices() {
   return invoices;
 }
 
-bool WriteDosConfig(TSettingsStore& store, const TDosForm& form) {
+bool WriteDosConfig(TSettingsStore& store, const TDosForm& form, const TDosPlacement& placement) {
   // The goods note's type comes first in the order: the invoices are known by the second type tried.
   for (std::string_view id : {std::string_view("TORG"), kDosInvoiceId}) {
     const TE2EDocument* doc = DemoDocument(id);
     if (!doc || !WriteE2EConfig(store, kConfigDosKey, *doc)) return false;
   }
-  store.WriteInteger(SubKeyPath(SubKeyPathA(store, kConfigDosKey, kDosInvoiceId), u"Code"), u"ModuleSize",
-                     kDosModuleSize);
+  const std::u16string invoiceKey = SubKeyPathA(store, kConfigDosKey, kDosInvoiceId);
+  store.WriteInteger(SubKeyPath(invoiceKey, u"Code"), u"ModuleSize", kDosModuleSize);
+  store.WriteInteger(invoiceKey, u"PicTop", placement.PicTop);
+  store.WriteInteger(invoiceKey, u"PicPlace", placement.PicPlace);
   store.WriteText(kConfigDosKey, u"DocOrder", u"TORG,SCHT");
   store.WriteText(kPrinters, u"Pitch", u"10");
   store.WriteText(kPrinters, u"Spacing", u"6");
@@ -102,26 +106,27 @@ std::string DosInvoiceStream(const TDosForm& form, const TDosInvoice& invoice, b
   };
   std::string rule;
   for (size_t i = 0; i < inner; ++i) rule += "═";
-  const std::string page = "          СЧЁТ НА ОПЛАТУ\r\n"
-                           "\r\n"
-                           "╔" + rule + "╗\r\n" +
-                           row("Номер", "№ " + invoice.Number) +
-                           row("Дата", invoice.Date) +
-                           row("Сумма", invoice.Sum + " руб.") +
-                           "╚" + rule + "╝\r\n"
-                           "\r\n"
-                           "Руководитель ____________\r\n"
-                           "\r\n";
+  const std::string page =
+      "          СЧЁТ НА ОПЛАТУ\r\n"
+      "\r\n"
+      "╔" +
+      rule + "╗\r\n" + row("Номер", "№ " + invoice.Number) + row("Дата", invoice.Date) +
+      row("Сумма", invoice.Sum + " руб.") + "╚" + rule +
+      "╝\r\n"
+      "\r\n"
+      "Руководитель ____________\r\n"
+      "\r\n";
   return form.Setup + Cp866(page) + (formFeed ? "\f" : "");
 }
 
 std::string DosLetterStream(const TDosForm& form) {
-  return form.Setup + Cp866("          ПИСЬМО\r\n"
-                            "\r\n"
-                            "Уважаемые коллеги!\r\n"
-                            "Направляем вам акт сверки за март.\r\n"
-                            "\r\n"
-                            "С уважением, бухгалтерия\r\n\f");
+  return form.Setup + Cp866(
+                          "          ПИСЬМО\r\n"
+                          "\r\n"
+                          "Уважаемые коллеги!\r\n"
+                          "Направляем вам акт сверки за март.\r\n"
+                          "\r\n"
+                          "С уважением, бухгалтерия\r\n\f");
 }
 
 std::string CodeDosPage(TRAWCoder& coder, std::string_view stream, std::string& commands) {
@@ -152,7 +157,7 @@ std::string DosJobFile(const std::vector<TDosJobDocument>& documents) {
 }
 
 TDosExpectedJob ExpectedDosJob(const TDosForm& form, const std::vector<TDosJobDocument>& documents,
-                               std::string_view copies) {
+                               std::string_view copies, const TDosPlacement& placement) {
   TDosExpectedJob job;
   for (const TDosJobDocument& doc : documents) {
     if (doc.Invoice < 0) {
@@ -163,7 +168,7 @@ TDosExpectedJob ExpectedDosJob(const TDosForm& form, const std::vector<TDosJobDo
     TMemoryLog log;
     TRecordingServices services;
     TDosPrinterState state;
-    if (!WriteDosConfig(store, form) || !ReadDosDefaults(store, state)) {
+    if (!WriteDosConfig(store, form, placement) || !ReadDosDefaults(store, state)) {
       job.Error = "the demo configuration";
       return job;
     }
@@ -198,8 +203,8 @@ TDosExpectedJob ExpectedDosJob(const TDosForm& form, const std::vector<TDosJobDo
 }
 
 TDosCodeGeometry GeometryOf(const TRAWCoder& coder) {
-  return {coder.OutputMode, coder.DpiX,          coder.Model,           coder.CurrentPitch,
-          coder.PictureWidth, coder.PictureHeight, coder.Format.ModuleSize};
+  return {coder.OutputMode,       coder.DpiX, coder.Model, coder.CurrentPitch, coder.PictureWidth, coder.PictureHeight,
+          coder.Format.ModuleSize};
 }
 
 TDosReadBack ReadDosCode(const TDosCodeGeometry& g, std::string_view commands) {

@@ -14,12 +14,12 @@
 #include "support/raw_code_reader.h"
 
 struct TDosForm {
-  const char* Name;         // also the demo's file name
-  const char16_t* Model;    // the printer model, a subkey of ConfigDos\Printers
-  const char16_t* Mode;     // the model's mode: a value of its Modes key
+  const char* Name;       // also the demo's file name
+  const char16_t* Model;  // the printer model, a subkey of ConfigDos\Printers
+  const char16_t* Mode;   // the model's mode: a value of its Modes key
   const char16_t* ModeValue;
-  std::string Setup;        // what the program sends before the page
-  TPinDialect Dialect;      // bit images only
+  std::string Setup;    // what the program sends before the page
+  TPinDialect Dialect;  // bit images only
 };
 
 // PCL with Rastr, Rect, RectMF and HPGL; ESC/P 9-pin with 8- and 9-pin images; ESC/P 24-pin; IBM
@@ -50,10 +50,17 @@ const std::vector<TDosInvoice>& DosInvoices();
 inline constexpr std::string_view kDosInvoiceId = "SCHT";
 inline constexpr int32_t kDosModuleSize = 71;  // two dots a module at 72 dpi
 
+// Where the invoice type puts the code: PicTop, and PicPlace's column (low half) and rows (high half).
+struct TDosPlacement {
+  const char* Name = "below the text";
+  int32_t PicTop = 0;
+  int32_t PicPlace = 0;
+};
+
 // The DOS configuration under store's ConfigDos key: the demo's invoice type (with its module size for
 // dot-matrix heads), the document order, the printers key with the form's model selected and every
 // form's model and mode. False when the demo configuration cannot be read.
-bool WriteDosConfig(TSettingsStore& store, const TDosForm& form);
+bool WriteDosConfig(TSettingsStore& store, const TDosForm& form, const TDosPlacement& placement = {});
 
 // The invoice as the form's printer gets it: the setup, a title, the fields in a double frame, a
 // signature line of underscores, and a form feed when formFeed is set. CP866.
@@ -62,7 +69,7 @@ std::string DosInvoiceStream(const TDosForm& form, const TDosInvoice& invoice, b
 std::string DosLetterStream(const TDosForm& form);
 
 // A DOS print file of several documents: invoices 0 and 1 each ended by a form feed, between them a
-// letter no type knows, and invoice 2 last, without a form feed. Known is the invoice's index or -1.
+// letter no type knows, and invoice 2 last, without a form feed. Invoice is the index, -1 for the letter.
 struct TDosJobDocument {
   std::string Bytes;
   int Invoice = -1;
@@ -88,7 +95,7 @@ struct TDosExpectedJob {
   std::string Error;  // the invoice and stage that could not be coded
 };
 TDosExpectedJob ExpectedDosJob(const TDosForm& form, const std::vector<TDosJobDocument>& documents,
-                               std::string_view copies);
+                               std::string_view copies, const TDosPlacement& placement = {});
 
 // One page from the stream's start through the coder: parameters, parse, recognition, the code (its
 // seeds pinned) and its printer commands. Answers the stage that failed, or an empty text.
