@@ -28,14 +28,6 @@ std::string_view Slice(std::span<const uint8_t> bytes, size_t from, size_t to) {
   return {reinterpret_cast<const char*>(bytes.data()) + from, to - from};
 }
 
-// The name the record may carry on entry, up to its terminator. The record comes from outside and is
-// packed, so its units are copied out rather than read in place.
-std::u16string ModelOf(const TDosCodeResultRec& rec) {
-  char16_t units[kDosOutputFileUnits];
-  std::memcpy(units, reinterpret_cast<const uint8_t*>(&rec) + offsetof(TDosCodeResultRec, OutputFile), sizeof units);
-  return std::u16string(units, std::find(std::begin(units), std::end(units), u'\0'));
-}
-
 bool FillRecord(TDosCodeResultRec& rec, std::u16string_view outputName) {
   if (outputName.size() >= kDosOutputFileUnits) return false;
   char16_t units[kDosOutputFileUnits] = {};
@@ -359,6 +351,13 @@ TDosJobSettings ReadSettings(const TSettingsStore& store) {
 }
 }  // namespace
 
+std::u16string RecordFileName(const TDosCodeResultRec& rec) {
+  // The record comes from outside and is packed: its units are copied out, not read in place.
+  char16_t units[kDosOutputFileUnits];
+  std::memcpy(units, reinterpret_cast<const uint8_t*>(&rec) + offsetof(TDosCodeResultRec, OutputFile), sizeof units);
+  return std::u16string(units, std::find(std::begin(units), std::end(units), u'\0'));
+}
+
 std::string TDosJobSteps::StoredCopies(const std::string& copies, TContext& context) {
   std::string answer;
   GetStoredAckData(copies, context, answer);
@@ -393,7 +392,7 @@ bool WriteDosCopy(const TRAWCoder* coder, TDosOutput& output, const TByteReader&
 
 uint8_t EncodeDosJob(TDosJobSteps& steps, uint32_t jobRecordNo, TDosCodeResultRec& rec) {
   // Zero before anything can end the call: the caller may read the record whatever the status.
-  const std::u16string model = ModelOf(rec);
+  const std::u16string model = RecordFileName(rec);
   std::memset(&rec, 0, sizeof rec);
   if (!steps.CheckConfiguration()) return kDosJobPrintAsIs;
   const TTitleScope title;

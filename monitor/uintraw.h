@@ -12,6 +12,7 @@
 
 #include "coding/cl_macrolib_context.h"
 #include "coding/enumraw2.h"
+#include "foundation/cl_tools_cfgkey.h"
 #include "foundation/lib_log.h"
 
 inline constexpr uint8_t kDosJobProgramError = 0;  // print the input unchanged
@@ -22,17 +23,16 @@ inline constexpr uint8_t kDosJobCancelled = 3;     // print nothing
 inline constexpr size_t kDosOutputFileUnits = 261;  // 260 characters and the terminator
 inline constexpr size_t kDosCopiesBytes = 66;
 
-// Crosses the export boundary: the layout is fixed. On entry OutputFile may carry a printer model name.
-#pragma pack(push, 1)
-struct TDosCodeResultRec {
-  char16_t OutputFile[kDosOutputFileUnits];
-  char Copies[kDosCopiesBytes];
-};
-#pragma pack(pop)
-
+// TDosCodeResultRec is the export's record of cl_tools_cfgkey.h: one type for the export and the coding.
+// It crosses the export boundary, so its layout is fixed. On entry OutputFile may carry a printer model name.
+static_assert(sizeof(TDosCodeResultRec::OutputFile) == kDosOutputFileUnits * sizeof(char16_t));
+static_assert(sizeof(TDosCodeResultRec::Copies) == kDosCopiesBytes);
 static_assert(sizeof(TDosCodeResultRec) == 588);
 static_assert(offsetof(TDosCodeResultRec, OutputFile) == 0);
 static_assert(offsetof(TDosCodeResultRec, Copies) == 522);
+
+// OutputFile up to its terminator: the model name on entry, the output file's name after status 2.
+std::u16string RecordFileName(const TDosCodeResultRec& rec);
 
 // Where the copies are written: the output file at the edge, a buffer in tests.
 class TDosOutput {

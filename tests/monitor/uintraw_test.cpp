@@ -11,47 +11,26 @@
 #include "foundation/cl_tools_config.h"
 #include "foundation/lib_api.h"
 #include "foundation/lib_codepage.h"
-#include "support/coder_fakes.h"
-#include "support/memory_store.h"
+#include "support/dos_job_fakes.h"
 
 namespace {
 const std::u16string kDos(kConfigDosKey);
 const std::u16string kPrinters = kDos + u"\\Printers";
-constexpr std::u16string_view kOutputName = u"C:\\TEMP\\0000BEEF.TMP";
+constexpr std::u16string_view kOutputName = TMemoryDosSteps::kOutputName;
 
-class TStringOutput : public TDosOutput {
- public:
-  TStringOutput(std::string& bytes, size_t failAfter) : bytes_(bytes), failAfter_(failAfter) {}
-  bool Write(std::string_view bytes) override {
-    if (bytes_.size() + bytes.size() > failAfter_) return false;
-    bytes_.append(bytes);
-    return true;
-  }
-
- private:
-  std::string& bytes_;
-  size_t failAfter_;
-};
-
-// The job's surroundings in memory. A type recognises a document whose texts hold its keyword; the
-// code commands name the document's payload, so that the output shows which copy got which code.
-class TFakeDosSteps : public TDosJobSteps {
+// A type recognises a document whose texts hold its keyword; the code commands name the document's
+// payload, so that the output shows which copy got which code.
+class TFakeDosSteps : public TMemoryDosSteps {
  public:
   TFakeDosSteps() {
-    ConfigurePrinters();
+    SetModel(u"IBM Proprinter", u"120,72,8,\x1B*\x01");
+    SetModel(u"HP LaserJet", u"300,300,Rastr");
     ConfigureTypes();
   }
   void ConfigureTypes() {
     store.SetText(kDos, u"DocOrder", u"AB,CD");
     AddType("AB", u"C", 0);
     AddType("CD", u"C", 0);
-  }
-  void ConfigurePrinters() {
-    store.SetText(kPrinters, u"Model", u"HP LaserJet");
-    store.SetText(kPrinters + u"\\HP LaserJet", u"Mode", u"M");
-    store.SetText(kPrinters + u"\\HP LaserJet\\Modes", u"M", u"300,300,Rastr");
-    store.SetText(kPrinters + u"\\IBM Proprinter", u"Mode", u"M");
-    store.SetText(kPrinters + u"\\IBM Proprinter\\Modes", u"M", u"120,72,8,\x1B*\x01");
   }
   void AddType(const std::string& id, std::u16string_view pages, int32_t ack) {
     const std::u16string key = kDos + u"\\" + Utf8ToWide(id);
@@ -60,27 +39,6 @@ class TFakeDosSteps : public TDosJobSteps {
     store.SetInteger(key, u"AckPages", ack);
   }
 
-  const TSettingsStore& Store() override { return store; }
-  bool CheckConfiguration() override { return configOk; }
-  std::unique_ptr<TLogFile> OpenLog() override { return std::make_unique<TLogFile>(logHost, u"C:\\log\\dos.log", false); }
-  std::unique_ptr<TContext> OpenContext() override {
-    return std::make_unique<TContext>(contextHost, kDefaultSection);
-  }
-  std::u16string InputName() override { return u"C:\\IN\\JOB.PRN"; }
-  int64_t InputSize() override { return static_cast<int64_t>(input.size()); }
-  bool MapInput(std::span<const uint8_t>& bytes) override {
-    bytes = std::span(reinterpret_cast<const uint8_t*>(input.data()), input.size());
-    return mapOk;
-  }
-  std::u16string MakeOutputName() override { return outputMade ? std::u16string(kOutputName) : std::u16string(); }
-  std::unique_ptr<TDosOutput> OpenOutput(const std::u16string&) override {
-    ++outputsOpened;
-    return std::make_unique<TStringOutput>(output, failAfter);
-  }
-  void DeleteOutput(const std::u16string& name) override { deleted.push_back(name); }
-  void ShowRegistryError() override { boxes.push_back(u"registry"); }
-  void ShowFileOpenError(const std::u16string& name) override { boxes.push_back(u"open " + name); }
-  void ShowFileWriteError(const std::u16string& name) override { boxes.push_back(u"write " + name); }
   std::string AskCopies(TRAWCoder& coder, TContext& context, TLogFile*, const std::string& copies) override {
     dialogs.push_back(copies);
     titleInDialog = GetProgramTitle();
@@ -103,6 +61,7 @@ class TFakeDosSteps : public TDosJobSteps {
     return TDosJobSteps::ParsePage(coder, reader, pageEnded, errors, state);
   }
   bool Recognize(TRAWCoder& coder) override {
+    if (realCode) return TDosJobSteps::Recognize(coder);
     const std::u16string keyword = coder.DocId.SameAsText("AB") ? u"AAA" : u"CCC";
     for (const auto& object : *coder.Texts) {
       const auto* text = dynamic_cast<const TTextProTo*>(object.get());
@@ -131,35 +90,23 @@ class TFakeDosSteps : public TDosJobSteps {
     return std::find(logHost.Lines.begin(), logHost.Lines.end(), full) != logHost.Lines.end();
   }
 
-  TMemoryStore store;
-  TMemoryContextHost contextHost;
-  TMemoryLogHost logHost;
-  std::string input;
-  std::string output;
-  size_t failAfter = SIZE_MAX;
   size_t stallFrom = SIZE_MAX;  // a parse from here on reads nothing
-  bool configOk = true;
-  bool mapOk = true;
-  bool outputMade = true;
   bool codeOk = true;
   bool payloadOk = true;
   bool realCode = false;
   uint8_t recognisedState = 0;
   uint8_t dialogState = 0;
-  int outputsOpened = 0;
   std::deque<std::string> answers;
   std::vector<std::string> dialogs;
   std::vector<std::string> created;
   std::vector<std::u16string> models;
   std::vector<uint32_t> payloads;
-  std::vector<std::u16string> deleted;
-  std::vector<std::u16string> boxes;
   std::u16string titleInDialog;
 };
 
 struct TDosRun {
   uint8_t status = 0xFF;
-  alignas(char16_t) TDosCodeResultRec rec{};
+  TDosCodeResultRec rec{};
 };
 
 TDosRun RunJob(TFakeDosSteps& steps, uint32_t jobRecordNo = 7) {
@@ -170,9 +117,6 @@ TDosRun RunJob(TFakeDosSteps& steps, uint32_t jobRecordNo = 7) {
   return run;
 }
 
-std::u16string RecordName(const TDosCodeResultRec& rec) {
-  return std::u16string(rec.OutputFile, std::find(std::begin(rec.OutputFile), std::end(rec.OutputFile), u'\0'));
-}
 
 // A document of one line; the form feed ends its page.
 const std::string kDocA = "AAA 1\r\n\f";
@@ -393,12 +337,12 @@ TEST(DosJob, FilteredDocumentHasNoCode) {
 TEST(DosJob, ModelNameFromTheRecord) {
   TFakeDosSteps steps;
   steps.input = kDocA + kDocC;
-  alignas(char16_t) TDosCodeResultRec rec{};
+  TDosCodeResultRec rec{};
   const std::u16string model = u"IBM Proprinter";
   std::copy(model.begin(), model.end(), rec.OutputFile);
   EXPECT_EQ(EncodeDosJob(steps, 1, rec), kDosJobCoded);
   EXPECT_EQ(steps.models, (std::vector<std::u16string>{model, model}));
-  EXPECT_EQ(RecordName(rec), kOutputName) << "the model name is gone from the record";
+  EXPECT_EQ(RecordFileName(rec), kOutputName) << "the model name is gone from the record";
 
   TFakeDosSteps plain;
   plain.input = kDocA;
@@ -437,10 +381,11 @@ TEST(DosJob, PrintServerPass) {
   EXPECT_EQ(off.created, std::vector<std::string>{"AB"});
 }
 
-// The real code commands of the type's model go into the "C" copy, after the document's text.
-TEST(DosJob, RealCodeCommands) {
+// A type that recognises by its model, and the real code commands of the printer model in the "C" copy.
+TEST(DosJob, RealRecognitionAndCodeCommands) {
   TFakeDosSteps steps;
   steps.realCode = true;
+  steps.AddKeywordType(u"AB", u"AAA", u"C", 0);
   steps.input = kDocA;
   ASSERT_EQ(RunJob(steps).status, kDosJobCoded);
   ASSERT_GT(steps.output.size(), kDocA.size());
@@ -477,16 +422,19 @@ TEST(DosJob, WriteDosCopyBounds) {
     coder->CodePosition = c.position;
     coder->BreakBeforeCode = c.breakBefore;
     std::string out;
-    TStringOutput output(out, SIZE_MAX);
+    size_t count = 0;
+    TStringDosOutput output(out, count, SIZE_MAX, true);
     EXPECT_TRUE(WriteDosCopy(coder.get(), output, reader, "[code]", "C", false, true, 1, 5));
     EXPECT_EQ(out, c.expected);
     EXPECT_EQ(reader.Position(), 13u);
   }
   std::string out;
-  TStringOutput output(out, SIZE_MAX);
+  size_t count = 0;
+  TStringDosOutput output(out, count, SIZE_MAX, true);
   EXPECT_TRUE(WriteDosCopy(nullptr, output, reader, "[code]", "CN", true, true, 1, 5)) << "no coder: plain";
   EXPECT_EQ(out, "document\f\r");
   std::string small;
-  TStringOutput failing(small, 4);
+  size_t smallCount = 0;
+  TStringDosOutput failing(small, smallCount, 4, true);
   EXPECT_FALSE(WriteDosCopy(coder.get(), failing, reader, "[code]", "C", false, true, 1, 5));
 }
