@@ -14,6 +14,7 @@
 #include "monitor/uintraw.h"
 #include "support/code_image.h"
 #include "support/coder_fakes.h"
+#include "support/dos_job_fakes.h"
 #include "support/golden.h"
 
 #ifndef _WIN32
@@ -90,45 +91,15 @@ TEST(DosEndToEnd, EveryFormCodesTheFieldsAndPrintsThePicture) {
   });
 }
 
-// The job's surroundings in memory: the DOS configuration of the form, the file's bytes, the output kept
-// as bytes, and a copies dialog that answers "CNN" and leaves its answer in the context, as the real
-// one does, for the type's later documents.
-class TDosJobInMemory : public TDosJobSteps {
+// The job's surroundings in memory with the DOS configuration of the form, and a copies dialog that
+// answers "CNN" and leaves its answer in the context, as the real one does, for the type's later
+// documents.
+class TDosJobInMemory : public TMemoryDosSteps {
  public:
   TDosJobInMemory(const TDosForm& form, const TDosPlacement& placement) {
-    configured = WriteDosConfig(store, form, placement);
+    configOk = WriteDosConfig(store, form, placement);
   }
 
-  class TOutput : public TDosOutput {
-   public:
-    explicit TOutput(std::string& bytes) : bytes_(bytes) {}
-    bool Write(std::string_view bytes) override {
-      bytes_.append(bytes);
-      return true;
-    }
-
-   private:
-    std::string& bytes_;
-  };
-
-  const TSettingsStore& Store() override { return store; }
-  bool CheckConfiguration() override { return configured; }
-  std::unique_ptr<TLogFile> OpenLog() override {
-    return std::make_unique<TLogFile>(logHost, u"C:\\log\\dos.log", false);
-  }
-  std::unique_ptr<TContext> OpenContext() override { return std::make_unique<TContext>(contextHost, kDefaultSection); }
-  std::u16string InputName() override { return u"C:\\IN\\JOB.PRN"; }
-  int64_t InputSize() override { return static_cast<int64_t>(input.size()); }
-  bool MapInput(std::span<const uint8_t>& bytes) override {
-    bytes = std::span(reinterpret_cast<const uint8_t*>(input.data()), input.size());
-    return true;
-  }
-  std::u16string MakeOutputName() override { return u"C:\\TEMP\\0000D05E.TMP"; }
-  std::unique_ptr<TDosOutput> OpenOutput(const std::u16string&) override { return std::make_unique<TOutput>(output); }
-  void DeleteOutput(const std::u16string& name) override { deleted.push_back(name); }
-  void ShowRegistryError() override { boxes.push_back(u"registry"); }
-  void ShowFileOpenError(const std::u16string& name) override { boxes.push_back(u"open " + name); }
-  void ShowFileWriteError(const std::u16string& name) override { boxes.push_back(u"write " + name); }
   std::string AskCopies(TRAWCoder&, TContext& context, TLogFile*, const std::string& copies) override {
     dialogs.push_back(copies);
     context.WriteValue(u"Option", u"CNN");
@@ -146,16 +117,8 @@ class TDosJobInMemory : public TDosJobSteps {
     return TDosJobSteps::MakeCode(coder);
   }
 
-  TMemoryStore store;
-  TMemoryContextHost contextHost;
-  TMemoryLogHost logHost;
   TRecordingServices services;
-  bool configured = false;
-  std::string input;
-  std::string output;
   std::vector<std::string> dialogs;
-  std::vector<std::u16string> deleted;
-  std::vector<std::u16string> boxes;
 };
 
 // Where two byte strings part, for a readable failure.
@@ -205,7 +168,7 @@ TEST(DosEndToEnd, JobOfSeveralDocumentsWithCopies) {
       EXPECT_EQ(FirstDifference(run.steps.output, run.expected.Bytes), "equal");
       EXPECT_EQ(run.steps.dialogs, std::vector<std::string>{"C"}) << "one dialog; the later invoices take its answer";
       EXPECT_TRUE(run.steps.boxes.empty());
-      EXPECT_EQ(std::u16string(run.rec.OutputFile), u"C:\\TEMP\\0000D05E.TMP");
+      EXPECT_EQ(std::u16string(run.rec.OutputFile), TMemoryDosSteps::kOutputName);
       EXPECT_EQ(std::string(run.rec.Copies), "C");
       ASSERT_EQ(run.expected.Codes.size(), 3u) << "one coded copy of each invoice";
       for (const TDosExpectedCode& code : run.expected.Codes) {
