@@ -23,33 +23,6 @@
 
 namespace {
 
-// One invoice coded on one form, from a store of its own.
-struct TDosCoded {
-  TDosCoded(const TDosForm& form, const std::string& bytes) : stream(bytes) {
-    if (!WriteDosConfig(store, form)) {
-      failedStage = "the demo configuration";
-      return;
-    }
-    TDosPrinterState state;
-    if (!ReadDosDefaults(store, state)) {
-      failedStage = "ReadDosDefaults";
-      return;
-    }
-    coder = TCoder::Create<TRAWCoder>(store, TDocIdClass::CreateFromText(std::string(kDosInvoiceId)), nullptr, state, 0,
-                                      &log.file, u"");
-    coder->CodeServices = &services;
-    failedStage = CodeDosPage(*coder, stream, commands);
-  }
-
-  TMemoryStore store;
-  TMemoryLog log;
-  TRecordingServices services;
-  std::unique_ptr<TRAWCoder> coder;
-  std::string stream;
-  std::string commands;
-  std::string failedStage;
-};
-
 std::string LogText(const std::vector<std::u16string>& lines) {
   std::string text;
   for (const std::u16string& line : lines) text += WideToUtf8(line) + "\n";
@@ -63,20 +36,20 @@ void ForEachCodedInvoice(Check check) {
     for (size_t i = 0; i < DosInvoices().size(); ++i) {
       const bool formFeed = i % 2 == 0;
       SCOPED_TRACE(std::string(form.Name) + ", invoice " + std::to_string(i) + (formFeed ? ", form feed" : ""));
-      TDosCoded run(form, DosInvoiceStream(form, DosInvoices()[i], formFeed));
-      ASSERT_EQ(run.failedStage, "") << LogText(run.log.Lines);
+      TDosPageRun run(form, DosInvoiceStream(form, DosInvoices()[i], formFeed));
+      ASSERT_EQ(run.FailedStage, "") << LogText(run.Log.Lines);
       check(form, i, run);
     }
   }
 }
 
 TEST(DosEndToEnd, EveryFormCodesTheFieldsAndPrintsThePicture) {
-  ForEachCodedInvoice([](const TDosForm& form, size_t i, TDosCoded& run) {
-    const TRAWCoder& coder = *run.coder;
+  ForEachCodedInvoice([](const TDosForm& form, size_t i, TDosPageRun& run) {
+    const TRAWCoder& coder = *run.Coder;
     EXPECT_EQ(WideToUtf8(coder.Payload), WideToUtf8(DosInvoices()[i].Payload()));
     EXPECT_EQ(coder.Errors->Count(), 0);
     // The code goes before the line end of the signature line, the last line that holds text.
-    const size_t signature = run.stream.find("____________\r\n");
+    const size_t signature = run.Stream.find("____________\r\n");
     ASSERT_NE(signature, std::string::npos);
     EXPECT_EQ(coder.CodePosition, static_cast<int32_t>(signature + 13)) << "the LF after the underscores";
     const std::string key = std::string(kDosInvoiceId) + "-" + std::to_string(i);
@@ -85,7 +58,7 @@ TEST(DosEndToEnd, EveryFormCodesTheFieldsAndPrintsThePicture) {
       EXPECT_EQ(GoldenValue("e2e", "SCHT message"), HexOf(coder.AztCoder->Data()))
           << "the same fields as the Windows invoice give the same message";
     }
-    const TDosReadBack back = ReadDosCode(GeometryOf(coder), run.commands);
+    const TDosReadBack back = ReadDosCode(GeometryOf(coder), run.Commands);
     ASSERT_EQ(back.Error, "") << form.Name;
     EXPECT_EQ(back.Picture, coder.Picture) << "the printed modules are the code picture";
   });
@@ -120,16 +93,6 @@ class TDosJobInMemory : public TMemoryDosSteps {
   TRecordingServices services;
   std::vector<std::string> dialogs;
 };
-
-// Where two byte strings part, for a readable failure.
-std::string FirstDifference(const std::string& got, const std::string& expected) {
-  size_t i = 0;
-  while (i < got.size() && i < expected.size() && got[i] == expected[i]) ++i;
-  if (i == got.size() && i == expected.size()) return "equal";
-  return "first difference at " + std::to_string(i) + " of " + std::to_string(got.size()) + " (expected " +
-         std::to_string(expected.size()) + "): got " + HexOf(std::string_view(got).substr(i, 16)) + ", expected " +
-         HexOf(std::string_view(expected).substr(i, 16));
-}
 
 // The job coded on one form, and the code pictures of its "C" copies read back from the output.
 struct TDosJobRun {
@@ -192,9 +155,9 @@ TEST(DosEndToEnd, ZxingReadsTheMessageFromEveryForm) {
   ASSERT_TRUE(HaveZxing()) << "python3-zxing-cpp for /usr/bin/python3 is needed (scripts/setup installs it)";
   std::vector<std::vector<uint8_t>> images;
   std::vector<std::string> messages, names;
-  ForEachCodedInvoice([&](const TDosForm& form, size_t i, TDosCoded& run) {
-    const TRAWCoder& coder = *run.coder;
-    const TDosReadBack back = ReadDosCode(GeometryOf(coder), run.commands);
+  ForEachCodedInvoice([&](const TDosForm& form, size_t i, TDosPageRun& run) {
+    const TRAWCoder& coder = *run.Coder;
+    const TDosReadBack back = ReadDosCode(GeometryOf(coder), run.Commands);
     images.push_back(SymbolImage(back.Picture, {coder.PictureWidth, coder.PictureHeight}, 0, coder.PictureWidth));
     messages.push_back(HexOf(coder.AztCoder->Data()));
     names.push_back(std::string(form.Name) + " " + std::to_string(i));

@@ -7,6 +7,7 @@
 #include "foundation/lib_codepage.h"
 #include "support/coder_fakes.h"
 #include "support/e2e_fixtures.h"
+#include "support/golden.h"
 #include "support/memory_store.h"
 
 namespace {
@@ -164,25 +165,17 @@ TDosExpectedJob ExpectedDosJob(const TDosForm& form, const std::vector<TDosJobDo
       job.Bytes += doc.Bytes;
       continue;
     }
-    TMemoryStore store;
-    TMemoryLog log;
-    TRecordingServices services;
-    TDosPrinterState state;
-    if (!WriteDosConfig(store, form, placement) || !ReadDosDefaults(store, state)) {
-      job.Error = "the demo configuration";
+    const TDosPageRun run(form, doc.Bytes, placement);
+    if (!run.FailedStage.empty()) {
+      job.Error = "invoice " + std::to_string(doc.Invoice) + ": " + run.FailedStage;
       return job;
     }
-    auto coder = TCoder::Create<TRAWCoder>(store, TDocIdClass::CreateFromText(std::string(kDosInvoiceId)), nullptr,
-                                           state, 0, &log.file, u"");
-    coder->CodeServices = &services;
-    std::string commands;
-    const std::string failed = CodeDosPage(*coder, doc.Bytes, commands);
-    if (!failed.empty()) {
-      job.Error = "invoice " + std::to_string(doc.Invoice) + ": " + failed;
-      return job;
-    }
+    const TRAWCoder* coder = run.Coder.get();
+    const std::string& commands = run.Commands;
     const size_t at = static_cast<size_t>(coder->CodePosition);
-    const std::string rest = coder->TrimTrail ? coder->TrailingData : doc.Bytes.substr(at);
+    const std::string rest = at > doc.Bytes.size() ? std::string()
+                             : coder->TrimTrail    ? coder->TrailingData
+                                                   : doc.Bytes.substr(at);
     if (at > doc.Bytes.size() || !LessLineFeeds(std::string_view(doc.Bytes).substr(at), rest)) {
       job.Error = "invoice " + std::to_string(doc.Invoice) + ": the rest after the code is not the document's";
       return job;
@@ -200,6 +193,19 @@ TDosExpectedJob ExpectedDosJob(const TDosForm& form, const std::vector<TDosJobDo
     }
   }
   return job;
+}
+
+TDosPageRun::TDosPageRun(const TDosForm& form, std::string bytes, const TDosPlacement& placement)
+    : Stream(std::move(bytes)) {
+  TDosPrinterState state;
+  if (!WriteDosConfig(Store, form, placement) || !ReadDosDefaults(Store, state)) {
+    FailedStage = "the demo configuration";
+    return;
+  }
+  Coder = TCoder::Create<TRAWCoder>(Store, TDocIdClass::CreateFromText(std::string(kDosInvoiceId)), nullptr, state, 0,
+                                    &Log.file, u"");
+  Coder->CodeServices = &Services;
+  FailedStage = CodeDosPage(*Coder, Stream, Commands);
 }
 
 TDosCodeGeometry GeometryOf(const TRAWCoder& coder) {
@@ -224,4 +230,13 @@ TDosReadBack ReadDosCode(const TDosCodeGeometry& g, std::string_view commands) {
     read = ReadBitImage(commands, form->Dialect, g.Pitch);
   }
   return {SampleModules(read, g.Width, g.Height, g.ModuleSize, rowShift), read.Error};
+}
+
+std::string FirstDifference(const std::string& got, const std::string& expected) {
+  size_t i = 0;
+  while (i < got.size() && i < expected.size() && got[i] == expected[i]) ++i;
+  if (i == got.size() && i == expected.size()) return "equal";
+  return "first difference at " + std::to_string(i) + " of " + std::to_string(got.size()) + " (expected " +
+         std::to_string(expected.size()) + "): got " + HexOf(std::string_view(got).substr(i, 16)) + ", expected " +
+         HexOf(std::string_view(expected).substr(i, 16));
 }

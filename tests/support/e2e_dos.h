@@ -5,12 +5,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "coding/enumraw2.h"
 #include "foundation/cl_tools_store.h"
+#include "support/coder_fakes.h"
+#include "support/memory_store.h"
 #include "support/raw_code_reader.h"
 
 struct TDosForm {
@@ -81,7 +84,7 @@ std::string DosJobFile(const std::vector<TDosJobDocument>& documents);
 // with the copies letter by letter (the invoice's bytes up to the code position, the code commands and
 // the trimmed rest for "C"; the document unchanged otherwise), copies of a document that did not end
 // with a form feed separated by FF CR, of one that did by CR; a document no type knows once, unchanged.
-// The code commands of every "C" copy, in output order, go to commands with the invoice's message.
+// Codes lists every "C" copy's code commands, in output order, with the invoice's message and picture.
 struct TDosExpectedCode {
   std::string Commands;
   std::string Message;
@@ -101,6 +104,19 @@ TDosExpectedJob ExpectedDosJob(const TDosForm& form, const std::vector<TDosJobDo
 // seeds pinned) and its printer commands. Answers the stage that failed, or an empty text.
 std::string CodeDosPage(TRAWCoder& coder, std::string_view stream, std::string& commands);
 
+// One invoice page coded on a form, from a settings store of its own.
+struct TDosPageRun {
+  TDosPageRun(const TDosForm& form, std::string bytes, const TDosPlacement& placement = {});
+
+  TMemoryStore Store;
+  TMemoryLog Log;
+  TRecordingServices Services;
+  std::unique_ptr<TRAWCoder> Coder;
+  std::string Stream;
+  std::string Commands;
+  std::string FailedStage;
+};
+
 // The code's modules again from the printed commands: the form's reader, then the dot under each
 // module's centre. Error is the reader's, empty when it understood everything.
 struct TDosReadBack {
@@ -108,3 +124,6 @@ struct TDosReadBack {
   std::string Error;
 };
 TDosReadBack ReadDosCode(const TDosCodeGeometry& geometry, std::string_view commands);
+
+// "equal", or where two byte strings part, for a readable failure.
+std::string FirstDifference(const std::string& got, const std::string& expected);
