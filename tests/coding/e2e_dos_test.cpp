@@ -111,7 +111,7 @@ struct TDosJobRun {
 
 // A file of invoices and a letter no type knows, copies "CNN" from the dialog: every copy of every
 // invoice as it must be, the letter once, and the code of each "C" copy read back from the output; with
-// the code below the text, two lines higher, and on top at the third line.
+// the code below the text, two lines higher, on top at the third line, and on a page of its own.
 TEST(DosEndToEnd, JobOfSeveralDocumentsWithCopies) {
   const struct {
     TDosPlacement placement;
@@ -121,6 +121,7 @@ TEST(DosEndToEnd, JobOfSeveralDocumentsWithCopies) {
       // The frame's bottom line; the PCL forms keep the code where it was.
       {{"two lines up", 0, -2 * 65536}, "\xBC\r", "__\r"},
       {{"on top, third line", 1, 2 * 65536}, "\r\n\r\n", "\r\n\r\n"},  // the title and the blank line
+      {{"after a page break", 0, 0, 5}, "__\r\f\r", "__\r\f\r"},       // more than 5 lines on the page
   };
   for (const TDosForm& form : DosForms()) {
     for (const auto& [placement, beforeOther, beforePcl] : placements) {

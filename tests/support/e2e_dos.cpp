@@ -86,6 +86,7 @@ bool WriteDosConfig(TSettingsStore& store, const TDosForm& form, const TDosPlace
   store.WriteInteger(SubKeyPath(invoiceKey, u"Code"), u"ModuleSize", kDosModuleSize);
   store.WriteInteger(invoiceKey, u"PicTop", placement.PicTop);
   store.WriteInteger(invoiceKey, u"PicPlace", placement.PicPlace);
+  store.WriteInteger(invoiceKey, u"Strings", placement.Strings);
   store.WriteText(kConfigDosKey, u"DocOrder", u"TORG,SCHT");
   store.WriteText(kPrinters, u"Pitch", u"10");
   store.WriteText(kPrinters, u"Spacing", u"6");
@@ -183,7 +184,7 @@ TDosExpectedJob ExpectedDosJob(const TDosForm& form, const std::vector<TDosJobDo
     const bool formFeedEnded = !doc.Bytes.empty() && doc.Bytes.back() == '\f';
     for (size_t k = 0; k < copies.size(); ++k) {
       if (copies[k] == 'C') {
-        job.Bytes += doc.Bytes.substr(0, at);
+        job.Bytes += doc.Bytes.substr(0, at) + (coder->BreakBeforeCode ? "\f\r" : "");
         job.Codes.push_back({commands, coder->AztCoder->Data(), coder->Picture, GeometryOf(*coder), job.Bytes.size()});
         job.Bytes += commands + rest;
       } else {

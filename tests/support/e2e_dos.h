@@ -53,11 +53,13 @@ const std::vector<TDosInvoice>& DosInvoices();
 inline constexpr std::string_view kDosInvoiceId = "SCHT";
 inline constexpr int32_t kDosModuleSize = 71;  // two dots a module at 72 dpi
 
-// Where the invoice type puts the code: PicTop, and PicPlace's column (low half) and rows (high half).
+// Where the invoice type puts the code: PicTop, PicPlace's column (low half) and rows (high half), and
+// Strings, the line count past which the code goes on a page of its own.
 struct TDosPlacement {
   const char* Name = "below the text";
   int32_t PicTop = 0;
   int32_t PicPlace = 0;
+  int32_t Strings = 0;
 };
 
 // The DOS configuration under store's ConfigDos key: the demo's invoice type (with its module size for
@@ -81,10 +83,10 @@ std::vector<TDosJobDocument> DosJobDocuments(const TDosForm& form);
 std::string DosJobFile(const std::vector<TDosJobDocument>& documents);
 
 // What the coded job must hold, from each invoice coded alone (in a store of its own): every document
-// with the copies letter by letter (the invoice's bytes up to the code position, the code commands and
-// the trimmed rest for "C"; the document unchanged otherwise), copies of a document that did not end
-// with a form feed separated by FF CR, of one that did by CR; a document no type knows once, unchanged.
-// Codes lists every "C" copy's code commands, in output order, with the invoice's message and picture.
+// with the copies letter by letter (the invoice's bytes up to the code position, FF CR when the code
+// breaks the page, the code commands and the trimmed rest for "C"; the document unchanged otherwise), copies of a
+// document that did not end with a form feed separated by FF CR, of one that did by CR; a document no type knows once,
+// unchanged. Codes lists every "C" copy's code commands, in output order, with the invoice's message and picture.
 struct TDosExpectedCode {
   std::string Commands;
   std::string Message;
