@@ -72,7 +72,8 @@ class TDosJobRun {
              TLogFile* log)
       : steps_(steps), jobRecordNo_(jobRecordNo), settings_(settings), model_(std::move(model)), log_(log) {}
 
-  // Steps 5 to the end of the loop; the status, the output's name in outputName when one was made.
+  // From the input's size to the end of the document loop: the status, and the output's name in
+  // outputName when one was made.
   uint8_t Run(std::u16string& outputName);
   std::unique_ptr<TContext> Context;
   std::unique_ptr<TDosOutput> Output;
@@ -257,12 +258,12 @@ bool TDosJobRun::CopiesOf(std::string& copies) {
     return false;
   }
   const auto n = static_cast<size_t>(documents_);
+  char letter = 'N';
   if (n <= set.size())
-    copies.assign(1, set[n - 1]);
+    letter = set[n - 1];
   else if (settings_.AllPages)
-    copies.assign(1, set[(n - 1) % set.size()]);
-  else
-    copies = "N";
+    letter = set[(n - 1) % set.size()];
+  copies.assign(1, letter);
   LogLine(u"Экземпляр: " + Quoted(steps_.Store().FromAnsi(copies)));
   return true;
 }
@@ -280,7 +281,7 @@ bool TDosJobRun::WritePlain(const std::u16string& outputName, size_t from, size_
   return false;
 }
 
-// Steps 7 and 8 for the recognised document; false ends the loop.
+// The code and the copies of the recognised document; false ends the loop.
 bool TDosJobRun::WriteDocument(const std::u16string& outputName, size_t start, bool pageEnded) {
   TRAWCoder& coder = *Coder;
   std::string copies;
