@@ -131,6 +131,36 @@ std::string DosLetterStream(const TDosForm& form) {
                           "С уважением, бухгалтерия\r\n\f");
 }
 
+TDosPrintedCodes SplitPrintedJob(const TDosExpectedJob& expected, std::string_view printed) {
+  TDosPrintedCodes result;
+  const std::string_view bytes = expected.Bytes;
+  size_t at = 0;    // in printed
+  size_t from = 0;  // in the expected bytes, after the last code
+  for (size_t i = 0; i <= expected.Codes.size(); ++i) {
+    const size_t to = i < expected.Codes.size() ? expected.Codes[i].Offset : bytes.size();
+    const std::string_view known = bytes.substr(from, to - from);
+    if (i > 0) {
+      // The previous code's commands run up to where the known bytes come again.
+      const size_t found = known.empty() && i == expected.Codes.size() ? printed.size() : printed.find(known, at);
+      if (found == std::string_view::npos) {
+        result.Error = "the bytes after code " + std::to_string(i - 1) + " are not printed";
+        return result;
+      }
+      result.Commands.emplace_back(printed.substr(at, found - at));
+      at = found;
+    }
+    if (printed.substr(at, known.size()) != known) {
+      result.Error = "the bytes before code " + std::to_string(i) +
+                     " differ: " + FirstDifference(std::string(printed.substr(at, known.size())), std::string(known));
+      return result;
+    }
+    at += known.size();
+    if (i < expected.Codes.size()) from = to + expected.Codes[i].Commands.size();
+  }
+  if (at != printed.size()) result.Error = std::to_string(printed.size() - at) + " bytes printed after the job";
+  return result;
+}
+
 std::string CodeDosPage(TRAWCoder& coder, std::string_view stream, std::string& commands) {
   if (!coder.LoadParam()) return "LoadParam";
   TByteReader reader(std::span(reinterpret_cast<const uint8_t*>(stream.data()), stream.size()));

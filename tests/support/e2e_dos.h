@@ -102,6 +102,15 @@ struct TDosExpectedJob {
 TDosExpectedJob ExpectedDosJob(const TDosForm& form, const std::vector<TDosJobDocument>& documents,
                                std::string_view copies, const TDosPlacement& placement = {});
 
+// The printed job against the expected one where only the code commands may differ (a job not run by
+// the tests draws its own seeds): every byte outside the codes as expected. Answers each code's printed
+// commands in order, or what did not match.
+struct TDosPrintedCodes {
+  std::vector<std::string> Commands;
+  std::string Error;
+};
+TDosPrintedCodes SplitPrintedJob(const TDosExpectedJob& expected, std::string_view printed);
+
 // One page from the stream's start through the coder: parameters, parse, recognition, the code (its
 // seeds pinned) and its printer commands. Answers the stage that failed, or an empty text.
 std::string CodeDosPage(TRAWCoder& coder, std::string_view stream, std::string& commands);
