@@ -393,14 +393,7 @@ TReadCode ReadForm(const TForm& form, const std::string& commands, double pitch)
 
 // The module picture again, from the dot under each module's centre.
 TTestPicture Sample(const TReadCode& read, const TTestPicture& like, int32_t moduleSize, int32_t rowShift) {
-  TTestPicture p{TMonoPicture(like.Bits.size(), 0), like.Width, like.Height};
-  for (int32_t y = 0; y < p.Height; ++y)
-    for (int32_t x = 0; x < p.Width; ++x) {
-      const int64_t cx = (2 * x + 1) * static_cast<int64_t>(moduleSize) * read.UnitsX / 5080;
-      const int64_t cy = (2 * (y + rowShift) + 1) * static_cast<int64_t>(moduleSize) * read.UnitsY / 5080;
-      if (read.Dots.Get(cx, cy)) p.Bits[static_cast<size_t>(y) * ((p.Width + 7) / 8) + x / 8] |= 0x80 >> (x % 8);
-    }
-  return p;
+  return {SampleModules(read, like.Width, like.Height, moduleSize, rowShift), like.Width, like.Height};
 }
 
 // The dots an exact form must print: module k spans [nearest(k m d / 2540), nearest((k + 1) m d / 2540)).

@@ -417,3 +417,16 @@ TReadCode ReadBitImage(std::string_view s, TPinDialect dialect, double pitch) {
   }
   return r;
 }
+
+std::vector<uint8_t> SampleModules(const TReadCode& read, int32_t width, int32_t height, int32_t moduleSize,
+                                   int32_t rowShift) {
+  const size_t rowBytes = static_cast<size_t>(std::max(width, 0) + 7) / 8;
+  std::vector<uint8_t> picture(rowBytes * static_cast<size_t>(std::max(height, 0)), 0);
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x) {
+      const int64_t cx = (2 * x + 1) * static_cast<int64_t>(moduleSize) * read.UnitsX / 5080;
+      const int64_t cy = (2 * (y + rowShift) + 1) * static_cast<int64_t>(moduleSize) * read.UnitsY / 5080;
+      if (read.Dots.Get(cx, cy)) picture[static_cast<size_t>(y) * rowBytes + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+    }
+  return picture;
+}

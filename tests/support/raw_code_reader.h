@@ -48,3 +48,8 @@ enum class TPinDialect { EscP9, EscP24, Ibm };
 // ESC/P or IBM Proprinter bit images: the canvas starts at the head position of the first image
 // command, x at the left margin; blanks move the head by 1 / pitch inch.
 TReadCode ReadBitImage(std::string_view stream, TPinDialect dialect, double pitch);
+
+// The module picture, rows of (width + 7) / 8 bytes with the most significant bit leftmost, from the dot
+// under each module's centre; rowShift is the modules the code was drawn above its place.
+std::vector<uint8_t> SampleModules(const TReadCode& read, int32_t width, int32_t height, int32_t moduleSize,
+                                   int32_t rowShift);

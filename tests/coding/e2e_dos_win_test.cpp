@@ -1,0 +1,110 @@
+// DOS jobs printed under Wine: on every command set and output form, a capture file of invoices and a
+// letter no type knows goes through ProcessDosFile with the configuration in the machine's ConfigDos
+// key and is printed raw on the destination printer, whose port file is read back. Every byte outside
+// the code commands must be as the invoices coded alone give them (the job draws its own seeds, so the
+// commands differ); each "C" copy's code, rebuilt from the printed commands, goes to
+// e2e_dos/<form>.SCHT-<n>.bmp in the build directory, where the native step coding/e2e_dos_win_zxing
+// reads it with zxing-cpp.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "foundation/cl_tools_app_win.h"
+#include "foundation/cl_tools_config.h"
+#include "foundation/cl_tools_store_win.h"
+#include "foundation/lib_api.h"
+#include "foundation/lib_api_win.h"
+#include "foundation/lib_unicode_win.h"
+#include "monitor/createcode.h"
+#include "monitor/uintraw_win.h"
+#include "support/code_image.h"
+#include "support/e2e_dos.h"
+#include "support/e2e_fixtures.h"
+#include "support/prn_test_support.h"
+#include "support/win_fixtures.h"
+
+namespace {
+
+const std::u16string kDestination = u"Client Test PS";
+const std::u16string kDestinationFile = u"C:\\client-print\\out.ps";
+const std::u16string kPrinters = SubKeyPath(kConfigDosKey, u"Printers");
+
+// The DOS configuration of a form in the machine's ConfigDos key, the invoices copied "CNN" without a
+// dialog and printed on the destination printer; what it wrote is removed at the end.
+class TMachineDosConfig {
+ public:
+  TMachineDosConfig(const TDosForm& form, const std::u16string& log) {
+    ok_ = WriteDosConfig(store_, form);
+    const std::u16string invoice = SubKeyPathA(store_, kConfigDosKey, kDosInvoiceId);
+    store_.WriteText(invoice, u"Pages", u"CNN");
+    store_.WriteInteger(invoice, u"AckPages", 0);
+    store_.WriteTextA(kConfigDosKey, u"Version", std::string(kProgramVersion));
+    store_.WriteText(kConfigDosKey, u"LogFile", log);
+    store_.WriteText(kConfigDosKey, u"FPrintTo", kDestination);
+  }
+  ~TMachineDosConfig() {
+    for (const char* id : {"TORG", "SCHT"}) Remove(SubKeyPathA(store_, kConfigDosKey, id));
+    for (const TDosForm& form : DosForms()) Remove(SubKeyPath(kPrinters, form.Model));
+    for (const char16_t* name : {u"Model", u"Pitch", u"Spacing", u"TabSize"}) store_.DeleteValue(kPrinters, name);
+    for (const char16_t* name : {u"Version", u"LogFile", u"FPrintTo", u"DocOrder"})
+      store_.DeleteValue(kConfigDosKey, name);
+  }
+  TMachineDosConfig(const TMachineDosConfig&) = delete;
+  TMachineDosConfig& operator=(const TMachineDosConfig&) = delete;
+
+  bool Ok() const { return ok_; }
+
+ private:
+  static void Remove(const std::u16string& key) { RegDeleteTreeW(HKEY_LOCAL_MACHINE, WStr(key)); }
+
+  TRegistryStore store_{HKEY_LOCAL_MACHINE};
+  bool ok_ = false;
+};
+
+TEST(DosEndToEndWin, CaptureFilePrintedOnTheDestinationPerForm) {
+  ASSERT_EQ(GetACP(), 1251u) << "the tests run with a Russian system code page";
+  std::vector<std::u16string> boxes;
+  SetMessageBoxHook([&](const TMessageBoxRequest& r) {
+    boxes.push_back(r.Wide ? r.Text : AnsiToWide(r.TextA));
+    return IDCANCEL;
+  });
+  const TScratchDir temp(u"e2e_dos_win_test");
+  const std::filesystem::path pictures = "e2e_dos";
+  std::error_code ec;
+  std::filesystem::remove_all(pictures, ec);
+  std::filesystem::create_directories(pictures, ec);
+  TClientApplication app;
+  for (const TDosForm& form : DosForms()) {
+    SCOPED_TRACE(form.Name);
+    const TMachineDosConfig config(form, temp.File(u"dos.log"));
+    ASSERT_TRUE(config.Ok()) << E2EConfigPath();
+    const std::vector<TDosJobDocument> documents = DosJobDocuments(form);
+    const std::u16string input = temp.File(u"CAPTURE.PRN");
+    ASSERT_TRUE(WriteFixture(input, DosJobFile(documents)));
+    DeleteFileW(WStr(kDestinationFile));  // a file port is not truncated before a job
+    ASSERT_TRUE(ProcessDosFile(app, input, false, kDosFromCapture, nullptr, 0)) << ReadFixture(temp.File(u"dos.log"));
+    EXPECT_EQ(GetFileAttributesW(WStr(input)), INVALID_FILE_ATTRIBUTES) << "the capture file is gone after its send";
+    const std::vector<uint8_t> bytes = ReadFileBytes(kDestinationFile);
+    const std::string printed(bytes.begin(), bytes.end());
+    const TDosExpectedJob expected = ExpectedDosJob(form, documents, "CNN");
+    ASSERT_EQ(expected.Error, "");
+    const TDosPrintedCodes codes = SplitPrintedJob(expected, printed);
+    ASSERT_EQ(codes.Error, "");
+    ASSERT_EQ(codes.Commands.size(), 3u) << "one coded copy of each invoice";
+    for (size_t i = 0; i < codes.Commands.size(); ++i) {
+      const TDosCodeGeometry& geometry = expected.Codes[i].Geometry;
+      const TDosReadBack back = ReadDosCode(geometry, codes.Commands[i]);
+      ASSERT_EQ(back.Error, "");
+      const std::string name = std::string(form.Name) + "." + std::string(kDosInvoiceId) + "-" + std::to_string(i);
+      EXPECT_TRUE(WriteFileBytes((pictures / (name + ".bmp")).string(),
+                                 SymbolImage(back.Picture, {geometry.Width, geometry.Height}, 0, geometry.Width)));
+    }
+  }
+  SetMessageBoxHook(nullptr);
+  EXPECT_TRUE(boxes.empty());
+}
+
+}  // namespace
