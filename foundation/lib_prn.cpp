@@ -9,16 +9,6 @@
 
 namespace {
 
-// The number after the prefix of a port name MatchPortName accepted; INT_MAX when it is too long.
-int PortNumber(std::u16string_view name, size_t prefixLength) {
-  long long n = 0;
-  for (size_t i = prefixLength; i < name.size() && name[i] >= u'0' && name[i] <= u'9'; ++i) {
-    n = n * 10 + (name[i] - u'0');
-    if (n > INT_MAX) return INT_MAX;
-  }
-  return int(n);
-}
-
 std::u16string LowestNumbered(const std::vector<std::u16string>& ports, std::u16string_view prefix) {
   const std::u16string* best = nullptr;
   int bestNumber = 0;
@@ -34,6 +24,20 @@ std::u16string LowestNumbered(const std::vector<std::u16string>& ports, std::u16
 std::string Hex(std::string_view text) { return HexDecode(text); }
 
 }  // namespace
+
+int PortNumber(std::u16string_view name, size_t prefixLength) {
+  long long n = 0;
+  for (size_t i = prefixLength; i < name.size() && name[i] >= u'0' && name[i] <= u'9'; ++i) {
+    n = n * 10 + (name[i] - u'0');
+    if (n > INT_MAX) return INT_MAX;
+  }
+  return int(n);
+}
+
+bool DosSpoolQueued(bool isWinNT, uint32_t dosSpoolMask, int lpt) {
+  if (isWinNT) return true;
+  return lpt >= 1 && lpt <= 32 && ((dosSpoolMask >> (lpt - 1)) & 1) != 0;
+}
 
 bool MatchPortName(std::u16string_view name, std::u16string_view prefix, bool withColon) {
   if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix) return false;

@@ -59,6 +59,12 @@ constexpr uint32_t PRN_STATUS_PAUSED = 0x1;
 // withColon is set.
 bool MatchPortName(std::u16string_view name, std::u16string_view prefix, bool withColon);
 
+// The number after the prefix of a port name MatchPortName accepted; INT_MAX when it is too long.
+int PortNumber(std::u16string_view name, size_t prefixLength);
+// Whether DOS programs' printing to LPT port lpt is queued: always on the NT family, on the 9x family
+// when the port's bit (bit 0 for LPT1) of the system's DOS spool mask is set.
+bool DosSpoolQueued(bool isWinNT, uint32_t dosSpoolMask, int lpt);
+
 struct TPortEntry {
   std::u16string Name;
   uint32_t PortType = 0;  // PORT_INFO_2 fPortType

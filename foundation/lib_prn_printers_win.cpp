@@ -218,18 +218,20 @@ int32_t OpenPrinterAclToEveryone(const std::u16string& name) {
   return Spooler().SetPrinter(printer.Get(), 3, reinterpret_cast<LPBYTE>(&info), 0) ? 1 : 0;
 }
 
-bool IsDosSpoolEnabled(int n) {
-  if (PrnSystem().IsWinNT) return true;
+uint32_t DosSpoolMask() {
   uint32_t mask = 0;
-  if (n < 1 || n > 32 || !PrnHooks().ReadDword(HKEY_LOCAL_MACHINE, kPrintersKey, u"DOSSpoolMask", mask)) return false;
-  return (mask >> (n - 1)) & 1;
+  return PrnHooks().ReadDword(HKEY_LOCAL_MACHINE, kPrintersKey, u"DOSSpoolMask", mask) ? mask : 0;
+}
+
+bool IsDosSpoolEnabled(int n) {
+  const bool nt = PrnSystem().IsWinNT;
+  return DosSpoolQueued(nt, nt ? 0 : DosSpoolMask(), n);
 }
 
 bool EnableDosSpool(int n) {
   if (PrnSystem().IsWinNT || IsDosSpoolEnabled(n)) return true;
   if (n < 1 || n > 32) return false;
-  uint32_t mask = 0;
-  PrnHooks().ReadDword(HKEY_LOCAL_MACHINE, kPrintersKey, u"DOSSpoolMask", mask);
+  const uint32_t mask = DosSpoolMask();
   std::vector<uint8_t> printers;
   PrnHooks().ReadBinary(HKEY_LOCAL_MACHINE, kPrintersKey, u"PrintersMask", printers);
   if (printers.empty()) printers.push_back(0);

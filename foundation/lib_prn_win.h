@@ -96,6 +96,8 @@ void ShowPrinterProperties(HWND owner, const std::u16string& printer, bool modal
 // 0 removed or no such printer, -1 it cannot be opened, else the system error code.
 int32_t RemovePrinter(const std::u16string& name);
 int32_t OpenPrinterAclToEveryone(const std::u16string& name);
+// The 9x family's DOS spool mask (bit 0 for LPT1); 0 when it is not set.
+uint32_t DosSpoolMask();
 bool IsDosSpoolEnabled(int n);
 bool EnableDosSpool(int n);
 

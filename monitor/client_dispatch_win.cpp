@@ -18,8 +18,8 @@
 #include "foundation/lib_sysinfo_win.h"
 #include "foundation/lib_unicode_win.h"
 #include "foundation/os_win32_process_win.h"
-#include "foundation/os_win32_svc_win.h"
 #include "foundation/os_win32_win.h"
+#include "monitor/cl_monitor_setup_win.h"
 #include "monitor/client_dispatch.h"
 
 namespace {
@@ -64,16 +64,9 @@ bool CheckSidesStrict(uint8_t mask) {
   return true;
 }
 
-void StartSpoolerService() {
-  TNTServiceControlManager spooler(u"Spooler");
-  if (!spooler.IsOpen() || spooler.IsRunning()) return;
-  if (!spooler.Start()) return;
-  for (int poll = 0; poll < 50 && !spooler.IsRunning(); ++poll) Sleep(100);
-}
-
 // The steps RunPrinterConfig and RunServerConfig share; run calls the dialog or wizard with the log.
 bool RunSettingsRole(TClientApplication& app, std::string_view startLine, const std::function<bool(TLogFile&)>& run) {
-  StartSpoolerService();
+  EnsureSpoolerRunning();
   OpenFirstSpoolDirToEveryone(app);
   OpenRegistryTreeToEveryone(HKEY_LOCAL_MACHINE, kKavrelKey);
   OpenRegistryTreeToEveryone(HKEY_CURRENT_USER, kKavrelKey);

@@ -30,15 +30,6 @@ struct TTestRoots {
   }
 };
 
-TStandInPrinter Printer(const std::u16string& name) {
-  TStandInPrinter p;
-  p.Name = name;
-  p.PortName = u"LPT1:";
-  p.DriverName = u"Wine PostScript Driver";
-  p.Datatype = u"NT EMF 1.008";
-  return p;
-}
-
 struct PrintersOnWindows : ::testing::Test {
   TTestRoots roots;
   TStandInScope spooler{u"printers_host"};
@@ -50,7 +41,8 @@ struct PrintersOnWindows : ::testing::Test {
   TRegistryStore machine{roots.Machine.Get()}, user{roots.User.Get()};
 
   void SetUp() override {
-    for (const auto& name : {virt, dest0, dest1, dest2}) ASSERT_TRUE(spooler.StandIn->AddStandInPrinter(Printer(name)));
+    for (const auto& name : {virt, dest0, dest1, dest2})
+      ASSERT_TRUE(spooler.StandIn->AddStandInPrinter(StandInPrinter(name, u"LPT1:", u"NT EMF 1.008")));
   }
   std::u16string ItemText(const std::u16string& printer, const std::u16string& value) {
     std::u16string out;

@@ -32,6 +32,15 @@ std::vector<uint8_t> MakePageMetafile(RECT blackRect) {
   return bytes;
 }
 
+TStandInPrinter StandInPrinter(const std::u16string& name, const std::u16string& port, const std::u16string& datatype) {
+  TStandInPrinter p;
+  p.Name = name;
+  p.PortName = port;
+  p.DriverName = u"Wine PostScript Driver";
+  p.Datatype = datatype;
+  return p;
+}
+
 TScratchDirectory::TScratchDirectory(const std::u16string& name) {
   wchar_t temp[MAX_PATH + 1];
   GetTempPathW(MAX_PATH + 1, temp);

@@ -16,6 +16,10 @@
 // given place in 0.01 mm.
 std::vector<uint8_t> MakePageMetafile(RECT blackRect);
 
+// A stand-in printer with Wine's PostScript driver on the port, taking jobs of the datatype.
+TStandInPrinter StandInPrinter(const std::u16string& name, const std::u16string& port = u"LPT1:",
+                               const std::u16string& datatype = u"RAW");
+
 // A fresh directory in the temp directory, removed with its contents at the end.
 struct TScratchDirectory {
   std::u16string Path;
