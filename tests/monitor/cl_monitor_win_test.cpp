@@ -1,0 +1,190 @@
+// The printer monitor thread under Wine on the stand-in spooler: a raw job on a virtual printer without
+// the DOS side goes unchanged to its Windows destination (Wine's PostScript printer on a file port) and
+// leaves the queue, also after its destination refused to open for a while; the thread ends on its
+// stop event and reports its start and end.
+#include "monitor/cl_monitor_win.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "foundation/cl_tools_regimport_win.h"
+#include "foundation/cl_tools_store_win.h"
+#include "foundation/lib_prn.h"
+#include "foundation/lib_prn_printers_host_win.h"
+#include "foundation/lib_prn_win.h"
+#include "foundation/lib_reg_win.h"
+#include "foundation/lib_sysinfo_win.h"
+#include "foundation/lib_unicode_win.h"
+#include "support/coder_fakes.h"
+#include "support/prn_test_support.h"
+#include "support/spooler_faults_win.h"
+
+namespace {
+
+const std::u16string kDestination = u"Client Test PS";
+const std::u16string kDestinationFile = u"C:\\client-print\\out.ps";
+
+std::u16string Pid() { return AnsiToWide(std::to_string(GetCurrentProcessId())); }
+
+// Registry roots of this run standing for HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER.
+struct TTestRoots {
+  std::u16string Base = u"Software\\ClientTests\\cl_monitor_" + Pid();
+  TRegKey Machine, User;
+  TTestRoots() {
+    RegCreatePath(HKEY_CURRENT_USER, Base + u"\\M", Machine);
+    RegCreatePath(HKEY_CURRENT_USER, Base + u"\\U", User);
+  }
+  ~TTestRoots() {
+    Machine.Reset();
+    User.Reset();
+    RemoveRegistryTree(HKEY_CURRENT_USER, Base);
+  }
+};
+
+TStandInPrinter VirtualPrinter(const std::u16string& name) {
+  TStandInPrinter p;
+  p.Name = name;
+  p.PortName = u"LPT1:";
+  p.DriverName = u"Wine PostScript Driver";
+  p.Datatype = u"NT EMF 1.008";
+  p.Attributes = PRN_ATTR_QUEUED | PRN_ATTR_LOCAL;
+  p.Status = PRN_STATUS_PAUSED;
+  return p;
+}
+
+DWORD QueuedJobs(const std::u16string& printer) {
+  TPrinterHandle h = OpenPrinterHandle(printer);
+  if (!h) return 0;
+  DWORD needed = 0, count = 0;
+  Spooler().EnumJobs(h.Get(), 0, 100, 1, nullptr, 0, &needed, &count);
+  std::vector<BYTE> bytes(needed);
+  if (needed == 0 || !Spooler().EnumJobs(h.Get(), 0, 100, 1, bytes.data(), needed, &needed, &count)) return 0;
+  return count;
+}
+
+class MonitorThread : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(spooler.StandIn->AddStandInPrinter(VirtualPrinter(virt)));
+    app.Printers = std::make_unique<TPrinters>(CreateWindowsPrintersHost(), machine, user);
+    GetCurrentUserName(app.Printers->UserName);
+    const int32_t i = app.Printers->Add(virt);
+    app.Printers->Items[i].AllUsers = true;
+    app.Printers->Items[i].WinSide = true;
+    app.Printers->SaveAll();
+    app.Printers->SetPrintToOfUser(virt, u"", kPrintToWin, kDestination);
+    app.Printers->Refresh();
+    boxes = 0;
+    TPrnHooks hooks;
+    hooks.MessageBox = [this](const std::u16string&, const std::u16string&, UINT, HWND) {
+      ++boxes;
+      return IDOK;
+    };
+    SetPrnHooks(hooks);
+    ctx.App = &app;
+    ctx.Log = log;
+    ctx.Components = 1;
+    ctx.StopEvent.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    ctx.PrinterReadyEvent.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  }
+  void TearDown() override {
+    if (thread) StopThread(thread.Get());
+    SetPrnHooks({});
+  }
+  void StartThread() {
+    thread.Reset(CreateThread(nullptr, 0, PrinterMonitorThread, &ctx, 0, nullptr));
+    ASSERT_TRUE(thread);
+  }
+
+  // Signals the stop until the thread ends, as the monitor's stopper does.
+  bool StopThread(HANDLE running) {
+    for (int i = 0; i < 40; ++i) {
+      SetEvent(ctx.StopEvent.Get());
+      if (WaitForSingleObject(running, 250) == WAIT_OBJECT_0) return true;
+    }
+    return false;
+  }
+  bool Logged(std::u16string_view text) const {
+    return std::any_of(log.Lines.begin(), log.Lines.end(),
+                       [&](const std::u16string& l) { return l.find(text) != std::u16string::npos; });
+  }
+
+  TTestRoots roots;
+  TStandInScope spooler{u"monitor_thread"};
+  const std::u16string virt = u"Монитор_" + Pid();
+  TRegistryStore machine{roots.Machine.Get()}, user{roots.User.Get()};
+  TClientApplication app;
+  TMemoryLog log;
+  TMonitorContext ctx;
+  int boxes = 0;
+  std::unique_ptr<TSpoolerFaults> faults;
+  TKernelHandle thread;
+};
+
+TEST_F(MonitorThread, PassesARawJobThroughToTheDestinationAndEndsOnStop) {
+  DeleteFileW(WStr(kDestinationFile));  // a file port is not truncated before a job
+  const std::string bytes = "%!PS-Adobe-3.0\n%%Title: monitor raw job\nshowpage\n%%EOF\n";
+  ASSERT_NE(spooler.StandIn->SubmitRawJob(virt, u"Сырой", {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}),
+            0u);
+
+  StartThread();
+  ASSERT_EQ(WaitForSingleObject(ctx.PrinterReadyEvent.Get(), 20000), WAIT_OBJECT_0);
+  for (int i = 0; i < 200 && QueuedJobs(virt) != 0; ++i) Sleep(100);
+  EXPECT_EQ(QueuedJobs(virt), 0u) << "the job left the queue";
+  ASSERT_TRUE(StopThread(thread.Get()));
+  DWORD code = 99;
+  GetExitCodeThread(thread.Get(), &code);
+  EXPECT_EQ(code, 0u);
+
+  EXPECT_EQ(ReadFileBytes(kDestinationFile), std::vector<uint8_t>(bytes.begin(), bytes.end()));
+  EXPECT_EQ(boxes, 0);
+  EXPECT_TRUE(Logged(u"Enter: Cfg=\"Win\", SrcCount=\"1\""));
+  EXPECT_TRUE(Logged(u"Monitoring started. 1 Printers found"));
+  EXPECT_TRUE(Logged(u"--> ProcessRAW: Print to=\"Client Test PS\""));
+  EXPECT_TRUE(Logged(u"Monitoring stopped"));
+}
+
+TEST_F(MonitorThread, ARefusedDestinationKeepsTheJobQueuedWithOneBoxUntilItOpens) {
+  DeleteFileW(WStr(kDestinationFile));
+  faults = std::make_unique<TSpoolerFaults>();
+  StartThread();
+  ASSERT_EQ(WaitForSingleObject(ctx.PrinterReadyEvent.Get(), 20000), WAIT_OBJECT_0);
+  Sleep(1500);  // the first rounds checked the configuration with the destination there
+  faults->SetFault(kDestination, TSpoolerFault{.OpenError = ERROR_ACCESS_DENIED});
+  const std::string bytes = "%!PS-Adobe-3.0\n%%Title: waited for its printer\nshowpage\n%%EOF\n";
+  ASSERT_NE(spooler.StandIn->SubmitRawJob(virt, u"Ждёт", {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}),
+            0u);
+  for (int i = 0; i < 100 && faults->Calls(kDestination, "OpenPrinter") < 8; ++i) Sleep(100);
+  EXPECT_GE(faults->Calls(kDestination, "OpenPrinter"), 8) << "several rounds tried it";
+  EXPECT_EQ(QueuedJobs(virt), 1u) << "the job waits for its printer";
+  EXPECT_EQ(boxes, 1);
+  faults->ClearFault(kDestination);
+  for (int i = 0; i < 200 && QueuedJobs(virt) != 0; ++i) Sleep(100);
+  EXPECT_EQ(QueuedJobs(virt), 0u);
+  ASSERT_TRUE(StopThread(thread.Get()));
+  EXPECT_EQ(ReadFileBytes(kDestinationFile), std::vector<uint8_t>(bytes.begin(), bytes.end()));
+  EXPECT_EQ(boxes, 1);
+}
+
+TEST_F(MonitorThread, AStopSignalledBeforeTheThreadRunsEndsItAndIsSetAgain) {
+  SetEvent(ctx.StopEvent.Get());
+  StartThread();
+  ASSERT_EQ(WaitForSingleObject(thread.Get(), 20000), WAIT_OBJECT_0);
+  EXPECT_TRUE(Logged(u"Monitoring stopped"));
+  EXPECT_EQ(WaitForSingleObject(ctx.StopEvent.Get(), 0), WAIT_OBJECT_0) << "the stop is left for the stopper";
+}
+
+TEST_F(MonitorThread, ASpoolerThatCannotStartEndsTheThreadWithABox) {
+  TMonitorThreadSteps steps;
+  steps.EnsureSpoolerRunning = [] { return false; };
+  SetMonitorThreadSteps(steps);
+  StartThread();
+  ASSERT_EQ(WaitForSingleObject(thread.Get(), 20000), WAIT_OBJECT_0);
+  SetMonitorThreadSteps({});
+  EXPECT_TRUE(Logged(u"Не удается запустить очередь печати Windows."));
+  EXPECT_FALSE(Logged(u"Monitoring started."));
+}
+
+}  // namespace
