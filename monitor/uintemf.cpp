@@ -196,9 +196,11 @@ bool TPrintQuuee::ProcessQuuee(uint8_t& queueState) {
     if (answer == TQueueJobs::WaitAgain) continue;
     bool busy = false;
     bool accessDenied = false;
+    const size_t before = handledJobs_.size();
     ServeJobs(jobs, queueState, remembered, busy, accessDenied, result, handled);
     if (accessDenied || Stopped()) break;
-    if (busy) {
+    // Only jobs left for a later round while a part waits: wait as for an empty queue, not spin.
+    if (busy || (DosRest.Pending() && handledJobs_.size() == before)) {
       system_.Sleep(kBusyRetryMs);
       continue;
     }
