@@ -28,21 +28,6 @@ const std::u16string kDestinationFile = u"C:\\client-print\\out.ps";
 
 std::u16string Pid() { return AnsiToWide(std::to_string(GetCurrentProcessId())); }
 
-// Registry roots of this run standing for HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER.
-struct TTestRoots {
-  std::u16string Base = u"Software\\ClientTests\\cl_monitor_" + Pid();
-  TRegKey Machine, User;
-  TTestRoots() {
-    RegCreatePath(HKEY_CURRENT_USER, Base + u"\\M", Machine);
-    RegCreatePath(HKEY_CURRENT_USER, Base + u"\\U", User);
-  }
-  ~TTestRoots() {
-    Machine.Reset();
-    User.Reset();
-    RemoveRegistryTree(HKEY_CURRENT_USER, Base);
-  }
-};
-
 TStandInPrinter VirtualPrinter(const std::u16string& name) {
   TStandInPrinter p;
   p.Name = name;
@@ -111,7 +96,7 @@ class MonitorThread : public ::testing::Test {
                        [&](const std::u16string& l) { return l.find(text) != std::u16string::npos; });
   }
 
-  TTestRoots roots;
+  TTestRegistryRoots roots{u"cl_monitor"};
   TStandInScope spooler{u"monitor_thread"};
   const std::u16string virt = u"Монитор_" + Pid();
   TRegistryStore machine{roots.Machine.Get()}, user{roots.User.Get()};

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "foundation/cl_tools_regimport_win.h"
 #include "foundation/lib_unicode_win.h"
 
 std::vector<uint8_t> MakePageMetafile(RECT blackRect) {
@@ -68,3 +69,15 @@ std::vector<uint8_t> ReadFileBytes(const std::u16string& name) {
 }
 
 #endif
+
+TTestRegistryRoots::TTestRegistryRoots(const std::u16string& name)
+    : Base(u"Software\\ClientTests\\" + name + u"_" + AnsiToWide(std::to_string(GetCurrentProcessId()))) {
+  RegCreatePath(HKEY_CURRENT_USER, Base + u"\\M", Machine);
+  RegCreatePath(HKEY_CURRENT_USER, Base + u"\\U", User);
+}
+
+TTestRegistryRoots::~TTestRegistryRoots() {
+  Machine.Reset();
+  User.Reset();
+  RemoveRegistryTree(HKEY_CURRENT_USER, Base);
+}
