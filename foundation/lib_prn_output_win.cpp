@@ -224,3 +224,9 @@ bool PrintEmfSpoolFile(const std::u16string& file, const std::u16string& printer
   }
   return result;
 }
+
+void PrnOutputErrorBox(const std::u16string& printer, DWORD error) { OutputErrorBox(printer, error); }
+
+void PrnDamagedSpoolBox(const std::u16string& file, const TProcSPLFile& spool, int pagesBefore, HWND owner) {
+  DamagedSpoolFile(file, spool, pagesBefore, owner);
+}

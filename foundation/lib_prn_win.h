@@ -44,6 +44,11 @@ int PrnQuestionBox(const std::u16string& text, UINT icon, HWND owner = nullptr);
 // The printer-open error box: names the printer, with the last system error.
 void PrnPrinterOpenErrorBox(const std::u16string& printer, DWORD error, HWND owner = nullptr);
 void PrnFileErrorBox(const std::u16string& what, const std::u16string& file, DWORD error, HWND owner = nullptr);
+// A job that could not be handed to the printer: names the printer, with the system error.
+void PrnOutputErrorBox(const std::u16string& printer, DWORD error);
+// A spool file damaged after pagesBefore pages: what stopped the walk, and where.
+struct TProcSPLFile;
+void PrnDamagedSpoolBox(const std::u16string& file, const TProcSPLFile& spool, int pagesBefore, HWND owner = nullptr);
 
 // Environment. The override is "PrinterEnvironment" of the Config key.
 bool InitPrinterEnvironment(const std::u16string& overrideName = {});

@@ -18,70 +18,21 @@
 #include "foundation/lib_api.h"
 #include "foundation/lib_api_win.h"
 #include "support/coder_fakes.h"
+#include "support/coding_scope_win.h"
 #include "support/e2e_page_win.h"
 
 namespace {
 namespace fs = std::filesystem;
 
-std::set<std::wstring> FilesIn(const fs::path& dir) {
-  std::set<std::wstring> names;
-  for (const auto& entry : fs::directory_iterator(dir)) names.insert(entry.path().filename().wstring());
-  return names;
-}
-
-// The configuration the coding checks, a temp directory of the test's own, and no boxes or dialogs shown:
-// without a GUI the copies dialog answers as its countdown would.
+// The configuration the coding checks, a temp directory of the test's own, and no boxes or dialogs shown.
 class CreateCodeWin : public ::testing::Test {
  protected:
-  void SetUp() override {
-    wchar_t base[MAX_PATH];
-    GetTempPathW(MAX_PATH, base);
-    temp_ = fs::path(base) / L"createcode_win_test";
-    fs::remove_all(temp_);
-    fs::create_directories(temp_);
-    oldTmp_ = GetEnv(L"TMP");
-    oldTemp_ = GetEnv(L"TEMP");
-    SetEnvironmentVariableW(L"TMP", temp_.c_str());
-    SetEnvironmentVariableW(L"TEMP", temp_.c_str());
-    oldVersion_ = store_.ReadTextA(kConfigKey, u"Version", "");
-    oldLog_ = store_.ReadText(kConfigKey, u"LogFile", u"");
-    store_.WriteText(kConfigKey, u"LogFile", (temp_ / L"client.log").u16string());
-    store_.WriteTextA(kConfigKey, u"Version", std::string(kProgramVersion));
-    SetMessageBoxHook([this](const TMessageBoxRequest& r) {
-      boxes_.push_back(r.Wide ? r.Text : AnsiToWide(r.TextA));
-      return IDCANCEL;
-    });
-    SetDisableGUI(true);
-  }
-  void TearDown() override {
-    SetDisableGUI(false);
-    SetMessageBoxHook(nullptr);
-    store_.DeleteValue(kConfigKey, u"ReDrawEMF");
-    if (oldLog_.empty()) store_.DeleteValue(kConfigKey, u"LogFile");
-    else store_.WriteText(kConfigKey, u"LogFile", oldLog_);
-    if (oldVersion_.empty()) store_.DeleteValue(kConfigKey, u"Version");
-    else store_.WriteTextA(kConfigKey, u"Version", oldVersion_);
-    SetEnvironmentVariableW(L"TMP", oldTmp_.empty() ? nullptr : oldTmp_.c_str());
-    SetEnvironmentVariableW(L"TEMP", oldTemp_.empty() ? nullptr : oldTemp_.c_str());
-    std::error_code ignored;
-    fs::remove_all(temp_, ignored);
-  }
-  std::string LogText() const {
-    std::ifstream file(temp_ / L"client.log", std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-  }
-  static std::wstring GetEnv(const wchar_t* name) {
-    wchar_t value[MAX_PATH]{};
-    return GetEnvironmentVariableW(name, value, MAX_PATH) ? value : L"";
-  }
+  void TearDown() override { scope_.Store.DeleteValue(kConfigKey, u"ReDrawEMF"); }
 
-  TRegistryStore store_;
-  fs::path temp_;
-  std::wstring oldTmp_;
-  std::wstring oldTemp_;
-  std::string oldVersion_;
-  std::u16string oldLog_;
-  std::vector<std::u16string> boxes_;
+  TCodingScope scope_{L"createcode_win_test"};
+  TRegistryStore& store_ = scope_.Store;
+  const fs::path& temp_ = scope_.Temp;
+  std::vector<std::u16string>& boxes_ = scope_.Boxes;
 };
 
 // Where the type places its code on this page, worked out by the coder's own steps.
@@ -123,7 +74,7 @@ TEST_F(CreateCodeWin, ARecordedPageIsCodedOnTheDestinationPrinter) {
     HDC dc = printer.Get();
     const TSize sizeMm{GetDeviceCaps(dc, HORZSIZE), GetDeviceCaps(dc, VERTSIZE)};
     const TPoint place = ExpectedPlace(recorded.Get(), sizeMm, temp_);
-    const std::set<std::wstring> before = FilesIn(temp_);
+    const std::set<std::wstring> before = scope_.Files();
 
     HENHMETAFILE page = recorded.Release();
     const HENHMETAFILE original = page;
@@ -133,7 +84,7 @@ TEST_F(CreateCodeWin, ARecordedPageIsCodedOnTheDestinationPrinter) {
     job.Document = u"Счёт 15";
     const uint8_t status = CreateCodeFunc(0, page, 1, dc, &job, L"Client Printer", nullptr, rec);
     const TEnhMetaFile coded(page);
-    EXPECT_EQ(status, 3) << LogText();
+    EXPECT_EQ(status, 3) << scope_.LogText();
     EXPECT_TRUE(boxes_.empty());
     const std::u16string name(rec.FileName);
     ASSERT_TRUE(fs::exists(fs::path(name))) << WideToUtf8(name);
@@ -147,7 +98,7 @@ TEST_F(CreateCodeWin, ARecordedPageIsCodedOnTheDestinationPrinter) {
 
     // Only the code picture is new, beside the context store that keeps the document's answer.
     std::set<std::wstring> added;
-    for (const std::wstring& f : FilesIn(temp_))
+    for (const std::wstring& f : scope_.Files())
       if (!before.count(f) && f != std::wstring(kContextStoreName.begin(), kContextStoreName.end()) && f != L"client.log")
         added.insert(f);
     EXPECT_EQ(added, std::set<std::wstring>{fs::path(name).filename().wstring()});
