@@ -15,11 +15,65 @@
 #include "foundation/os_win32_win.h"
 #include "monitor/cl_monitor_setup.h"
 #include "monitor/cl_monitor_setup_win.h"
+#include "monitor/uintemf_print_win.h"
 #include "monitor/uintraw.h"
 
 namespace {
 constexpr char kInstallLockName[] = "Tevoran Printer Install";
+}  // namespace
+
+namespace {
+
+std::u16string FailureName(TEmfJobFailure failure) {
+  switch (failure) {
+    case TEmfJobFailure::Integrity: return u"integrity";
+    case TEmfJobFailure::Open: return u"open";
+    case TEmfJobFailure::Settings: return u"settings";
+    case TEmfJobFailure::DeviceContext: return u"dc";
+    default: return u"none";
+  }
 }
+
+// What a Windows job takes from the queue serving its virtual printer.
+class TEmfJobQueueWin : public TEmfJobQueue {
+ public:
+  TEmfJobQueueWin(TPrintQuuee& queue, TQueueSystemWin& system) : queue_(queue), system_(system) {}
+  TLogFile* Log() override { return queue_.Log; }
+  std::u16string VirtualPrinterName() override { return queue_.PrinterName; }
+  std::u16string SpoolFileName(uint32_t jobId) override { return system_.SpoolFileName(jobId); }
+  uint8_t ComponentMask() override { return system_.Components(); }
+  std::u16string JobUser(const _JOBINFO& job) override { return queue_.JobUser(job); }
+  bool CheckWindowsDestination(const std::u16string& user) override {
+    return system_.CheckPrintTo(queue_.PrinterName, user, kPrintToWin);
+  }
+  TEmfDestination WindowsDestination(const std::u16string& user) override {
+    return {system_.PrintToOfUser(queue_.PrinterName, user, kPrintToWin),
+            system_.IsPrinterOfUser(queue_.PrinterName, user)};
+  }
+  uint32_t ReadCorrectEMF() override {
+    return static_cast<uint32_t>(MachineSettingsStore().ReadInteger(kConfigKey, u"CorrectEMF", 0));
+  }
+  DWORD OpenDestination(const std::u16string& printer) override {
+    uint32_t error = 0;
+    if (system_.OpenDestination(printer, error)) return 0;
+    if (queue_.Log) queue_.Log->AddWide(u"Printer Open Error: \"" + printer + u"\"");
+    return error ? error : ERROR_INVALID_PRINTER_NAME;
+  }
+  void CloseDestination() override { system_.CloseDestination(); }
+  bool CancelJob(uint32_t jobId) override { return system_.CancelJob(jobId) == 0; }
+  // The queue prints a kept DOS part on its own DOS destination before any Windows job reaches here.
+  void PrintPendingDosPart(const std::u16string&) override { queue_.FlushDosRest(); }
+  bool FailureBoxDue(const std::u16string& printer, TEmfJobFailure failure) override {
+    return queue_.FailureBoxDue(printer, FailureName(failure));
+  }
+  void DestinationUsable(const std::u16string& printer) override { queue_.DestinationUsable(printer); }
+
+ private:
+  TPrintQuuee& queue_;
+  TQueueSystemWin& system_;
+};
+
+}  // namespace
 
 TQueueSystemWin::TQueueSystemWin(TMonitorContext& context, TQueueSteps steps)
     : context_(context), steps_(std::move(steps)) {}
@@ -193,9 +247,8 @@ uint8_t TQueueSystemWin::EncodeDosJob(uint32_t jobRecordNo, const _JOBINFO& job,
   return steps_.EncodeDosJob ? steps_.EncodeDosJob(jobRecordNo, job, file, rec) : kDosJobPrintAsIs;
 }
 bool TQueueSystemWin::ProcessEMF(TPrintQuuee& queue, uint32_t jobId, uint32_t jobRecordNo, const _JOBINFO& job) {
-  if (steps_.ProcessEMF) return steps_.ProcessEMF(queue, jobId, jobRecordNo, job);
-  if (context_.Log) context_.Log->Add("--> ProcessEMF: no Windows job printing; the job stays queued");
-  return false;
+  TEmfJobQueueWin emfQueue(queue, *this);
+  return ::ProcessEMF(emfQueue, jobId, jobRecordNo, job).Answer;
 }
 std::u16string TQueueSystemWin::PrintStatusText(bool ok) { return FormatPrintStatus(ok); }
 void TQueueSystemWin::SetProgramTitle(const std::u16string& title) { ::SetProgramTitle(title); }

@@ -19,8 +19,6 @@ struct TQueueSteps {
   std::function<uint8_t(uint32_t jobRecordNo, const _JOBINFO& job, const std::u16string& file,
                         TDosCodeResultRec& rec)>
       EncodeDosJob;
-  // The Windows job path; empty: the job stays queued.
-  std::function<bool(TPrintQuuee& queue, uint32_t jobId, uint32_t jobRecordNo, const _JOBINFO& job)> ProcessEMF;
   // The DOS printing setup check of a printer; empty: the product's, with its boxes.
   std::function<bool(const std::u16string& printer)> CheckDosPrintingSetup;
 };

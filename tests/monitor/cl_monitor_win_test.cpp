@@ -1,12 +1,14 @@
 // The printer monitor thread under Wine on the stand-in spooler: a raw job on a virtual printer without
 // the DOS side goes unchanged to its Windows destination (Wine's PostScript printer on a file port) and
-// leaves the queue, also after its destination refused to open for a while; the thread ends on its
-// stop event and reports its start and end.
+// leaves the queue, also after its destination refused to open for a while; a Windows job is coded and
+// printed with its code; the thread ends on its stop event and reports its start and end.
 #include "monitor/cl_monitor_win.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "foundation/cl_tools_regimport_win.h"
@@ -17,7 +19,11 @@
 #include "foundation/lib_reg_win.h"
 #include "foundation/lib_sysinfo_win.h"
 #include "foundation/lib_unicode_win.h"
+#include "coding/enumemf2_records_win.h"
+#include "foundation/cl_tools_cfgkey.h"
 #include "support/coder_fakes.h"
+#include "support/coding_scope_win.h"
+#include "support/e2e_page_win.h"
 #include "support/prn_test_support.h"
 #include "support/spooler_faults_win.h"
 
@@ -151,6 +157,45 @@ TEST_F(MonitorThread, ARefusedDestinationKeepsTheJobQueuedWithOneBoxUntilItOpens
   ASSERT_TRUE(StopThread(thread.Get()));
   EXPECT_EQ(ReadFileBytes(kDestinationFile), std::vector<uint8_t>(bytes.begin(), bytes.end()));
   EXPECT_EQ(boxes, 1);
+}
+
+// The machine the Windows job's pages are coded on.
+class MonitorThreadCoding : public MonitorThread {
+ protected:
+  TCodingScope scope{L"cl_monitor_win_test"};
+};
+
+TEST_F(MonitorThreadCoding, CodesAWindowsJobOnItsDestinationAndEmptiesTheQueue) {
+  TMachineTypes types(kE2EPageOrder);
+  ASSERT_TRUE(types.Ok()) << E2EConfigPath();
+  PlaceInvoiceCodeLowerRight(types.Store());
+  const TEnhMetaFile page = RecordE2EPage(E2EDocument("SCHT"), &InvoiceTable());
+  ASSERT_TRUE(page) << "the destination printer of scripts/setup";
+  DeleteFileW(WStr(kDestinationFile));
+  std::error_code ignored;
+  std::filesystem::remove("cl_monitor/emf_job.ps", ignored);  // an earlier run's would be read as this one's
+  const std::set<std::wstring> before = scope.Files();
+  ASSERT_NE(spooler.StandIn->SubmitEmfJob(virt, u"Счёт 15", {EnhMetaFileBytes(page.Get())}), 0u);
+
+  StartThread();
+  ASSERT_EQ(WaitForSingleObject(ctx.PrinterReadyEvent.Get(), 20000), WAIT_OBJECT_0);
+  for (int i = 0; i < 600 && QueuedJobs(virt) != 0; ++i) Sleep(100);
+  EXPECT_EQ(QueuedJobs(virt), 0u);
+  ASSERT_TRUE(StopThread(thread.Get()));
+
+  const std::vector<uint8_t> printed = ReadFileBytes(kDestinationFile);
+  const std::string postscript(printed.begin(), printed.end());
+  EXPECT_NE(postscript.find("%%Page:"), std::string::npos);
+  // For the native step that reads the code back (monitor/cl_monitor_win_zxing).
+  std::filesystem::create_directories("cl_monitor");
+  std::ofstream("cl_monitor/emf_job.ps", std::ios::binary) << postscript;
+  EXPECT_TRUE(Logged(u"Print code")) << "the page carries its code";
+  EXPECT_EQ(boxes, 0);
+  EXPECT_TRUE(scope.Boxes.empty());
+  std::set<std::wstring> after = scope.Files();
+  after.erase(L"client.log");
+  after.erase(std::wstring(kContextStoreName.begin(), kContextStoreName.end()));
+  EXPECT_EQ(after, before) << "no page file or code picture stays";
 }
 
 TEST_F(MonitorThread, AStopSignalledBeforeTheThreadRunsEndsItAndIsSetAgain) {
