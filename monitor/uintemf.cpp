@@ -444,9 +444,7 @@ bool TPrintQuuee::PrintRAW(const std::u16string& dest, const std::u16string& fil
     sent = system_.SendRaw(file, deleteAfter, job.Document);
     LogAsW(kPrintRawPrefix, system_.PrintStatusText(sent));
   } else if (status == kDosJobCoded) {
-    size_t n = 0;
-    while (n < kDosOutputFileUnits - 1 && rec.OutputFile[n] != 0) ++n;
-    const std::u16string output(rec.OutputFile, n);
+    const std::u16string output = RecordFileName(rec);
     LogAsW(kPrintRawPrefix, u"Print file: " + Quoted(output));
     sent = system_.SendRaw(output, true, job.Document);
     LogAsW(kPrintRawPrefix, system_.PrintStatusText(sent));

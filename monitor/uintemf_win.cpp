@@ -17,6 +17,7 @@
 #include "monitor/cl_monitor_setup_win.h"
 #include "monitor/uintemf_print_win.h"
 #include "monitor/uintraw.h"
+#include "monitor/uintraw_win.h"
 
 namespace {
 constexpr char kInstallLockName[] = "Tevoran Printer Install";
@@ -244,7 +245,8 @@ bool TQueueSystemWin::SendRaw(const std::u16string& file, bool deleteAfter, cons
 }
 uint8_t TQueueSystemWin::EncodeDosJob(uint32_t jobRecordNo, const _JOBINFO& job, const std::u16string& file,
                                       TDosCodeResultRec& rec) {
-  return steps_.EncodeDosJob ? steps_.EncodeDosJob(jobRecordNo, job, file, rec) : kDosJobPrintAsIs;
+  if (steps_.EncodeDosJob) return steps_.EncodeDosJob(jobRecordNo, job, file, rec);
+  return ::EncodeDosJob(jobRecordNo, &job, file.c_str(), rec);
 }
 bool TQueueSystemWin::ProcessEMF(TPrintQuuee& queue, uint32_t jobId, uint32_t jobRecordNo, const _JOBINFO& job) {
   TEmfJobQueueWin emfQueue(queue, *this);

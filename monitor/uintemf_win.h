@@ -15,7 +15,7 @@
 
 // The steps other units provide: a member left empty keeps the behaviour noted beside it.
 struct TQueueSteps {
-  // The DOS job coding; empty: the file prints unchanged.
+  // The DOS job coding; empty: the product's.
   std::function<uint8_t(uint32_t jobRecordNo, const _JOBINFO& job, const std::u16string& file,
                         TDosCodeResultRec& rec)>
       EncodeDosJob;
