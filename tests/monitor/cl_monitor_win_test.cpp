@@ -1,7 +1,7 @@
 // The printer monitor thread under Wine on the stand-in spooler: a raw job on a virtual printer without
 // the DOS side goes unchanged to its Windows destination (Wine's PostScript printer on a file port) and
-// leaves the queue, also after its destination refused to open for a while; a Windows job is coded and
-// printed with its code; the thread ends on its stop event and reports its start and end.
+// leaves the queue, also after its destination refused to open for a while; a Windows job and a DOS job
+// are coded and printed with their codes; the thread ends on its stop event and reports its start and end.
 #include "monitor/cl_monitor_win.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +23,7 @@
 #include "foundation/cl_tools_cfgkey.h"
 #include "support/coder_fakes.h"
 #include "support/coding_scope_win.h"
+#include "support/dos_job_fakes.h"
 #include "support/e2e_page_win.h"
 #include "support/prn_test_support.h"
 #include "support/spooler_faults_win.h"
@@ -196,6 +197,62 @@ TEST_F(MonitorThreadCoding, CodesAWindowsJobOnItsDestinationAndEmptiesTheQueue) 
   after.erase(L"client.log");
   after.erase(std::wstring(kContextStoreName.begin(), kContextStoreName.end()));
   EXPECT_EQ(after, before) << "no page file or code picture stays";
+}
+
+// A virtual printer with the DOS side only, its jobs coded through the machine's ConfigDos key.
+class MonitorThreadDos : public MonitorThread {
+ protected:
+  void SetUp() override {
+    MonitorThread::SetUp();
+    TPrinterListItem& item = app.Printers->Items[app.Printers->IndexOf(virt)];
+    item.WinSide = false;
+    item.DosSide = true;
+    app.Printers->SaveAll();
+    app.Printers->SetPrintToOfUser(virt, u"", kPrintToDos, kDestination);
+    app.Printers->Refresh();
+    ctx.Components = kComponentDos;
+    // The product's check asks to make the printer the default one and to queue DOS printing on a port.
+    TMonitorThreadSteps steps;
+    steps.Queue.CheckDosPrintingSetup = [](const std::u16string&) { return true; };
+    SetMonitorThreadSteps(steps);
+    machine_.WriteTextA(DosSubKey(), u"Version", std::string(kProgramVersion));
+    machine_.WriteText(DosSubKey(), u"DocOrder", u"DJ");
+    WriteDosModel(machine_, kModel, u"300,300,Rastr");
+    WriteDosKeywordType(machine_, u"DJ", u"AAA", u"CN", 0);
+  }
+  void TearDown() override {
+    MonitorThread::TearDown();
+    SetMonitorThreadSteps({});
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, WStr(DosSubKey(u"DJ")));
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, WStr(DosSubKey(u"Printers\\" + kModel)));
+    machine_.DeleteValue(DosSubKey(u"Printers"), u"Model");
+    machine_.DeleteValue(DosSubKey(), u"DocOrder");
+    machine_.DeleteValue(DosSubKey(), u"Version");
+  }
+
+  const std::u16string kModel = u"HP Monitor Test";
+  TRegistryStore machine_;
+};
+
+TEST_F(MonitorThreadDos, CodesADosJobAndPrintsItsCopiesOnTheDestination) {
+  DeleteFileW(WStr(kDestinationFile));
+  const std::string document = "\x1B&l6DAAA 1 invoice\r\n\f";
+  ASSERT_NE(spooler.StandIn->SubmitRawJob(virt, u"Счёт DOS",
+                                          {reinterpret_cast<const uint8_t*>(document.data()), document.size()}),
+            0u);
+  StartThread();
+  ASSERT_EQ(WaitForSingleObject(ctx.PrinterReadyEvent.Get(), 20000), WAIT_OBJECT_0);
+  for (int i = 0; i < 300 && QueuedJobs(virt) != 0; ++i) Sleep(100);
+  EXPECT_EQ(QueuedJobs(virt), 0u);
+  ASSERT_TRUE(StopThread(thread.Get()));
+
+  const std::vector<uint8_t> bytes = ReadFileBytes(kDestinationFile);
+  const std::string printed(bytes.begin(), bytes.end());
+  EXPECT_EQ(printed.substr(0, 12), document.substr(0, 12));
+  EXPECT_NE(printed.find("\x1B*r"), std::string::npos) << "the code as PCL raster on the \"C\" copy";
+  EXPECT_NE(printed.find(document, 1), std::string::npos) << "the plain \"N\" copy";
+  EXPECT_TRUE(Logged(u"--> PrintRAW: Call \"CreateCode\"..."));
+  EXPECT_EQ(boxes, 0);
 }
 
 TEST_F(MonitorThread, AStopSignalledBeforeTheThreadRunsEndsItAndIsSetAgain) {
