@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The native step after the monitor thread's Wine test: the Windows job it printed is rendered by
-# Ghostscript, and zxing-cpp must read an invoice's message from its one sheet.
+# Ghostscript, and zxing-cpp must read an invoice's message from its one sheet; from the picture the DOS
+# job's PCL raster draws, it must read the DOS type's message.
 # Usage: cl_monitor_win_read.sh <output directory> <golden set e2e.txt>
 set -u
 dir=$1 golden=$2 dpi=300
@@ -23,3 +24,10 @@ if [ "${got:0:24}" != "$header" ]; then
   exit 1
 fi
 echo "the printed sheet carries the invoice's code"
+command -v ZXingReader >/dev/null || { echo "zxing-cpp's reader (zxing-cpp-tools) is needed" >&2; exit 1; }
+# The DOS type's id "DJ" follows the message's tag.
+dos=$(ZXingReader -format Aztec -bytes "$dir/dos_job_code.bmp" 2>/dev/null | head -c 8 | tr -c 'A-Z' '.')
+case "$dos" in
+  ???DJ*) echo "the DOS job's raster carries its type's code" ;;
+  *) echo "zxing-cpp reads '${dos:-(nothing)}' from the DOS job's raster, not a message of type DJ" >&2; exit 1 ;;
+esac

@@ -21,11 +21,13 @@
 #include "foundation/lib_unicode_win.h"
 #include "coding/enumemf2_records_win.h"
 #include "foundation/cl_tools_cfgkey.h"
+#include "support/code_image.h"
 #include "support/coder_fakes.h"
 #include "support/coding_scope_win.h"
 #include "support/dos_job_fakes.h"
 #include "support/e2e_page_win.h"
 #include "support/prn_test_support.h"
+#include "support/raw_code_reader.h"
 #include "support/spooler_faults_win.h"
 
 namespace {
@@ -236,6 +238,8 @@ class MonitorThreadDos : public MonitorThread {
 
 TEST_F(MonitorThreadDos, CodesADosJobAndPrintsItsCopiesOnTheDestination) {
   DeleteFileW(WStr(kDestinationFile));
+  std::error_code ignored;
+  std::filesystem::remove("cl_monitor/dos_job_code.bmp", ignored);
   const std::string document = "\x1B&l6DAAA 1 invoice\r\n\f";
   ASSERT_NE(spooler.StandIn->SubmitRawJob(virt, u"Счёт DOS",
                                           {reinterpret_cast<const uint8_t*>(document.data()), document.size()}),
@@ -253,6 +257,24 @@ TEST_F(MonitorThreadDos, CodesADosJobAndPrintsItsCopiesOnTheDestination) {
   EXPECT_NE(printed.find(document, 1), std::string::npos) << "the plain \"N\" copy";
   EXPECT_TRUE(Logged(u"--> PrintRAW: Call \"CreateCode\"..."));
   EXPECT_EQ(boxes, 0);
+
+  // What a printer would draw from the PCL raster, as a picture for the native step's zxing-cpp.
+  // The code's commands alone: from the first graphics command to the end of the last raster.
+  const size_t graphics = printed.find("\x1B*");
+  const size_t last = printed.rfind("\x1B*r");
+  ASSERT_TRUE(graphics != std::string::npos && last != std::string::npos);
+  const TReadCode read = ReadPclCode(printed.substr(graphics, last + 4 - graphics), 300);
+  EXPECT_EQ(read.Error, "");
+  ASSERT_FALSE(read.Dots.Empty());
+  const TPictureSize size{static_cast<int32_t>(read.Dots.Right()),
+                          static_cast<int32_t>(read.Dots.Bottom() - read.Dots.Top())};
+  const size_t stride = (static_cast<size_t>(size.Width) + 7) / 8;
+  TMonoPicture picture(stride * static_cast<size_t>(size.Height), 0);
+  for (int32_t y = 0; y < size.Height; ++y)
+    for (int32_t x = 0; x < size.Width; ++x)
+      if (read.Dots.Get(x, read.Dots.Top() + y)) picture[y * stride + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+  std::filesystem::create_directories("cl_monitor");
+  EXPECT_TRUE(WriteFileBytes("cl_monitor/dos_job_code.bmp", SymbolImage(picture, size, 0, size.Width, 16, 1)));
 }
 
 TEST_F(MonitorThread, AStopSignalledBeforeTheThreadRunsEndsItAndIsSetAgain) {

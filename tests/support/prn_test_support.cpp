@@ -68,8 +68,6 @@ std::vector<uint8_t> ReadFileBytes(const std::u16string& name) {
   return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-#endif
-
 TTestRegistryRoots::TTestRegistryRoots(const std::u16string& name)
     : Base(u"Software\\ClientTests\\" + name + u"_" + AnsiToWide(std::to_string(GetCurrentProcessId()))) {
   RegCreatePath(HKEY_CURRENT_USER, Base + u"\\M", Machine);
@@ -81,3 +79,5 @@ TTestRegistryRoots::~TTestRegistryRoots() {
   User.Reset();
   RemoveRegistryTree(HKEY_CURRENT_USER, Base);
 }
+
+#endif
