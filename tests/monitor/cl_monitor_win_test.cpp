@@ -91,6 +91,17 @@ class MonitorThread : public ::testing::Test {
     thread.Reset(CreateThread(nullptr, 0, PrinterMonitorThread, &ctx, 0, nullptr));
     ASSERT_TRUE(thread);
   }
+  void StartAndWaitReady() {
+    StartThread();
+    ASSERT_EQ(WaitForSingleObject(ctx.PrinterReadyEvent.Get(), 20000), WAIT_OBJECT_0);
+  }
+  // Runs the thread until the virtual printer's queue is empty (at most maxMs), then stops it.
+  void ServeUntilEmpty(int maxMs) {
+    StartAndWaitReady();
+    for (int waited = 0; waited < maxMs && QueuedJobs(virt) != 0; waited += 100) Sleep(100);
+    EXPECT_EQ(QueuedJobs(virt), 0u) << "the job left the queue";
+    ASSERT_TRUE(StopThread(thread.Get()));
+  }
 
   // Signals the stop until the thread ends, as the monitor's stopper does.
   bool StopThread(HANDLE running) {
@@ -123,11 +134,7 @@ TEST_F(MonitorThread, PassesARawJobThroughToTheDestinationAndEndsOnStop) {
   ASSERT_NE(spooler.StandIn->SubmitRawJob(virt, u"Сырой", {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}),
             0u);
 
-  StartThread();
-  ASSERT_EQ(WaitForSingleObject(ctx.PrinterReadyEvent.Get(), 20000), WAIT_OBJECT_0);
-  for (int i = 0; i < 200 && QueuedJobs(virt) != 0; ++i) Sleep(100);
-  EXPECT_EQ(QueuedJobs(virt), 0u) << "the job left the queue";
-  ASSERT_TRUE(StopThread(thread.Get()));
+  ServeUntilEmpty(20000);
   DWORD code = 99;
   GetExitCodeThread(thread.Get(), &code);
   EXPECT_EQ(code, 0u);
@@ -143,8 +150,7 @@ TEST_F(MonitorThread, PassesARawJobThroughToTheDestinationAndEndsOnStop) {
 TEST_F(MonitorThread, ARefusedDestinationKeepsTheJobQueuedWithOneBoxUntilItOpens) {
   DeleteFileW(WStr(kDestinationFile));
   faults = std::make_unique<TSpoolerFaults>();
-  StartThread();
-  ASSERT_EQ(WaitForSingleObject(ctx.PrinterReadyEvent.Get(), 20000), WAIT_OBJECT_0);
+  StartAndWaitReady();
   Sleep(1500);  // the first rounds checked the configuration with the destination there
   faults->SetFault(kDestination, TSpoolerFault{.OpenError = ERROR_ACCESS_DENIED});
   const std::string bytes = "%!PS-Adobe-3.0\n%%Title: waited for its printer\nshowpage\n%%EOF\n";
@@ -180,11 +186,7 @@ TEST_F(MonitorThreadCoding, CodesAWindowsJobOnItsDestinationAndEmptiesTheQueue) 
   const std::set<std::wstring> before = scope.Files();
   ASSERT_NE(spooler.StandIn->SubmitEmfJob(virt, u"Счёт 15", {EnhMetaFileBytes(page.Get())}), 0u);
 
-  StartThread();
-  ASSERT_EQ(WaitForSingleObject(ctx.PrinterReadyEvent.Get(), 20000), WAIT_OBJECT_0);
-  for (int i = 0; i < 600 && QueuedJobs(virt) != 0; ++i) Sleep(100);
-  EXPECT_EQ(QueuedJobs(virt), 0u);
-  ASSERT_TRUE(StopThread(thread.Get()));
+  ServeUntilEmpty(60000);
 
   const std::vector<uint8_t> printed = ReadFileBytes(kDestinationFile);
   const std::string postscript(printed.begin(), printed.end());
@@ -244,11 +246,7 @@ TEST_F(MonitorThreadDos, CodesADosJobAndPrintsItsCopiesOnTheDestination) {
   ASSERT_NE(spooler.StandIn->SubmitRawJob(virt, u"Счёт DOS",
                                           {reinterpret_cast<const uint8_t*>(document.data()), document.size()}),
             0u);
-  StartThread();
-  ASSERT_EQ(WaitForSingleObject(ctx.PrinterReadyEvent.Get(), 20000), WAIT_OBJECT_0);
-  for (int i = 0; i < 300 && QueuedJobs(virt) != 0; ++i) Sleep(100);
-  EXPECT_EQ(QueuedJobs(virt), 0u);
-  ASSERT_TRUE(StopThread(thread.Get()));
+  ServeUntilEmpty(30000);
 
   const std::vector<uint8_t> bytes = ReadFileBytes(kDestinationFile);
   const std::string printed(bytes.begin(), bytes.end());
