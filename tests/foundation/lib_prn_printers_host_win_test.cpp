@@ -15,23 +15,8 @@ namespace {
 
 std::u16string Pid() { return AnsiToWide(std::to_string(GetCurrentProcessId())); }
 
-// Registry roots of this test run standing for HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER.
-struct TTestRoots {
-  std::u16string Base = u"Software\\ClientTests\\lib_prn_printers_" + Pid();
-  TRegKey Machine, User;
-  TTestRoots() {
-    RegCreatePath(HKEY_CURRENT_USER, Base + u"\\M", Machine);
-    RegCreatePath(HKEY_CURRENT_USER, Base + u"\\U", User);
-  }
-  ~TTestRoots() {
-    Machine.Reset();
-    User.Reset();
-    RemoveRegistryTree(HKEY_CURRENT_USER, Base);
-  }
-};
-
 struct PrintersOnWindows : ::testing::Test {
-  TTestRoots roots;
+  TTestRegistryRoots roots{u"lib_prn_printers"};
   TStandInScope spooler{u"printers_host"};
   const std::u16string virt = u"Виртуальный_" + Pid();
   const std::u16string dest0 = u"Dest0_" + Pid();

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "foundation/cl_tools_regimport_win.h"
 #include "foundation/lib_unicode_win.h"
 
 std::vector<uint8_t> MakePageMetafile(RECT blackRect) {
@@ -65,6 +66,18 @@ TStandInScope::~TStandInScope() { UseSpooler(nullptr); }
 std::vector<uint8_t> ReadFileBytes(const std::u16string& name) {
   std::ifstream in(std::filesystem::path(WStr(name)), std::ios::binary);
   return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TTestRegistryRoots::TTestRegistryRoots(const std::u16string& name)
+    : Base(u"Software\\ClientTests\\" + name + u"_" + AnsiToWide(std::to_string(GetCurrentProcessId()))) {
+  RegCreatePath(HKEY_CURRENT_USER, Base + u"\\M", Machine);
+  RegCreatePath(HKEY_CURRENT_USER, Base + u"\\U", User);
+}
+
+TTestRegistryRoots::~TTestRegistryRoots() {
+  Machine.Reset();
+  User.Reset();
+  RemoveRegistryTree(HKEY_CURRENT_USER, Base);
 }
 
 #endif

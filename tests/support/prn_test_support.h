@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "foundation/lib_prn_standin_win.h"
+#include "foundation/lib_reg_win.h"
 
 // An enhanced metafile of a portrait A4 page (0.01 mm frame) with a black rectangle filled at the
 // given place in 0.01 mm.
@@ -36,5 +37,14 @@ struct TStandInScope {
 };
 
 std::vector<uint8_t> ReadFileBytes(const std::u16string& name);
+
+// Registry keys of one test run standing for HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER: under
+// HKEY_CURRENT_USER\Software\ClientTests\<name>_<process id>, removed at the end.
+struct TTestRegistryRoots {
+  std::u16string Base;
+  TRegKey Machine, User;
+  explicit TTestRegistryRoots(const std::u16string& name);
+  ~TTestRegistryRoots();
+};
 
 #endif

@@ -1,0 +1,297 @@
+// The printer monitor thread under Wine on the stand-in spooler: a raw job on a virtual printer without
+// the DOS side goes unchanged to its Windows destination (Wine's PostScript printer on a file port) and
+// leaves the queue, also after its destination refused to open for a while; a Windows job and a DOS job
+// are coded and printed with their codes; the thread ends on its stop event and reports its start and end.
+#include "monitor/cl_monitor_win.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "foundation/cl_tools_regimport_win.h"
+#include "foundation/cl_tools_store_win.h"
+#include "foundation/lib_prn.h"
+#include "foundation/lib_prn_printers_host_win.h"
+#include "foundation/lib_prn_win.h"
+#include "foundation/lib_reg_win.h"
+#include "foundation/lib_sysinfo_win.h"
+#include "foundation/lib_unicode_win.h"
+#include "coding/enumemf2_records_win.h"
+#include "foundation/cl_tools_cfgkey.h"
+#include "support/code_image.h"
+#include "support/coder_fakes.h"
+#include "support/coding_scope_win.h"
+#include "support/dos_job_fakes.h"
+#include "support/e2e_page_win.h"
+#include "support/prn_test_support.h"
+#include "support/raw_code_reader.h"
+#include "support/spooler_faults_win.h"
+
+namespace {
+
+const std::u16string kDestination = u"Client Test PS";
+const std::u16string kDestinationFile = u"C:\\client-print\\out.ps";
+
+std::u16string Pid() { return AnsiToWide(std::to_string(GetCurrentProcessId())); }
+
+TStandInPrinter VirtualPrinter(const std::u16string& name) {
+  TStandInPrinter p;
+  p.Name = name;
+  p.PortName = u"LPT1:";
+  p.DriverName = u"Wine PostScript Driver";
+  p.Datatype = u"NT EMF 1.008";
+  p.Attributes = PRN_ATTR_QUEUED | PRN_ATTR_LOCAL;
+  p.Status = PRN_STATUS_PAUSED;
+  return p;
+}
+
+DWORD QueuedJobs(const std::u16string& printer) {
+  TPrinterHandle h = OpenPrinterHandle(printer);
+  if (!h) return 0;
+  DWORD needed = 0, count = 0;
+  Spooler().EnumJobs(h.Get(), 0, 100, 1, nullptr, 0, &needed, &count);
+  std::vector<BYTE> bytes(needed);
+  if (needed == 0 || !Spooler().EnumJobs(h.Get(), 0, 100, 1, bytes.data(), needed, &needed, &count)) return 0;
+  return count;
+}
+
+class MonitorThread : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(spooler.StandIn->AddStandInPrinter(VirtualPrinter(virt)));
+    app.Printers = std::make_unique<TPrinters>(CreateWindowsPrintersHost(), machine, user);
+    GetCurrentUserName(app.Printers->UserName);
+    const int32_t i = app.Printers->Add(virt);
+    app.Printers->Items[i].AllUsers = true;
+    app.Printers->Items[i].WinSide = true;
+    app.Printers->SaveAll();
+    app.Printers->SetPrintToOfUser(virt, u"", kPrintToWin, kDestination);
+    app.Printers->Refresh();
+    boxes = 0;
+    TPrnHooks hooks;
+    hooks.MessageBox = [this](const std::u16string&, const std::u16string&, UINT, HWND) {
+      ++boxes;
+      return IDOK;
+    };
+    SetPrnHooks(hooks);
+    ctx.App = &app;
+    ctx.Log = log;
+    ctx.Components = 1;
+    ctx.StopEvent.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    ctx.PrinterReadyEvent.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  }
+  void TearDown() override {
+    if (thread) StopThread(thread.Get());
+    SetPrnHooks({});
+  }
+  void StartThread() {
+    thread.Reset(CreateThread(nullptr, 0, PrinterMonitorThread, &ctx, 0, nullptr));
+    ASSERT_TRUE(thread);
+  }
+  void StartAndWaitReady() {
+    StartThread();
+    ASSERT_EQ(WaitForSingleObject(ctx.PrinterReadyEvent.Get(), 20000), WAIT_OBJECT_0);
+  }
+  // Runs the thread until the virtual printer's queue is empty (at most maxMs), then stops it.
+  void ServeUntilEmpty(int maxMs) {
+    StartAndWaitReady();
+    for (int waited = 0; waited < maxMs && QueuedJobs(virt) != 0; waited += 100) Sleep(100);
+    EXPECT_EQ(QueuedJobs(virt), 0u) << "the job left the queue";
+    ASSERT_TRUE(StopThread(thread.Get()));
+  }
+
+  // Signals the stop until the thread ends, as the monitor's stopper does.
+  bool StopThread(HANDLE running) {
+    for (int i = 0; i < 40; ++i) {
+      SetEvent(ctx.StopEvent.Get());
+      if (WaitForSingleObject(running, 250) == WAIT_OBJECT_0) return true;
+    }
+    return false;
+  }
+  bool Logged(std::u16string_view text) const {
+    return std::any_of(log.Lines.begin(), log.Lines.end(),
+                       [&](const std::u16string& l) { return l.find(text) != std::u16string::npos; });
+  }
+
+  TTestRegistryRoots roots{u"cl_monitor"};
+  TStandInScope spooler{u"monitor_thread"};
+  const std::u16string virt = u"Монитор_" + Pid();
+  TRegistryStore machine{roots.Machine.Get()}, user{roots.User.Get()};
+  TClientApplication app;
+  TMemoryLog log;
+  TMonitorContext ctx;
+  int boxes = 0;
+  std::unique_ptr<TSpoolerFaults> faults;
+  TKernelHandle thread;
+};
+
+TEST_F(MonitorThread, PassesARawJobThroughToTheDestinationAndEndsOnStop) {
+  DeleteFileW(WStr(kDestinationFile));  // a file port is not truncated before a job
+  const std::string bytes = "%!PS-Adobe-3.0\n%%Title: monitor raw job\nshowpage\n%%EOF\n";
+  ASSERT_NE(spooler.StandIn->SubmitRawJob(virt, u"Сырой", {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}),
+            0u);
+
+  ServeUntilEmpty(20000);
+  DWORD code = 99;
+  GetExitCodeThread(thread.Get(), &code);
+  EXPECT_EQ(code, 0u);
+
+  EXPECT_EQ(ReadFileBytes(kDestinationFile), std::vector<uint8_t>(bytes.begin(), bytes.end()));
+  EXPECT_EQ(boxes, 0);
+  EXPECT_TRUE(Logged(u"Enter: Cfg=\"Win\", SrcCount=\"1\""));
+  EXPECT_TRUE(Logged(u"Monitoring started. 1 Printers found"));
+  EXPECT_TRUE(Logged(u"--> ProcessRAW: Print to=\"Client Test PS\""));
+  EXPECT_TRUE(Logged(u"Monitoring stopped"));
+}
+
+TEST_F(MonitorThread, ARefusedDestinationKeepsTheJobQueuedWithOneBoxUntilItOpens) {
+  DeleteFileW(WStr(kDestinationFile));
+  faults = std::make_unique<TSpoolerFaults>();
+  StartAndWaitReady();
+  Sleep(1500);  // the first rounds checked the configuration with the destination there
+  faults->SetFault(kDestination, TSpoolerFault{.OpenError = ERROR_ACCESS_DENIED});
+  const std::string bytes = "%!PS-Adobe-3.0\n%%Title: waited for its printer\nshowpage\n%%EOF\n";
+  ASSERT_NE(spooler.StandIn->SubmitRawJob(virt, u"Ждёт", {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}),
+            0u);
+  for (int i = 0; i < 100 && faults->Calls(kDestination, "OpenPrinter") < 8; ++i) Sleep(100);
+  EXPECT_GE(faults->Calls(kDestination, "OpenPrinter"), 8) << "several rounds tried it";
+  EXPECT_EQ(QueuedJobs(virt), 1u) << "the job waits for its printer";
+  EXPECT_EQ(boxes, 1);
+  faults->ClearFault(kDestination);
+  for (int i = 0; i < 200 && QueuedJobs(virt) != 0; ++i) Sleep(100);
+  EXPECT_EQ(QueuedJobs(virt), 0u);
+  ASSERT_TRUE(StopThread(thread.Get()));
+  EXPECT_EQ(ReadFileBytes(kDestinationFile), std::vector<uint8_t>(bytes.begin(), bytes.end()));
+  EXPECT_EQ(boxes, 1);
+}
+
+// The machine the Windows job's pages are coded on.
+class MonitorThreadCoding : public MonitorThread {
+ protected:
+  TCodingScope scope{L"cl_monitor_win_test"};
+};
+
+TEST_F(MonitorThreadCoding, CodesAWindowsJobOnItsDestinationAndEmptiesTheQueue) {
+  TMachineTypes types(kE2EPageOrder);
+  ASSERT_TRUE(types.Ok()) << E2EConfigPath();
+  PlaceInvoiceCodeLowerRight(types.Store());
+  const TEnhMetaFile page = RecordE2EPage(E2EDocument("SCHT"), &InvoiceTable());
+  ASSERT_TRUE(page) << "the destination printer of scripts/setup";
+  DeleteFileW(WStr(kDestinationFile));
+  std::error_code ignored;
+  std::filesystem::remove("cl_monitor/emf_job.ps", ignored);  // an earlier run's would be read as this one's
+  const std::set<std::wstring> before = scope.Files();
+  ASSERT_NE(spooler.StandIn->SubmitEmfJob(virt, u"Счёт 15", {EnhMetaFileBytes(page.Get())}), 0u);
+
+  ServeUntilEmpty(60000);
+
+  const std::vector<uint8_t> printed = ReadFileBytes(kDestinationFile);
+  const std::string postscript(printed.begin(), printed.end());
+  EXPECT_NE(postscript.find("%%Page:"), std::string::npos);
+  // For the native step that reads the code back (monitor/cl_monitor_win_zxing).
+  std::filesystem::create_directories("cl_monitor");
+  std::ofstream("cl_monitor/emf_job.ps", std::ios::binary) << postscript;
+  EXPECT_TRUE(Logged(u"Print code")) << "the page carries its code";
+  EXPECT_EQ(boxes, 0);
+  EXPECT_TRUE(scope.Boxes.empty());
+  std::set<std::wstring> after = scope.Files();
+  after.erase(L"client.log");
+  after.erase(std::wstring(kContextStoreName.begin(), kContextStoreName.end()));
+  EXPECT_EQ(after, before) << "no page file or code picture stays";
+}
+
+// A virtual printer with the DOS side only, its jobs coded through the machine's ConfigDos key.
+class MonitorThreadDos : public MonitorThread {
+ protected:
+  void SetUp() override {
+    MonitorThread::SetUp();
+    TPrinterListItem& item = app.Printers->Items[app.Printers->IndexOf(virt)];
+    item.WinSide = false;
+    item.DosSide = true;
+    app.Printers->SaveAll();
+    app.Printers->SetPrintToOfUser(virt, u"", kPrintToDos, kDestination);
+    app.Printers->Refresh();
+    ctx.Components = kComponentDos;
+    // The product's check asks to make the printer the default one and to queue DOS printing on a port.
+    TMonitorThreadSteps steps;
+    steps.Queue.CheckDosPrintingSetup = [](const std::u16string&) { return true; };
+    SetMonitorThreadSteps(steps);
+    machine_.WriteTextA(DosSubKey(), u"Version", std::string(kProgramVersion));
+    machine_.WriteText(DosSubKey(), u"DocOrder", u"DJ");
+    WriteDosModel(machine_, kModel, u"300,300,Rastr");
+    WriteDosKeywordType(machine_, u"DJ", u"AAA", u"CN", 0);
+  }
+  void TearDown() override {
+    MonitorThread::TearDown();
+    SetMonitorThreadSteps({});
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, WStr(DosSubKey(u"DJ")));
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, WStr(DosSubKey(u"Printers\\" + kModel)));
+    machine_.DeleteValue(DosSubKey(u"Printers"), u"Model");
+    machine_.DeleteValue(DosSubKey(), u"DocOrder");
+    machine_.DeleteValue(DosSubKey(), u"Version");
+  }
+
+  const std::u16string kModel = u"HP Monitor Test";
+  TRegistryStore machine_;
+};
+
+TEST_F(MonitorThreadDos, CodesADosJobAndPrintsItsCopiesOnTheDestination) {
+  DeleteFileW(WStr(kDestinationFile));
+  std::error_code ignored;
+  std::filesystem::remove("cl_monitor/dos_job_code.bmp", ignored);
+  const std::string document = "\x1B&l6DAAA 1 invoice\r\n\f";
+  ASSERT_NE(spooler.StandIn->SubmitRawJob(virt, u"Счёт DOS",
+                                          {reinterpret_cast<const uint8_t*>(document.data()), document.size()}),
+            0u);
+  ServeUntilEmpty(30000);
+
+  const std::vector<uint8_t> bytes = ReadFileBytes(kDestinationFile);
+  const std::string printed(bytes.begin(), bytes.end());
+  EXPECT_EQ(printed.substr(0, 12), document.substr(0, 12));
+  EXPECT_NE(printed.find("\x1B*r"), std::string::npos) << "the code as PCL raster on the \"C\" copy";
+  EXPECT_NE(printed.find(document, 1), std::string::npos) << "the plain \"N\" copy";
+  EXPECT_TRUE(Logged(u"--> PrintRAW: Call \"CreateCode\"..."));
+  EXPECT_EQ(boxes, 0);
+
+  // What a printer would draw from the PCL raster, as a picture for the native step's zxing-cpp.
+  // The code's commands alone: from the first graphics command to the end of the last raster.
+  const size_t graphics = printed.find("\x1B*");
+  const size_t last = printed.rfind("\x1B*r");
+  ASSERT_TRUE(graphics != std::string::npos && last != std::string::npos);
+  const TReadCode read = ReadPclCode(printed.substr(graphics, last + 4 - graphics), 300);
+  EXPECT_EQ(read.Error, "");
+  ASSERT_FALSE(read.Dots.Empty());
+  const TPictureSize size{static_cast<int32_t>(read.Dots.Right()),
+                          static_cast<int32_t>(read.Dots.Bottom() - read.Dots.Top())};
+  const size_t stride = (static_cast<size_t>(size.Width) + 7) / 8;
+  TMonoPicture picture(stride * static_cast<size_t>(size.Height), 0);
+  for (int32_t y = 0; y < size.Height; ++y)
+    for (int32_t x = 0; x < size.Width; ++x)
+      if (read.Dots.Get(x, read.Dots.Top() + y)) picture[y * stride + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+  std::filesystem::create_directories("cl_monitor");
+  EXPECT_TRUE(WriteFileBytes("cl_monitor/dos_job_code.bmp", SymbolImage(picture, size, 0, size.Width, 16, 1)));
+}
+
+TEST_F(MonitorThread, AStopSignalledBeforeTheThreadRunsEndsItAndIsSetAgain) {
+  SetEvent(ctx.StopEvent.Get());
+  StartThread();
+  ASSERT_EQ(WaitForSingleObject(thread.Get(), 20000), WAIT_OBJECT_0);
+  EXPECT_TRUE(Logged(u"Monitoring stopped"));
+  EXPECT_EQ(WaitForSingleObject(ctx.StopEvent.Get(), 0), WAIT_OBJECT_0) << "the stop is left for the stopper";
+}
+
+TEST_F(MonitorThread, ASpoolerThatCannotStartEndsTheThreadWithABox) {
+  TMonitorThreadSteps steps;
+  steps.EnsureSpoolerRunning = [] { return false; };
+  SetMonitorThreadSteps(steps);
+  StartThread();
+  ASSERT_EQ(WaitForSingleObject(thread.Get(), 20000), WAIT_OBJECT_0);
+  SetMonitorThreadSteps({});
+  EXPECT_TRUE(Logged(u"Не удается запустить очередь печати Windows."));
+  EXPECT_FALSE(Logged(u"Monitoring started."));
+}
+
+}  // namespace
