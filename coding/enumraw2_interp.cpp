@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <limits>
 
 #include "foundation/lib_reg.h"
 #include "foundation/lib_str.h"
@@ -188,10 +187,6 @@ void LogUnknownEsc3(TRawInterpContext& c, const TByteReader& reader, TRawParseSt
 // ---- small steps
 
 namespace enumraw2_interp {
-
-int32_t ClampToInt(int64_t v) {
-  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
 
 void MoveX(TRawParseState& parse, int64_t dx) { parse.Point.X = ClampToInt(int64_t{parse.Point.X} + dx); }
 

@@ -122,7 +122,9 @@ namespace enumraw2_interp {
 
 inline constexpr uint8_t kEsc = 0x1B;
 
-int32_t ClampToInt(int64_t v);
+inline int32_t ClampToInt(int64_t v) {
+  return static_cast<int32_t>(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v);
+}
 // Moves of the current point that stop at the ends of the 32-bit range instead of wrapping.
 void MoveX(TRawParseState& parse, int64_t dx);
 void MoveY(TRawParseState& parse, int64_t dy);
