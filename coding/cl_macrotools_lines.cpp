@@ -24,6 +24,14 @@ struct TLineView {
   }
 };
 
+// Stable, and one pass over lines already in order; the order a constant, so that the comparison is
+// the two compares it comes to.
+template <TObjectOrder order>
+void SortLines(TLineRecords& lines) {
+  auto less = [](const TLineRecord& a, const TLineRecord& b) { return CompareRects(order, a.Rect, b.Rect) < 0; };
+  if (!std::is_sorted(lines.begin(), lines.end(), less)) std::stable_sort(lines.begin(), lines.end(), less);
+}
+
 }  // namespace
 
 void MergeLines(TLineRecords& lines, TSmallPoint tolerance, bool vertical) {
@@ -31,9 +39,10 @@ void MergeLines(TLineRecords& lines, TSmallPoint tolerance, bool vertical) {
   const int32_t along = vertical ? tolerance.Y : tolerance.X;
   const int32_t across = vertical ? tolerance.X : tolerance.Y;
   // Without a tolerance across, lines are ordered by position so the walk can stop at the next level.
-  const TObjectOrder order = (across != 0) != vertical ? TObjectOrder::Column : TObjectOrder::Row;
-  auto less = [order](const TLineRecord& a, const TLineRecord& b) { return CompareRects(order, a.Rect, b.Rect) < 0; };
-  if (!std::is_sorted(lines.begin(), lines.end(), less)) std::stable_sort(lines.begin(), lines.end(), less);
+  if ((across != 0) != vertical)
+    SortLines<TObjectOrder::Column>(lines);
+  else
+    SortLines<TObjectOrder::Row>(lines);
   // Either way the lines of one level are then in the order of their starts; when every line runs from
   // its start forwards, one that starts past the current line's end (and tolerance) ends the search.
   const bool forwards = std::all_of(lines.begin(), lines.end(), [vertical](TLineRecord& line) {

@@ -253,6 +253,18 @@ class TRawPageParser {
   bool& pageEnded_;
   int32_t& errors_;
   TText* text_ = nullptr;
+  // The line characters of the texts this parse makes, in stream order (which is the texts' order, each
+  // text's characters in turn), so that the lines need no second look at every character. Kept unless
+  // NUL is a line character (an underline piece holds one, in the middle of another text's characters).
+  enum : uint8_t { kVertical = 1, kHorizontal = 2 };
+  std::array<uint8_t, 256> lineKinds_{};
+  struct TLineChar {
+    const TText* Text;
+    size_t Index;
+  };
+  std::vector<TLineChar> lineChars_;
+  bool keptLineChars_ = false;
+  size_t firstNewText_ = 0;
   double widthPitch_ = 0;  // the pitch width_ was computed for: texts begin after every command
   int32_t width_ = 0;
   TObjectList oldH_, oldV_;  // lines the model held before the page (Index - 1 into these)
@@ -293,6 +305,7 @@ void TRawPageParser::NextText(size_t offset) {
 }
 
 void TRawPageParser::Append(char16_t ch, size_t end) {
+  if (lineKinds_[ch & 0xFF] != 0) lineChars_.push_back(TLineChar{text_, text_->Text.size()});
   text_->Text.push_back(ch);
   text_->Rect.Right = ClampToInt(int64_t{text_->Rect.Right} + text_->CharWidth);
   text_->EndOffset = ClampToInt(static_cast<int64_t>(end));
@@ -338,7 +351,10 @@ int32_t TRawPageParser::ParseRawStream(uint32_t startTick) {
     stops[b] = b < 0x20 || (hasMarker && b == marker0) || (hasPitchCodes && c_.CodePitchTable.FirstBytes.test(b)) ||
                c_.LineChHSub.test(b);
     blanks[b] = b == 0x20 || c_.BlankChr.test(b);
+    lineKinds_[b] = static_cast<uint8_t>((c_.LineChrV.test(b) ? kVertical : 0) | (c_.LineChrH.test(b) ? kHorizontal : 0));
   }
+  keptLineChars_ = lineKinds_[0] == 0;
+  firstNewText_ = c_.Texts->size();
   size_t sinceCheck = 0;
   for (;;) {
     if (++sinceCheck >= 100) {
@@ -403,6 +419,7 @@ int32_t TRawPageParser::ParseRawStream(uint32_t startTick) {
         for (size_t i = 0; i < n; ++i) {
           const uint8_t b = bytes[after + i];
           out[i] = blanks[b] ? kBlank : static_cast<char16_t>(b);
+          if (lineKinds_[out[i]] != 0) lineChars_.push_back(TLineChar{text_, from + i});
         }
         text_->Rect.Right = ClampToInt(int64_t{text_->Rect.Right} + static_cast<int64_t>(n) * w);
         text_->EndOffset = ClampToInt(static_cast<int64_t>(end));
@@ -576,20 +593,16 @@ double TRawPageParser::LinesFromUnderlines() {
 }
 
 double TRawPageParser::LinesFromLineChars() {
-  enum : uint8_t { kVertical = 1, kHorizontal = 2 };
-  std::array<uint8_t, 256> kinds{};  // one look-up per character instead of two set tests
-  for (size_t b = 0; b < 256; ++b)
-    kinds[b] = static_cast<uint8_t>((c_.LineChrV.test(b) ? kVertical : 0) | (c_.LineChrH.test(b) ? kHorizontal : 0));
   int64_t widths = 0, chars = 0;
-  for (const auto& object : *c_.Texts) {
-    const TText& t = *AsText(object);
+  size_t next = 0;  // the first line character of the text at hand among those the parse kept
+  for (size_t k = 0; k < c_.Texts->size(); ++k) {
+    const TText& t = *AsText((*c_.Texts)[k]);
     const int64_t w = t.CharWidth;
     const int32_t midRow = static_cast<int32_t>((int64_t{t.Rect.Top} + t.Rect.Bottom) / 2);
-    size_t run = 0;
-    auto endRun = [&](size_t j) {  // the run ends before character j
-      if (run == 0) return;
-      if (run >= 2 || t.Text[j - 1] != u'-') {
-        const int64_t left = t.Rect.Left + static_cast<int64_t>(j - run) * w;
+    size_t run = 0, runEnd = 0;  // a run of horizontal characters ending before runEnd
+    auto endRun = [&] {
+      if (run >= 2 || t.Text[runEnd - 1] != u'-') {
+        const int64_t left = t.Rect.Left + static_cast<int64_t>(runEnd - run) * w;
         const int64_t width = static_cast<int64_t>(run) * w;
         HLines.push_back(TLineRecord{TRect{ClampToInt(left), midRow, ClampToInt(left + width), midRow}, t.Ident});
         widths += width;
@@ -597,22 +610,28 @@ double TRawPageParser::LinesFromLineChars() {
       }
       run = 0;
     };
-    const char16_t* const chars16 = t.Text.data();
-    const size_t n = t.Text.size();
-    for (size_t j = 0; j < n; ++j) {
-      const char16_t ch = chars16[j];
-      const uint8_t kind = ch < 256 ? kinds[ch] : 0;
-      if (kind == 0 && run == 0) continue;  // most characters: nothing to do
+    // Line character j of the text, the characters between it and the one before being none.
+    auto lineChar = [&](size_t j) {
+      const char16_t ch = t.Text[j];
+      const uint8_t kind = lineKinds_[ch];
       if (kind & kVertical) {
         const int32_t x = ClampToInt(t.Rect.Left + static_cast<int64_t>(j) * w + w / 2);
         VLines.push_back(TLineRecord{TRect{x, t.Rect.Top, x, t.Rect.Bottom}, t.Ident, c_.LineChrVSpec.test(ch) ? uint8_t{1} : uint8_t{0}});
       }
-      if (kind & kHorizontal)
+      if (run > 0 && (j != runEnd || !(kind & kHorizontal))) endRun();
+      if (kind & kHorizontal) {
         ++run;
-      else
-        endRun(j);
+        runEnd = j + 1;
+      }
+    };
+    if (keptLineChars_ && k >= firstNewText_) {
+      for (; next < lineChars_.size() && lineChars_[next].Text == &t; ++next) lineChar(lineChars_[next].Index);
+    } else {
+      const char16_t* const s = t.Text.data();
+      for (size_t j = 0; j < t.Text.size(); ++j)
+        if (s[j] < 256 && lineKinds_[s[j]] != 0) lineChar(j);
     }
-    endRun(n);
+    if (run > 0) endRun();
   }
   return chars ? static_cast<double>(widths) / static_cast<double>(chars) : 0.0;
 }
