@@ -192,17 +192,6 @@ void MoveX(TRawParseState& parse, int64_t dx) { parse.Point.X = ClampToInt(int64
 
 void MoveY(TRawParseState& parse, int64_t dy) { parse.Point.Y = ClampToInt(int64_t{parse.Point.Y} + dy); }
 
-std::string_view StreamText(const TByteReader& reader) {
-  const std::span<const uint8_t> bytes = reader.Bytes();
-  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
-}
-
-bool ReadOrEnd(TByteReader& reader, uint8_t& b) {
-  if (reader.ReadByte(b)) return true;
-  reader.Seek(static_cast<int64_t>(reader.Size()));
-  return false;
-}
-
 bool ReadWordOrEnd(TByteReader& reader, uint16_t& w) {
   if (reader.ReadWord(w)) return true;
   reader.Seek(static_cast<int64_t>(reader.Size()));

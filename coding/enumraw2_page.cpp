@@ -60,29 +60,35 @@ std::unique_ptr<TText> TextLike(const TText& from, std::u16string&& text, int32_
   return t;
 }
 
-// The runs of the text between NULs and double blanks, each a text on its grid; the last run keeps the
-// text's own object. A run is a stretch of the text: a blank is dropped only at a run's start.
-void SplitTextRuns(std::unique_ptr<TRectProTo> whole, TObjectList& out) {
+// The runs of the text between NULs and double blanks, each a text on its grid, handed to put with
+// whether it is one run as IsOneRun sees it (always, unless a coordinate was clamped); the last run keeps
+// the text's own object. A run is a stretch of the text: a blank is dropped only at a run's start.
+template <class Put>
+void SplitTextRuns(std::unique_ptr<TRectProTo> whole, Put&& put) {
   TText& text = *AsText(whole);
   const std::u16string& s = text.Text;
   const int64_t w = text.CharWidth;
   struct TRun {
     size_t Start = 0, End = 0;
     int32_t Left = 0, Right = 0;
+    bool Exact = false;  // Left unclamped
   };
   TRun last;  // the run found last, put out when the next one is found
   size_t start = 0;  // the run's first character; == i while the run is empty
   auto flush = [&](size_t end, int64_t right) {
     if (end <= start) return;
     if (last.End > last.Start)
-      out.push_back(TextLike(text, std::u16string(s, last.Start, last.End - last.Start), last.Left, last.Right));
+      put(TextLike(text, std::u16string(s, last.Start, last.End - last.Start), last.Left, last.Right), last.Exact);
     const int32_t r = ClampToInt(right);
-    last = TRun{start, end, ClampToInt(int64_t{r} - static_cast<int64_t>(end - start) * w), r};
+    const int64_t left = int64_t{r} - static_cast<int64_t>(end - start) * w;
+    last = TRun{start, end, ClampToInt(left), r, left == ClampToInt(left)};
   };
-  for (size_t i = 0; i < s.size(); ++i) {
-    const char16_t ch = s[i];
+  const char16_t* const chars16 = s.data();  // s stays as it is until the end
+  const size_t n = s.size();
+  for (size_t i = 0; i < n; ++i) {
+    const char16_t ch = chars16[i];
     if (ch != kNul && ch != kBlank) continue;
-    const bool blankNext = i + 1 < s.size() && (s[i + 1] == kBlank || s[i + 1] == kNul);
+    const bool blankNext = i + 1 < n && (chars16[i + 1] == kBlank || chars16[i + 1] == kNul);
     if (ch == kNul || blankNext) {
       flush(i, text.Rect.Left + static_cast<int64_t>(i) * w);
       start = i + 1;
@@ -90,14 +96,14 @@ void SplitTextRuns(std::unique_ptr<TRectProTo> whole, TObjectList& out) {
       start = i + 1;
     }
   }
-  flush(s.size(), text.Rect.Right);
+  flush(n, text.Rect.Right);
   if (last.End == last.Start) return;
   text.Text.erase(last.End);
   text.Text.erase(0, last.Start);
   text.Rect.Left = last.Left;
   text.Rect.Right = last.Right;
   text.Special = text.Used = 0;
-  out.push_back(std::move(whole));
+  put(std::move(whole), last.Exact);
 }
 
 // Whether SplitTextRuns would give text back whole: no NUL, no blank first, no blank before a blank.
@@ -345,13 +351,18 @@ int32_t TRawPageParser::ParseRawStream(uint32_t startTick) {
   const uint8_t marker0 = hasMarker ? static_cast<uint8_t>(marker[0]) : 0;
   const bool hasPitchCodes = c_.CodePitchTable.FirstBytes.any();
   const int32_t tab = std::max(1, c_.TabWidth);
-  // Bytes a plain run stops at, and the bytes that print as a blank.
-  std::array<bool, 256> stops{}, blanks{};
-  for (size_t b = 0; b < 256; ++b) {
-    stops[b] = b < 0x20 || (hasMarker && b == marker0) || (hasPitchCodes && c_.CodePitchTable.FirstBytes.test(b)) ||
-               c_.LineChHSub.test(b);
-    blanks[b] = b == 0x20 || c_.BlankChr.test(b);
+  // Of each byte in a plain run: whether the run stops at it, whether it prints as a blank, and whether
+  // what it prints is a line character.
+  enum : uint8_t { kStop = 1, kPrintsBlank = 2, kLineChar = 4 };
+  for (size_t b = 0; b < 256; ++b)
     lineKinds_[b] = static_cast<uint8_t>((c_.LineChrV.test(b) ? kVertical : 0) | (c_.LineChrH.test(b) ? kHorizontal : 0));
+  std::array<uint8_t, 256> plain{};
+  for (size_t b = 0; b < 256; ++b) {
+    const bool stop = b < 0x20 || (hasMarker && b == marker0) || (hasPitchCodes && c_.CodePitchTable.FirstBytes.test(b)) ||
+                      c_.LineChHSub.test(b);
+    const bool blank = b == 0x20 || c_.BlankChr.test(b);
+    plain[b] = static_cast<uint8_t>((stop ? kStop : 0) | (blank ? kPrintsBlank : 0) |
+                                    (lineKinds_[blank ? 0x20 : b] != 0 ? kLineChar : 0));
   }
   keptLineChars_ = lineKinds_[0] == 0;
   firstNewText_ = c_.Texts->size();
@@ -404,23 +415,23 @@ int32_t TRawPageParser::ParseRawStream(uint32_t startTick) {
       } else {
         Append(c_.BlankChr.test(ch) ? kBlank : static_cast<char16_t>(ch), after);
       }
-      // The rest of a plain run at once: no marker, pitch code or underline among it.
-      size_t end = after;
-      while (end < bytes.size() && end - after < 96) {
-        if (stops[bytes[end]]) break;
-        ++end;
-      }
-      if (end > after) {
-        const int32_t w = text_->CharWidth;
-        const size_t n = end - after;
+      // The rest of a plain run at once, in one pass: no marker, pitch code or underline among it.
+      const size_t limit = std::min(bytes.size(), after + 96);
+      if (limit > after && (plain[bytes[after]] & kStop) == 0) {
         const size_t from = text_->Text.size();
-        text_->Text.resize(from + n);
+        text_->Text.resize(from + (limit - after));
         char16_t* out = text_->Text.data() + from;
-        for (size_t i = 0; i < n; ++i) {
-          const uint8_t b = bytes[after + i];
-          out[i] = blanks[b] ? kBlank : static_cast<char16_t>(b);
-          if (lineKinds_[out[i]] != 0) lineChars_.push_back(TLineChar{text_, from + i});
+        size_t end = after;
+        for (; end < limit; ++end) {
+          const uint8_t b = bytes[end];
+          const uint8_t kind = plain[b];
+          if (kind & kStop) break;
+          out[end - after] = (kind & kPrintsBlank) ? kBlank : static_cast<char16_t>(b);
+          if (kind & kLineChar) lineChars_.push_back(TLineChar{text_, from + (end - after)});
         }
+        const size_t n = end - after;
+        text_->Text.resize(from + n);
+        const int32_t w = text_->CharWidth;
         text_->Rect.Right = ClampToInt(int64_t{text_->Rect.Right} + static_cast<int64_t>(n) * w);
         text_->EndOffset = ClampToInt(static_cast<int64_t>(end));
         HeightSum += static_cast<double>(LineHeight48(c_.CurrentSpacing)) * static_cast<double>(n);
@@ -638,26 +649,34 @@ double TRawPageParser::LinesFromLineChars() {
 
 void TRawPageParser::AssembleTexts(int32_t t) {
   const TLineIndex v(VLines, true), h(HLines, false);
-  TObjectList pieces;
+  // Clean: known to be one run, the test of every character done or not needed.
+  struct TPiece {
+    std::unique_ptr<TRectProTo> Object;
+    bool Clean;
+  };
+  std::vector<TPiece> pieces;
   pieces.reserve(c_.Texts->size());
+  auto putPiece = [&pieces](std::unique_ptr<TRectProTo> piece, bool oneRun) { pieces.push_back(TPiece{std::move(piece), oneRun}); };
   for (auto& object : *c_.Texts) {
     TText& text = *AsText(object);
     if (TrimsEmpty(text.Text)) continue;
     ClearCoveredChars(text.Text, text, v, h, c_.LineChrV, t);  // the old texts go after this pass
     if (IsOneRun(text))
-      pieces.push_back(std::move(object));
+      putPiece(std::move(object), true);
     else
-      SplitTextRuns(std::move(object), pieces);
+      SplitTextRuns(std::move(object), putPiece);
   }
   c_.Texts->clear();
-  StableSort(pieces, [](const auto& a, const auto& b) { return TopLeftLess(AsText(a), AsText(b)); });
+  StableSort(pieces, [](const TPiece& a, const TPiece& b) { return TopLeftLess(AsText(a.Object), AsText(b.Object)); });
+  auto putText = [this](std::unique_ptr<TRectProTo> piece, bool) { c_.Texts->push_back(std::move(piece)); };
   for (size_t ai = 0; ai < pieces.size(); ++ai) {
-    TText& a = *AsText(pieces[ai]);
+    TText& a = *AsText(pieces[ai].Object);
     if (a.Text.empty()) continue;
     for (size_t bi = ai + 1; bi < pieces.size(); ++bi) {
-      TText& b = *AsText(pieces[bi]);
+      TText& b = *AsText(pieces[bi].Object);
       if (b.Rect.Top != a.Rect.Top || b.Rect.Left > a.Rect.Right) break;
       if (b.Text.empty()) continue;
+      pieces[ai].Clean = pieces[bi].Clean = false;
       if (b.Rect.Left == a.Rect.Right && b.Underline == a.Underline && b.CharWidth == a.CharWidth) {
         a.Text += b.Text;
         a.Rect.Right = b.Rect.Right;
@@ -671,10 +690,10 @@ void TRawPageParser::AssembleTexts(int32_t t) {
     }
     // The pieces before this one are final: a moves on whole when it is one run.
     const size_t first = c_.Texts->size();
-    if (IsOneRun(a))
-      c_.Texts->push_back(std::move(pieces[ai]));
+    if (pieces[ai].Clean || IsOneRun(a))
+      c_.Texts->push_back(std::move(pieces[ai].Object));
     else
-      SplitTextRuns(std::move(pieces[ai]), *c_.Texts);
+      SplitTextRuns(std::move(pieces[ai].Object), putText);
     for (size_t i = first; i < c_.Texts->size(); ++i) OemTextToAnsi(AsText((*c_.Texts)[i])->Text);
   }
 }

@@ -47,7 +47,7 @@ class TPooled : public Base {
     if (size == sizeof(T))
       Pool().Give(block);
     else
-      ::operator delete(block, size);
+      ::operator delete(block);
   }
 
  private:
