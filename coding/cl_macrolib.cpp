@@ -191,14 +191,9 @@ TRect TCoder::NormalizeRect(const TRect& rect) const { return ::NormalizeRect(re
 
 void TCoder::RemoveShortLines(TSmallPoint limits) {
   auto sweep = [](TObjectList& lines, int32_t length) {
-    // Both sizes below length - 1; computed wide so that no page coordinate can overflow them.
-    const int64_t bound = int64_t{length} - 1;
     std::erase_if(lines, [&](const std::unique_ptr<TRectProTo>& object) {
       const auto* line = dynamic_cast<const TLineProTo*>(object.get());
-      if (!line) return false;
-      const TRect& r = line->Rect;
-      const int64_t width = int64_t{r.Right} - r.Left, height = int64_t{r.Bottom} - r.Top;
-      return line->Special != 0 || (width < bound && height < bound);
+      return line && IsShortLine(line->Rect, line->Special, length);
     });
   };
   sweep(*HLines, limits.X);

@@ -45,20 +45,8 @@ void WideArrayToStrings(const TWideStringArray& array, TWideStringList& list) {
   for (int32_t i = 0; i < array.Count(); ++i) list.Add(array.Get(i));
 }
 
-bool IntInRange(int32_t lo, int32_t hi, int32_t x) { return lo <= x && x <= hi; }
-
-bool InRangeTol(int32_t lo, int32_t hi, int32_t x, int32_t tol) {
-  const int64_t v = x;
-  return int64_t{lo} - tol <= v && v <= int64_t{hi} + tol;
-}
-
 bool RangesOverlap(int32_t lo1, int32_t hi1, int32_t lo2, int32_t hi2) {
   return IntInRange(lo1, hi1, IntMidpoint(lo2, hi2)) || IntInRange(lo2, hi2, IntMidpoint(lo1, hi1));
-}
-
-bool SegmentsTouch(int32_t a1, int32_t a2, int32_t b1, int32_t tol, int32_t b2) {
-  return InRangeTol(a1, a2, b1, tol) || InRangeTol(a1, a2, b2, tol) || InRangeTol(b1, b2, a1, tol) ||
-         InRangeTol(b1, b2, a2, tol);
 }
 
 bool InLimits(uint32_t limits, int32_t x) {

@@ -198,10 +198,17 @@ void ResetStringsWithObjects(std::unique_ptr<TStringsWithObjects<Char>>& list) {
 void WideArrayToStrings(const TWideStringArray& array, TWideStringList& list);
 
 // Geometry. Ranges include their ends; sums and differences are exact (no 32-bit wrap-around).
-bool IntInRange(int32_t lo, int32_t hi, int32_t x);
-bool InRangeTol(int32_t lo, int32_t hi, int32_t x, int32_t tol);
+// The small tests are inline: the line clean-up makes them by the thousand on every page.
+inline bool IntInRange(int32_t lo, int32_t hi, int32_t x) { return lo <= x && x <= hi; }
+inline bool InRangeTol(int32_t lo, int32_t hi, int32_t x, int32_t tol) {
+  const int64_t v = x;
+  return int64_t{lo} - tol <= v && v <= int64_t{hi} + tol;
+}
 bool RangesOverlap(int32_t lo1, int32_t hi1, int32_t lo2, int32_t hi2);
-bool SegmentsTouch(int32_t a1, int32_t a2, int32_t b1, int32_t tol, int32_t b2);
+inline bool SegmentsTouch(int32_t a1, int32_t a2, int32_t b1, int32_t tol, int32_t b2) {
+  return InRangeTol(a1, a2, b1, tol) || InRangeTol(a1, a2, b2, tol) || InRangeTol(b1, b2, a1, tol) ||
+         InRangeTol(b1, b2, a2, tol);
+}
 // limits: minimum in the low 16 bits, maximum in the high 16 bits, both unsigned; 0 is unbounded.
 bool InLimits(uint32_t limits, int32_t x);
 TPoint RectCenter(const TRectProTo& object);

@@ -3,11 +3,7 @@
 
 #include <cstdlib>
 
-int32_t CompareInt(int32_t a, int32_t b) { return a < b ? -1 : (a > b ? 1 : 0); }
-
 namespace {
-
-int32_t Then(int32_t first, int32_t second) { return first != 0 ? first : second; }
 
 // |a - b| < tol, exactly.
 bool WithinTolerance(int32_t a, int32_t b, int32_t tol) { return std::llabs(int64_t{a} - b) < tol; }
@@ -15,18 +11,8 @@ bool WithinTolerance(int32_t a, int32_t b, int32_t tol) { return std::llabs(int6
 }  // namespace
 
 int32_t CompareObjects(TObjectOrder order, const TRectProTo& a, const TRectProTo& b) {
-  const TRect& p = a.Rect;
-  const TRect& q = b.Rect;
-  switch (order) {
-    case TObjectOrder::Row: return Then(CompareInt(p.Top, q.Top), CompareInt(p.Left, q.Left));
-    case TObjectOrder::RowRightToLeft: return Then(CompareInt(p.Top, q.Top), CompareInt(q.Left, p.Left));
-    case TObjectOrder::RowsUpwards: return Then(CompareInt(q.Top, p.Top), CompareInt(p.Left, q.Left));
-    case TObjectOrder::Column: return Then(CompareInt(p.Left, q.Left), CompareInt(p.Top, q.Top));
-    case TObjectOrder::ColumnBottomToTop: return Then(CompareInt(p.Left, q.Left), CompareInt(q.Top, p.Top));
-    case TObjectOrder::ColumnsFromRight: return Then(CompareInt(q.Left, p.Left), CompareInt(p.Top, q.Top));
-    case TObjectOrder::Creation: return Then(CompareInt(a.Ident, b.Ident), CompareObjects(TObjectOrder::Row, a, b));
-  }
-  return 0;
+  if (order == TObjectOrder::Creation && a.Ident != b.Ident) return CompareInt(a.Ident, b.Ident);
+  return CompareRects(order, a.Rect, b.Rect);
 }
 
 namespace {

@@ -10,7 +10,7 @@
 #include "coding/cl_macrotools.h"
 #include "foundation/lib_str_buffers.h"
 
-int32_t CompareInt(int32_t a, int32_t b);
+inline int32_t CompareInt(int32_t a, int32_t b) { return a < b ? -1 : (a > b ? 1 : 0); }
 
 // Orders by the top-left corner: the first key, ties decided by the second.
 enum class TObjectOrder {
@@ -24,6 +24,20 @@ enum class TObjectOrder {
 };
 
 int32_t CompareObjects(TObjectOrder order, const TRectProTo& a, const TRectProTo& b);
+
+// The orders by corner alone, inline for sorts of many small records; Creation compares as Row here.
+inline int32_t CompareRects(TObjectOrder order, const TRect& p, const TRect& q) {
+  auto then = [](int32_t first, int32_t second) { return first != 0 ? first : second; };
+  constexpr auto cmp = CompareInt;
+  switch (order) {
+    case TObjectOrder::RowRightToLeft: return then(cmp(p.Top, q.Top), cmp(q.Left, p.Left));
+    case TObjectOrder::RowsUpwards: return then(cmp(q.Top, p.Top), cmp(p.Left, q.Left));
+    case TObjectOrder::Column: return then(cmp(p.Left, q.Left), cmp(p.Top, q.Top));
+    case TObjectOrder::ColumnBottomToTop: return then(cmp(p.Left, q.Left), cmp(q.Top, p.Top));
+    case TObjectOrder::ColumnsFromRight: return then(cmp(q.Left, p.Left), cmp(p.Top, q.Top));
+    default: return then(cmp(p.Top, q.Top), cmp(p.Left, q.Left));
+  }
+}
 
 // Stable bottom-up merge sort; compare(a, b) < 0 puts b before a. Only the answer's sign is used, so
 // any comparison, consistent or not, leaves a permutation of the input.

@@ -11,6 +11,7 @@
 
 #include "coding/cl_macrolib.h"
 #include "coding/cl_macrotools.h"
+#include "foundation/lib_block_pool.h"
 #include "foundation/lib_file_reader.h"
 
 // What one document leaves to the next of the same job.
@@ -48,10 +49,12 @@ inline constexpr int32_t kModeMTPlot = -5;
 
 namespace enumraw2 {
 
+// Page objects come from pools: a page makes and frees hundreds of them.
+
 // One run of characters at one pitch; Ident is the stream offset of its first character.
-class TText : public TTextProTo {
+class TText : public TPooled<TTextProTo, TText> {
  public:
-  TText(int32_t offset, TPoint point) : TTextProTo(offset, std::u16string(), point) {}
+  TText(int32_t offset, TPoint point) : TPooled(offset, std::u16string(), point) {}
 
   uint8_t Underline = 0;
   int32_t Height = 0;     // 1/48 inch
@@ -63,13 +66,13 @@ class TText : public TTextProTo {
 };
 
 // A line from line characters or underlines; Ident is the offset of the text it came from.
-class TLine : public TLineProTo {
+class TLine : public TPooled<TLineProTo, TLine> {
  public:
-  TLine(int32_t offset, const TRect& rect) : TLineProTo(offset, rect) {}
+  TLine(int32_t offset, const TRect& rect) : TPooled(offset, rect) {}
 };
 
 // A line feed met in the stream: where it happened, its byte length, the offset of its first byte.
-class TLineFeed : public TObject {
+class TLineFeed : public TPooled<TObject, TLineFeed> {
  public:
   TLineFeed(TPoint point, int32_t length, int32_t offset) : Point(point), Length(length), Offset(offset) {}
   TPoint Point;

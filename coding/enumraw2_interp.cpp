@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <limits>
 
 #include "foundation/lib_reg.h"
 #include "foundation/lib_str.h"
@@ -189,24 +188,9 @@ void LogUnknownEsc3(TRawInterpContext& c, const TByteReader& reader, TRawParseSt
 
 namespace enumraw2_interp {
 
-int32_t ClampToInt(int64_t v) {
-  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
-
 void MoveX(TRawParseState& parse, int64_t dx) { parse.Point.X = ClampToInt(int64_t{parse.Point.X} + dx); }
 
 void MoveY(TRawParseState& parse, int64_t dy) { parse.Point.Y = ClampToInt(int64_t{parse.Point.Y} + dy); }
-
-std::string_view StreamText(const TByteReader& reader) {
-  const std::span<const uint8_t> bytes = reader.Bytes();
-  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
-}
-
-bool ReadOrEnd(TByteReader& reader, uint8_t& b) {
-  if (reader.ReadByte(b)) return true;
-  reader.Seek(static_cast<int64_t>(reader.Size()));
-  return false;
-}
 
 bool ReadWordOrEnd(TByteReader& reader, uint16_t& w) {
   if (reader.ReadWord(w)) return true;

@@ -122,15 +122,24 @@ namespace enumraw2_interp {
 
 inline constexpr uint8_t kEsc = 0x1B;
 
-int32_t ClampToInt(int64_t v);
+inline int32_t ClampToInt(int64_t v) {
+  return static_cast<int32_t>(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v);
+}
 // Moves of the current point that stop at the ends of the 32-bit range instead of wrapping.
 void MoveX(TRawParseState& parse, int64_t dx);
 void MoveY(TRawParseState& parse, int64_t dy);
 // The stream's bytes as text, for searches.
-std::string_view StreamText(const TByteReader& reader);
+inline std::string_view StreamText(const TByteReader& reader) {
+  const std::span<const uint8_t> bytes = reader.Bytes();
+  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
 // Parameter reads of a sequence: what the stream cannot give moves the reader to its end, where the
 // sequence ends without an error (false).
-bool ReadOrEnd(TByteReader& reader, uint8_t& b);
+inline bool ReadOrEnd(TByteReader& reader, uint8_t& b) {
+  if (reader.ReadByte(b)) return true;
+  reader.Seek(static_cast<int64_t>(reader.Size()));
+  return false;
+}
 bool ReadWordOrEnd(TByteReader& reader, uint16_t& w);
 enum class TMatch { Yes, No, Cut };
 // The next bytes against expected: read when they match; Cut (reader at the end) when too few remain.

@@ -38,6 +38,12 @@ bool IsNotBlank(const TText& t) {
 
 TText* AsText(const std::unique_ptr<TRectProTo>& object) { return static_cast<TText*>(object.get()); }
 
+// Stable sorting; the lists come mostly in order already (rows follow the stream), and then cost one pass.
+template <class Items, class Less>
+void StableSort(Items& items, Less less) {
+  if (!std::is_sorted(items.begin(), items.end(), less)) std::stable_sort(items.begin(), items.end(), less);
+}
+
 bool TopLeftLess(const TText* a, const TText* b) {
   return a->Rect.Top != b->Rect.Top ? a->Rect.Top < b->Rect.Top : a->Rect.Left < b->Rect.Left;
 }
@@ -54,29 +60,50 @@ std::unique_ptr<TText> TextLike(const TText& from, std::u16string&& text, int32_
   return t;
 }
 
-// The runs of s between NULs and double blanks, each a text on text's grid. A run is a stretch of s: a
-// blank is dropped only at a run's start.
-void SplitTextRuns(const std::u16string& s, const TText& text, TObjectList& out) {
+// The runs of the text between NULs and double blanks, each a text on its grid, handed to put with
+// whether it is one run as IsOneRun sees it (always, unless a coordinate was clamped); the last run keeps
+// the text's own object. A run is a stretch of the text: a blank is dropped only at a run's start.
+template <class Put>
+void SplitTextRuns(std::unique_ptr<TRectProTo> whole, Put&& put) {
+  TText& text = *AsText(whole);
+  const std::u16string& s = text.Text;
   const int64_t w = text.CharWidth;
+  struct TRun {
+    size_t Start = 0, End = 0;
+    int32_t Left = 0, Right = 0;
+    bool Exact = false;  // Left unclamped
+  };
+  TRun last;  // the run found last, put out when the next one is found
   size_t start = 0;  // the run's first character; == i while the run is empty
   auto flush = [&](size_t end, int64_t right) {
-    if (end > start) {
-      const int32_t r = ClampToInt(right);
-      auto t = TextLike(text, std::u16string(s, start, end - start), ClampToInt(int64_t{r} - static_cast<int64_t>(end - start) * w), r);
-      out.push_back(std::move(t));
-    }
+    if (end <= start) return;
+    if (last.End > last.Start)
+      put(TextLike(text, std::u16string(s, last.Start, last.End - last.Start), last.Left, last.Right), last.Exact);
+    const int32_t r = ClampToInt(right);
+    const int64_t left = int64_t{r} - static_cast<int64_t>(end - start) * w;
+    last = TRun{start, end, ClampToInt(left), r, left == ClampToInt(left)};
   };
-  for (size_t i = 0; i < s.size(); ++i) {
-    const char16_t ch = s[i];
-    const bool blankNext = i + 1 < s.size() && (s[i + 1] == kBlank || s[i + 1] == kNul);
-    if (ch == kNul || (ch == kBlank && blankNext)) {
+  const char16_t* const chars16 = s.data();  // s stays as it is until the end
+  const size_t n = s.size();
+  for (size_t i = 0; i < n; ++i) {
+    const char16_t ch = chars16[i];
+    if (ch != kNul && ch != kBlank) continue;
+    const bool blankNext = i + 1 < n && (chars16[i + 1] == kBlank || chars16[i + 1] == kNul);
+    if (ch == kNul || blankNext) {
       flush(i, text.Rect.Left + static_cast<int64_t>(i) * w);
       start = i + 1;
     } else if (ch == kBlank && start == i) {
       start = i + 1;
     }
   }
-  flush(s.size(), text.Rect.Right);
+  flush(n, text.Rect.Right);
+  if (last.End == last.Start) return;
+  text.Text.erase(last.End);
+  text.Text.erase(0, last.Start);
+  text.Rect.Left = last.Left;
+  text.Rect.Right = last.Right;
+  text.Special = text.Used = 0;
+  put(std::move(whole), last.Exact);
 }
 
 // Whether SplitTextRuns would give text back whole: no NUL, no blank first, no blank before a blank.
@@ -114,10 +141,10 @@ struct TLineIndex {
     int32_t Hi;
   };
   std::vector<TEntry> Entries;
-  TLineIndex(const TObjectList& lines, bool vertical) {
+  TLineIndex(const TLineRecords& lines, bool vertical) {
     Entries.reserve(lines.size());
-    for (const auto& line : lines) {
-      const TRect& r = line->Rect;
+    for (const TLineRecord& line : lines) {
+      const TRect& r = line.Rect;
       if (vertical)
         Entries.push_back({r.Left, std::min(r.Top, r.Bottom), std::max(r.Top, r.Bottom)});
       else
@@ -207,6 +234,12 @@ class TRawPageParser {
   double LinesFromLineChars();
   void AssembleTexts(int32_t t);
   void TrailingText(size_t from, size_t end, size_t pageEnd);
+  // Lines are records until the clean-up is over: most of them are merged away.
+  void TakeLineObjects();
+  void PutLineObjects();
+
+  TLineRecords HLines;
+  TLineRecords VLines;
 
   double HeightSum = 0;
   int64_t CharCount = 0;
@@ -214,6 +247,7 @@ class TRawPageParser {
 
  private:
   void BeginText(size_t offset);
+  int32_t PitchWidth();
   void NextText(size_t offset);
   void Append(char16_t ch, size_t end);
   void UnderlinePiece(size_t end);
@@ -225,11 +259,34 @@ class TRawPageParser {
   bool& pageEnded_;
   int32_t& errors_;
   TText* text_ = nullptr;
+  // The line characters of the texts this parse makes, in stream order (which is the texts' order, each
+  // text's characters in turn), so that the lines need no second look at every character. Kept unless
+  // NUL is a line character (an underline piece holds one, in the middle of another text's characters).
+  enum : uint8_t { kVertical = 1, kHorizontal = 2 };
+  std::array<uint8_t, 256> lineKinds_{};
+  struct TLineChar {
+    const TText* Text;
+    size_t Index;
+  };
+  std::vector<TLineChar> lineChars_;
+  bool keptLineChars_ = false;
+  size_t firstNewText_ = 0;
+  double widthPitch_ = 0;  // the pitch width_ was computed for: texts begin after every command
+  int32_t width_ = 0;
+  TObjectList oldH_, oldV_;  // lines the model held before the page (Index - 1 into these)
 };
+
+int32_t TRawPageParser::PitchWidth() {
+  if (c_.CurrentPitch != widthPitch_ || width_ == 0) {
+    widthPitch_ = c_.CurrentPitch;
+    width_ = RoundToInt(2540.0 / widthPitch_);
+  }
+  return width_;
+}
 
 void TRawPageParser::BeginText(size_t offset) {
   auto t = std::make_unique<TText>(ClampToInt(static_cast<int64_t>(offset)), Parse.Point);
-  t->CharWidth = RoundToInt(2540.0 / c_.CurrentPitch);
+  t->CharWidth = PitchWidth();
   t->Underline = c_.Underline ? 1 : 0;
   t->AttributeText = Parse.AttributeText;
   t->EndOffset = t->Ident;
@@ -247,13 +304,14 @@ void TRawPageParser::NextText(size_t offset) {
     return;
   }
   text_->Rect = TRect{Parse.Point.X, Parse.Point.Y, Parse.Point.X, Parse.Point.Y};
-  text_->CharWidth = RoundToInt(2540.0 / c_.CurrentPitch);
+  text_->CharWidth = PitchWidth();
   text_->Underline = c_.Underline ? 1 : 0;
   text_->AttributeText = Parse.AttributeText;
   text_->Ident = text_->EndOffset = ClampToInt(static_cast<int64_t>(offset));
 }
 
 void TRawPageParser::Append(char16_t ch, size_t end) {
+  if (lineKinds_[ch & 0xFF] != 0) lineChars_.push_back(TLineChar{text_, text_->Text.size()});
   text_->Text.push_back(ch);
   text_->Rect.Right = ClampToInt(int64_t{text_->Rect.Right} + text_->CharWidth);
   text_->EndOffset = ClampToInt(static_cast<int64_t>(end));
@@ -293,13 +351,21 @@ int32_t TRawPageParser::ParseRawStream(uint32_t startTick) {
   const uint8_t marker0 = hasMarker ? static_cast<uint8_t>(marker[0]) : 0;
   const bool hasPitchCodes = c_.CodePitchTable.FirstBytes.any();
   const int32_t tab = std::max(1, c_.TabWidth);
-  // Bytes a plain run stops at, and the bytes that print as a blank.
-  std::array<bool, 256> stops{}, blanks{};
+  // Of each byte in a plain run: whether the run stops at it, whether it prints as a blank, and whether
+  // what it prints is a line character.
+  enum : uint8_t { kStop = 1, kPrintsBlank = 2, kLineChar = 4 };
+  for (size_t b = 0; b < 256; ++b)
+    lineKinds_[b] = static_cast<uint8_t>((c_.LineChrV.test(b) ? kVertical : 0) | (c_.LineChrH.test(b) ? kHorizontal : 0));
+  std::array<uint8_t, 256> plain{};
   for (size_t b = 0; b < 256; ++b) {
-    stops[b] = b < 0x20 || (hasMarker && b == marker0) || (hasPitchCodes && c_.CodePitchTable.FirstBytes.test(b)) ||
-               c_.LineChHSub.test(b);
-    blanks[b] = b == 0x20 || c_.BlankChr.test(b);
+    const bool stop = b < 0x20 || (hasMarker && b == marker0) || (hasPitchCodes && c_.CodePitchTable.FirstBytes.test(b)) ||
+                      c_.LineChHSub.test(b);
+    const bool blank = b == 0x20 || c_.BlankChr.test(b);
+    plain[b] = static_cast<uint8_t>((stop ? kStop : 0) | (blank ? kPrintsBlank : 0) |
+                                    (lineKinds_[blank ? 0x20 : b] != 0 ? kLineChar : 0));
   }
+  keptLineChars_ = lineKinds_[0] == 0;
+  firstNewText_ = c_.Texts->size();
   size_t sinceCheck = 0;
   for (;;) {
     if (++sinceCheck >= 100) {
@@ -349,22 +415,23 @@ int32_t TRawPageParser::ParseRawStream(uint32_t startTick) {
       } else {
         Append(c_.BlankChr.test(ch) ? kBlank : static_cast<char16_t>(ch), after);
       }
-      // The rest of a plain run at once: no marker, pitch code or underline among it.
-      size_t end = after;
-      while (end < bytes.size() && end - after < 96) {
-        if (stops[bytes[end]]) break;
-        ++end;
-      }
-      if (end > after) {
-        const int32_t w = text_->CharWidth;
-        const size_t n = end - after;
+      // The rest of a plain run at once, in one pass: no marker, pitch code or underline among it.
+      const size_t limit = std::min(bytes.size(), after + 96);
+      if (limit > after && (plain[bytes[after]] & kStop) == 0) {
         const size_t from = text_->Text.size();
-        text_->Text.resize(from + n);
+        text_->Text.resize(from + (limit - after));
         char16_t* out = text_->Text.data() + from;
-        for (size_t i = 0; i < n; ++i) {
-          const uint8_t b = bytes[after + i];
-          out[i] = blanks[b] ? kBlank : static_cast<char16_t>(b);
+        size_t end = after;
+        for (; end < limit; ++end) {
+          const uint8_t b = bytes[end];
+          const uint8_t kind = plain[b];
+          if (kind & kStop) break;
+          out[end - after] = (kind & kPrintsBlank) ? kBlank : static_cast<char16_t>(b);
+          if (kind & kLineChar) lineChars_.push_back(TLineChar{text_, from + (end - after)});
         }
+        const size_t n = end - after;
+        text_->Text.resize(from + n);
+        const int32_t w = text_->CharWidth;
         text_->Rect.Right = ClampToInt(int64_t{text_->Rect.Right} + static_cast<int64_t>(n) * w);
         text_->EndOffset = ClampToInt(static_cast<int64_t>(end));
         HeightSum += static_cast<double>(LineHeight48(c_.CurrentSpacing)) * static_cast<double>(n);
@@ -422,7 +489,7 @@ void TRawPageParser::FindCodePosition(size_t pageEnd) {
   std::vector<TLineFeed*> feeds;
   feeds.reserve(c_.LineFeeds.size());
   for (const auto& lf : c_.LineFeeds) feeds.push_back(lf.get());
-  std::stable_sort(feeds.begin(), feeds.end(), [](const TLineFeed* a, const TLineFeed* b) {
+  StableSort(feeds, [](const TLineFeed* a, const TLineFeed* b) {
     if (a->Point.Y != b->Point.Y) return a->Point.Y < b->Point.Y;
     if (a->Point.X != b->Point.X) return a->Point.X < b->Point.X;
     return a->Offset < b->Offset;
@@ -443,7 +510,7 @@ void TRawPageParser::FindCodePosition(size_t pageEnd) {
   std::vector<TText*> texts;
   texts.reserve(c_.Texts->size());
   for (const auto& object : *c_.Texts) texts.push_back(AsText(object));
-  std::stable_sort(texts.begin(), texts.end(), TopLeftLess);
+  StableSort(texts, TopLeftLess);
   auto last = std::find_if(texts.rbegin(), texts.rend(), [](const TText* t) { return IsNotBlank(*t); });
   TPoint point{0, 0};
   if (last != texts.rend()) {
@@ -479,7 +546,7 @@ void TRawPageParser::FindCodePosition(size_t pageEnd) {
     }
   }
   if (!c_.TrimTrail) return;
-  std::stable_sort(texts.begin(), texts.end(), [](const TText* a, const TText* b) {
+  StableSort(texts, [](const TText* a, const TText* b) {
     return a->Ident != b->Ident ? a->Ident < b->Ident : TopLeftLess(a, b);
   });
   last = std::find_if(texts.rbegin(), texts.rend(), [](const TText* t) { return IsNotBlank(*t); });
@@ -495,7 +562,7 @@ void TRawPageParser::TrailingText(size_t from, size_t end, size_t pageEnd) {
   from = std::min(from, pageEnd);
   std::vector<const TLineFeed*> feeds;
   for (const auto& lf : c_.LineFeeds) feeds.push_back(lf.get());
-  std::stable_sort(feeds.begin(), feeds.end(), [](const TLineFeed* a, const TLineFeed* b) { return a->Offset < b->Offset; });
+  StableSort(feeds, [](const TLineFeed* a, const TLineFeed* b) { return a->Offset < b->Offset; });
   // The removed commands, in stream order, each inside [from, pageEnd).
   std::vector<std::pair<size_t, size_t>> cuts;
   for (auto it = feeds.rbegin(); it != feeds.rend(); ++it) {
@@ -529,7 +596,7 @@ double TRawPageParser::LinesFromUnderlines() {
     if (!t.Underline || t.Text.empty()) continue;
     const int64_t width = static_cast<int64_t>(t.Text.size()) * t.CharWidth;
     const int32_t right = ClampToInt(int64_t{t.Rect.Left} + width);
-    c_.HLines->push_back(std::make_unique<TLine>(t.Ident, TRect{t.Rect.Left, t.Rect.Bottom, right, t.Rect.Bottom}));
+    HLines.push_back(TLineRecord{TRect{t.Rect.Left, t.Rect.Bottom, right, t.Rect.Bottom}, t.Ident});
     widths += width;
     chars += static_cast<int64_t>(t.Text.size());
   }
@@ -537,69 +604,79 @@ double TRawPageParser::LinesFromUnderlines() {
 }
 
 double TRawPageParser::LinesFromLineChars() {
-  enum : uint8_t { kVertical = 1, kHorizontal = 2 };
-  std::array<uint8_t, 256> kinds{};  // one look-up per character instead of two set tests
-  for (size_t b = 0; b < 256; ++b)
-    kinds[b] = static_cast<uint8_t>((c_.LineChrV.test(b) ? kVertical : 0) | (c_.LineChrH.test(b) ? kHorizontal : 0));
   int64_t widths = 0, chars = 0;
-  for (const auto& object : *c_.Texts) {
-    const TText& t = *AsText(object);
+  size_t next = 0;  // the first line character of the text at hand among those the parse kept
+  for (size_t k = 0; k < c_.Texts->size(); ++k) {
+    const TText& t = *AsText((*c_.Texts)[k]);
     const int64_t w = t.CharWidth;
     const int32_t midRow = static_cast<int32_t>((int64_t{t.Rect.Top} + t.Rect.Bottom) / 2);
-    size_t run = 0;
-    auto endRun = [&](size_t j) {  // the run ends before character j
-      if (run == 0) return;
-      if (run >= 2 || t.Text[j - 1] != u'-') {
-        const int64_t left = t.Rect.Left + static_cast<int64_t>(j - run) * w;
+    size_t run = 0, runEnd = 0;  // a run of horizontal characters ending before runEnd
+    auto endRun = [&] {
+      if (run >= 2 || t.Text[runEnd - 1] != u'-') {
+        const int64_t left = t.Rect.Left + static_cast<int64_t>(runEnd - run) * w;
         const int64_t width = static_cast<int64_t>(run) * w;
-        c_.HLines->push_back(
-            std::make_unique<TLine>(t.Ident, TRect{ClampToInt(left), midRow, ClampToInt(left + width), midRow}));
+        HLines.push_back(TLineRecord{TRect{ClampToInt(left), midRow, ClampToInt(left + width), midRow}, t.Ident});
         widths += width;
         chars += static_cast<int64_t>(run);
       }
       run = 0;
     };
-    for (size_t j = 0; j < t.Text.size(); ++j) {
+    // Line character j of the text, the characters between it and the one before being none.
+    auto lineChar = [&](size_t j) {
       const char16_t ch = t.Text[j];
-      const uint8_t kind = ch < 256 ? kinds[ch] : 0;
+      const uint8_t kind = lineKinds_[ch];
       if (kind & kVertical) {
         const int32_t x = ClampToInt(t.Rect.Left + static_cast<int64_t>(j) * w + w / 2);
-        auto line = std::make_unique<TLine>(t.Ident, TRect{x, t.Rect.Top, x, t.Rect.Bottom});
-        line->Special = c_.LineChrVSpec.test(ch) ? 1 : 0;
-        c_.VLines->push_back(std::move(line));
+        VLines.push_back(TLineRecord{TRect{x, t.Rect.Top, x, t.Rect.Bottom}, t.Ident, c_.LineChrVSpec.test(ch) ? uint8_t{1} : uint8_t{0}});
       }
-      if (kind & kHorizontal)
+      if (run > 0 && (j != runEnd || !(kind & kHorizontal))) endRun();
+      if (kind & kHorizontal) {
         ++run;
-      else
-        endRun(j);
+        runEnd = j + 1;
+      }
+    };
+    if (keptLineChars_ && k >= firstNewText_) {
+      for (; next < lineChars_.size() && lineChars_[next].Text == &t; ++next) lineChar(lineChars_[next].Index);
+    } else {
+      const char16_t* const s = t.Text.data();
+      for (size_t j = 0; j < t.Text.size(); ++j)
+        if (s[j] < 256 && lineKinds_[s[j]] != 0) lineChar(j);
     }
-    endRun(t.Text.size());
+    if (run > 0) endRun();
   }
   return chars ? static_cast<double>(widths) / static_cast<double>(chars) : 0.0;
 }
 
 void TRawPageParser::AssembleTexts(int32_t t) {
-  const TLineIndex v(*c_.VLines, true), h(*c_.HLines, false);
-  TObjectList pieces;
+  const TLineIndex v(VLines, true), h(HLines, false);
+  // Clean: known to be one run, the test of every character done or not needed.
+  struct TPiece {
+    std::unique_ptr<TRectProTo> Object;
+    bool Clean;
+  };
+  std::vector<TPiece> pieces;
   pieces.reserve(c_.Texts->size());
+  auto putPiece = [&pieces](std::unique_ptr<TRectProTo> piece, bool oneRun) { pieces.push_back(TPiece{std::move(piece), oneRun}); };
   for (auto& object : *c_.Texts) {
     TText& text = *AsText(object);
     if (TrimsEmpty(text.Text)) continue;
     ClearCoveredChars(text.Text, text, v, h, c_.LineChrV, t);  // the old texts go after this pass
     if (IsOneRun(text))
-      pieces.push_back(std::move(object));
+      putPiece(std::move(object), true);
     else
-      SplitTextRuns(text.Text, text, pieces);
+      SplitTextRuns(std::move(object), putPiece);
   }
   c_.Texts->clear();
-  std::stable_sort(pieces.begin(), pieces.end(), [](const auto& a, const auto& b) { return TopLeftLess(AsText(a), AsText(b)); });
+  StableSort(pieces, [](const TPiece& a, const TPiece& b) { return TopLeftLess(AsText(a.Object), AsText(b.Object)); });
+  auto putText = [this](std::unique_ptr<TRectProTo> piece, bool) { c_.Texts->push_back(std::move(piece)); };
   for (size_t ai = 0; ai < pieces.size(); ++ai) {
-    TText& a = *AsText(pieces[ai]);
+    TText& a = *AsText(pieces[ai].Object);
     if (a.Text.empty()) continue;
     for (size_t bi = ai + 1; bi < pieces.size(); ++bi) {
-      TText& b = *AsText(pieces[bi]);
+      TText& b = *AsText(pieces[bi].Object);
       if (b.Rect.Top != a.Rect.Top || b.Rect.Left > a.Rect.Right) break;
       if (b.Text.empty()) continue;
+      pieces[ai].Clean = pieces[bi].Clean = false;
       if (b.Rect.Left == a.Rect.Right && b.Underline == a.Underline && b.CharWidth == a.CharWidth) {
         a.Text += b.Text;
         a.Rect.Right = b.Rect.Right;
@@ -613,12 +690,50 @@ void TRawPageParser::AssembleTexts(int32_t t) {
     }
     // The pieces before this one are final: a moves on whole when it is one run.
     const size_t first = c_.Texts->size();
-    if (IsOneRun(a))
-      c_.Texts->push_back(std::move(pieces[ai]));
+    if (pieces[ai].Clean || IsOneRun(a))
+      c_.Texts->push_back(std::move(pieces[ai].Object));
     else
-      SplitTextRuns(a.Text, a, *c_.Texts);
+      SplitTextRuns(std::move(pieces[ai].Object), putText);
     for (size_t i = first; i < c_.Texts->size(); ++i) OemTextToAnsi(AsText((*c_.Texts)[i])->Text);
   }
+}
+
+// Lines already in the model (a page parsed without Reinit; only this parser makes them, so all are
+// lines) go through the clean-up with the new ones.
+void TRawPageParser::TakeLineObjects() {
+  auto take = [](TObjectList& list, TObjectList& old, TLineRecords& records) {
+    old = std::move(list);
+    list.clear();
+    for (size_t i = 0; i < old.size(); ++i) {
+      if (!old[i]) continue;
+      const auto* line = dynamic_cast<const TLineProTo*>(old[i].get());
+      records.push_back(
+          TLineRecord{old[i]->Rect, old[i]->Ident, line ? line->Special : uint8_t{0}, false, static_cast<uint32_t>(i + 1)});
+    }
+  };
+  take(*c_.HLines, oldH_, HLines);
+  take(*c_.VLines, oldV_, VLines);
+}
+
+void TRawPageParser::PutLineObjects() {
+  auto put = [](const TLineRecords& records, TObjectList& old, TObjectList& list) {
+    list.reserve(list.size() + records.size());
+    for (const TLineRecord& r : records) {
+      if (r.Index == 0) {
+        auto line = std::make_unique<TLine>(r.Ident, r.Rect);
+        line->Special = r.Special;
+        list.push_back(std::move(line));
+        continue;
+      }
+      std::unique_ptr<TRectProTo>& object = old[r.Index - 1];
+      object->Rect = r.Rect;
+      if (auto* line = dynamic_cast<TLineProTo*>(object.get())) line->Special = r.Special;
+      list.push_back(std::move(object));
+    }
+    old.clear();
+  };
+  put(HLines, oldH_, *c_.HLines);
+  put(VLines, oldV_, *c_.VLines);
 }
 
 bool TRAWCoder::ParsePage(TByteReader& reader, bool& pageEnded, int32_t placeOverride, int32_t& errors,
@@ -678,18 +793,22 @@ bool TRAWCoder::ParsePageModel(TByteReader& reader, bool& pageEnded, int32_t& er
 
   p.FindCodePosition(static_cast<size_t>(CodePosition));
 
+  p.TakeLineObjects();
   const double w = std::max(p.LinesFromUnderlines(), p.LinesFromLineChars());
   const double h = average;
   SortTolerance = TSmallPoint{Small(w * PointSizeX), Small(h * PointSizeY)};
-  MergeLines(TSmallPoint{Small(w * SplitX), 0}, false);
-  MergeLines(TSmallPoint{0, Small(h * SplitY)}, true);
-  ConnectLines(true, TSmallPoint{Small(w * StretchX), Small(h * StretchY)});
-  MergeLines(TSmallPoint{Small(w * SplitX), 0}, false);
-  MergeLines(TSmallPoint{Small(w * SplitX), Small(h * SplitY)}, true);
-  ConnectLines(false, TSmallPoint{Small(w * RoundX), Small(h * RoundY)});
-  RemoveShortLines(TSmallPoint{Small(w * LineLenX), Small(h * LineLenY)});
+  ::MergeLines(p.HLines, TSmallPoint{Small(w * SplitX), 0}, false);
+  ::MergeLines(p.VLines, TSmallPoint{0, Small(h * SplitY)}, true);
+  ::ConnectLines(p.VLines, p.HLines, true, TSmallPoint{Small(w * StretchX), Small(h * StretchY)});
+  ::MergeLines(p.HLines, TSmallPoint{Small(w * SplitX), 0}, false);
+  ::MergeLines(p.VLines, TSmallPoint{Small(w * SplitX), Small(h * SplitY)}, true);
+  ::ConnectLines(p.VLines, p.HLines, false, TSmallPoint{Small(w * RoundX), Small(h * RoundY)});
+  const TSmallPoint lineLen{Small(w * LineLenX), Small(h * LineLenY)};
+  std::erase_if(p.HLines, [&](const TLineRecord& r) { return IsShortLine(r.Rect, r.Special, lineLen.X); });
+  std::erase_if(p.VLines, [&](const TLineRecord& r) { return IsShortLine(r.Rect, r.Special, lineLen.Y); });
   p.AssembleTexts(SortTolerance.X);
-  MergeLines(SortTolerance, false);
-  MergeLines(SortTolerance, true);
+  ::MergeLines(p.HLines, SortTolerance, false);
+  ::MergeLines(p.VLines, SortTolerance, true);
+  p.PutLineObjects();
   return true;
 }

@@ -135,12 +135,6 @@ bool TByteReader::ReadWideStr(std::u16string& text, size_t count) {
   return true;
 }
 
-bool TByteReader::ReadByte(uint8_t& value) {
-  if (Remaining() < 1) return false;
-  value = bytes_[pos_++];
-  return true;
-}
-
 bool TByteReader::ReadWord(uint16_t& value) {
   if (Remaining() < 2) return false;
   value = Utf16UnitAt(bytes_, pos_);
@@ -152,12 +146,6 @@ bool TByteReader::ReadWideChar(char16_t& value) {
   uint16_t unit = 0;
   if (!ReadWord(unit)) return false;
   value = static_cast<char16_t>(unit);
-  return true;
-}
-
-bool TByteReader::Seek(int64_t offset) {
-  if (offset < 0 || static_cast<uint64_t>(offset) > bytes_.size()) return false;
-  pos_ = static_cast<size_t>(offset);
   return true;
 }
 

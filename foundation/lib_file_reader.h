@@ -50,13 +50,22 @@ class TByteReader {
   bool ReadBuf(std::span<uint8_t> dest);
   bool ReadStr(std::string& text, size_t count);
   bool ReadWideStr(std::u16string& text, size_t count);
-  bool ReadByte(uint8_t& value);
+  // Inline: the raw stream parsers read byte by byte.
+  bool ReadByte(uint8_t& value) {
+    if (pos_ >= bytes_.size()) return false;
+    value = bytes_[pos_++];
+    return true;
+  }
   bool ReadWord(uint16_t& value);
   bool ReadWideChar(char16_t& value);
 
   // Moves inside [0, Size] only; false and no move otherwise.
   bool Skip(int64_t n);
-  bool Seek(int64_t offset);
+  bool Seek(int64_t offset) {
+    if (offset < 0 || static_cast<uint64_t>(offset) > bytes_.size()) return false;
+    pos_ = static_cast<size_t>(offset);
+    return true;
+  }
 
   size_t Position() const { return pos_; }
   size_t Size() const { return bytes_.size(); }

@@ -1,7 +1,9 @@
 // Registry value data into texts and numbers.
 #include "foundation/lib_reg.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 
 bool IsRegTextType(uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
@@ -34,11 +36,18 @@ std::optional<int32_t> RegIntegerFromData(uint32_t type, std::span<const uint8_t
 bool TryParseRegFloat(std::string_view text, double& value) {
   size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;
-  std::string number;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    if (text[i] == '-') number.push_back('-');
-    ++i;
+  const bool negative = i < text.size() && text[i] == '-';
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  // Whole numbers, the common case, need no conversion: up to 15 digits a double holds exactly.
+  if (i < text.size() && text.size() - i <= 15 &&
+      std::all_of(text.begin() + static_cast<ptrdiff_t>(i), text.end(), [](char ch) { return ch >= '0' && ch <= '9'; })) {
+    int64_t whole = 0;
+    for (size_t k = i; k < text.size(); ++k) whole = whole * 10 + (text[k] - '0');
+    value = negative ? -static_cast<double>(whole) : static_cast<double>(whole);
+    return true;
   }
+  std::string number;
+  if (negative) number.push_back('-');
   // Checked by hand so that from_chars sees only the plain decimal form (no inf, nan or hex).
   auto digits = [&] {
     size_t n = 0;

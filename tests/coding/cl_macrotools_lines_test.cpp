@@ -50,6 +50,15 @@ TEST(MergeLines, JoinsPiecesOfOneLine) {
       {{{10, 0, 10, 50}, {10, 52, 10, 90}}, {2, 0}, true, {{10, 0, 10, 50}, {10, 52, 10, 90}}, "vertical, x tolerance only"},
       {{{10, 0, 10, 40}, {12, 30, 12, 90}}, {3, 0}, true, {{12, 0, 12, 90}}, "vertical, across 3"},
       {{}, {5, 5}, false, {}, "an empty list stays empty"},
+      {{{0, 0, 10, 0}, {0, 3, 40, 3}, {30, 6, 50, 6}}, {0, 3}, false, {{0, 3, 50, 3}},
+       "a chain across: the line moved onto y 3 reaches the one at 6"},
+      {{{0, 0, 10, 0}, {0, 4, 40, 4}, {0, 9, 10, 9}, {5, 13, 8, 13}}, {0, 3}, false,
+       {{0, 0, 10, 0}, {0, 4, 40, 4}, {0, 9, 10, 9}, {5, 13, 8, 13}}, "levels 4 and 5 apart, tolerance 3"},
+      {{{0, 0, 10, 0}, {0, 100, 10, 100}, {5, 2, 30, 2}}, {0, 3}, false, {{0, 2, 30, 2}, {0, 100, 10, 100}},
+       "a far level between two near ones in the order of starts"},
+      {{{50, 0, 60, 0}, {0, 1, 10, 1}, {20, 2, 30, 2}}, {5, 2}, false, {{0, 1, 10, 1}, {20, 2, 30, 2}, {50, 0, 60, 0}},
+       "lines that start past the current one's end stop its search"},
+      {{{60, 0, 50, 0}, {0, 1, 70, 1}}, {0, 2}, false, {{0, 1, 70, 1}}, "a line drawn backwards still merges"},
   };
   for (const Case& c : cases) {
     TObjectList list;

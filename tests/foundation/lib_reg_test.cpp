@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -89,10 +90,17 @@ TEST(RegFloat, WholeTextWithAPoint) {
       {"1e", false, 0},           {".", false, 0},        {"-", false, 0},        {"inf", false, 0},
       {"nan", false, 0},          {"0x10", false, 0},     {"1e400", false, 0},    {"12.5x", false, 0},
       {"--1", false, 0},          {"1..2", false, 0},
+      // Whole numbers, read without conversion up to 15 digits and with it beyond.
+      {"-12", true, -12},         {"  -7", true, -7},     {"+", false, 0},        {"0012", true, 12},
+      {"123456789012345", true, 123456789012345.0},     {"12345678901234567", true, 12345678901234567.0},
+      {"7 ", false, 0},           {"- 7", false, 0},
   };
   for (const auto& c : cases) {
     double value = -99;
     EXPECT_EQ(TryParseRegFloat(c.text, value), c.ok) << c.text;
     EXPECT_DOUBLE_EQ(value, c.ok ? c.expected : -99) << c.text;
   }
+  double zero = 0;
+  ASSERT_TRUE(TryParseRegFloat("-0", zero));
+  EXPECT_TRUE(std::signbit(zero));
 }
