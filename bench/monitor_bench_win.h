@@ -15,6 +15,7 @@
 #include "foundation/lib_codepage.h"
 #include "foundation/lib_prn.h"
 #include "foundation/lib_prn_printers_host_win.h"
+#include "foundation/lib_prn_seam_win.h"
 #include "foundation/lib_prn_win.h"
 #include "foundation/lib_sysinfo_win.h"
 #include "foundation/lib_unicode_win.h"
@@ -60,6 +61,23 @@ class TCountingLogHost : public TMemoryLogHost {
   std::mutex lock_;
   size_t lines_ = 0;
   size_t chars_ = 0;
+};
+
+// A thread's user and kernel time.
+class TCpuClock {
+ public:
+  explicit TCpuClock(HANDLE thread) : thread_(thread) {}
+  double Seconds() const {
+    FILETIME created, exited, kernel, user;
+    if (!GetThreadTimes(thread_, &created, &exited, &kernel, &user)) return -1;
+    return Of(kernel) + Of(user);
+  }
+
+ private:
+  static double Of(const FILETIME& t) {
+    return static_cast<double>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+  }
+  HANDLE thread_;
 };
 
 class TMonitorBench {
@@ -121,14 +139,7 @@ class TMonitorBench {
     return false;
   }
   // The thread's user and kernel time so far, in seconds.
-  double ThreadCpuSeconds() const {
-    FILETIME created, exited, kernel, user;
-    if (!GetThreadTimes(thread.Get(), &created, &exited, &kernel, &user)) return -1;
-    const auto seconds = [](const FILETIME& t) {
-      return static_cast<double>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-    };
-    return seconds(kernel) + seconds(user);
-  }
+  double ThreadCpuSeconds() const { return TCpuClock(thread.Get()).Seconds(); }
 
  private:
   TTestRegistryRoots roots_;
