@@ -68,6 +68,12 @@ class TEmfJobQueueWin : public TEmfJobQueue {
     return queue_.FailureBoxDue(printer, FailureName(failure));
   }
   void DestinationUsable(const std::u16string& printer) override { queue_.DestinationUsable(printer); }
+  uint8_t CodePage(uint32_t jobRecordNo, HENHMETAFILE& page, int32_t pageNo, HDC& dc, const _JOBINFO& job,
+                   const std::u16string& printerName, std::vector<uint8_t>& devMode, TCodeResultRec& rec) override {
+    if (system_.Steps().CodePage)
+      return system_.Steps().CodePage(jobRecordNo, page, pageNo, dc, job, printerName, devMode, rec);
+    return TEmfJobQueue::CodePage(jobRecordNo, page, pageNo, dc, job, printerName, devMode, rec);
+  }
 
  private:
   TPrintQuuee& queue_;

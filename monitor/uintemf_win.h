@@ -8,9 +8,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "foundation/cl_tools_app_win.h"
 #include "foundation/lib_prn_printer_win.h"
+#include "monitor/createcode.h"
 #include "monitor/uintemf.h"
 
 // The steps other units provide: a member left empty keeps the behaviour noted beside it.
@@ -21,6 +23,10 @@ struct TQueueSteps {
       EncodeDosJob;
   // The DOS printing setup check of a printer; empty: the product's, with its boxes.
   std::function<bool(const std::u16string& printer)> CheckDosPrintingSetup;
+  // A Windows job's page coding (TEmfJobQueue::CodePage's arguments); empty: the product's.
+  std::function<uint8_t(uint32_t jobRecordNo, HENHMETAFILE& page, int32_t pageNo, HDC& dc, const _JOBINFO& job,
+                        const std::u16string& printerName, std::vector<uint8_t>& devMode, TCodeResultRec& rec)>
+      CodePage;
 };
 
 class TQueueSystemWin : public TQueueSystem {
@@ -94,6 +100,8 @@ class TQueueSystemWin : public TQueueSystem {
   void FileOpenErrorBox(const std::u16string& file, uint32_t error) override;
   void FileWriteErrorBox(const std::u16string& file, uint32_t error) override;
   void FileNotFoundBox(const std::u16string& file) override;
+
+  const TQueueSteps& Steps() const { return steps_; }
 
   // The printers the queue works with.
   TPrinter DestPrinter;
