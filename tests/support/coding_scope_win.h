@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/cl_tools_cfgkey.h"
 #include "foundation/cl_tools_config.h"
 #include "foundation/cl_tools_store_win.h"
 #include "foundation/lib_api.h"
