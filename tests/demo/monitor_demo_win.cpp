@@ -1,16 +1,17 @@
 // The demo's printer monitor run (scripts/demo): a virtual printer of the stand-in spooler with both
 // sides, printing to the destination printer "Client Test PS" (a PostScript file port), served by the
-// monitor thread. A two-page Windows job recorded by Wine's GDI and then a DOS invoice job are submitted;
-// the thread runs until both have left the queue and is stopped. Each job's output is taken from the
+// monitor thread. A two-page Windows job (an invoice a page) recorded by Wine's GDI and then a DOS
+// invoice job are submitted; the thread runs until both have left the queue and is stopped. Each job's output is taken from the
 // port file before the next job (the port does not truncate it). Written to the output directory:
 // windows_job.ps, dos_job.prn (as printed), dos_job.bmp (the code picture the tests' reader rebuilds
-// from the DOS job's printer commands), dos_job.msg (the message the coder makes for that invoice) and
-// monitor.log (the thread's log).
+// from the DOS job's printer commands), dos_job.header (the first bytes of the message the coder makes
+// for that invoice, those that do not change from run to run) and monitor.log (the thread's log).
 // Usage: monitor_demo <output directory>
 #include <cstdio>
 #include <fstream>
 #include <string>
 
+#include "coding/cl_macrolib_docparam.h"
 #include "coding/enumemf2_records_win.h"
 #include "foundation/cl_tools_cfgkey.h"
 #include "foundation/cl_tools_config.h"
@@ -36,11 +37,19 @@ const std::u16string kDestination = u"Client Test PS";
 const std::u16string kDestinationFile = u"C:\\client-print\\out.ps";
 const std::u16string kVirtual = u"Демо-принтер";
 
-// Waits (at most maxMs) for the queue to empty; what the job printed, taken off the port.
+// Waits (at most maxMs) for the queue to empty and the port file to settle (Wine's driver writes a GDI
+// job to the port after its end); what the job printed, taken off the port.
 std::vector<uint8_t> Printed(int maxMs) {
-  for (int waited = 0; waited < maxMs && QueuedJobs(kVirtual) != 0; waited += 100) Sleep(100);
+  int waited = 0;
+  for (; waited < maxMs && QueuedJobs(kVirtual) != 0; waited += 100) Sleep(100);
   if (QueuedJobs(kVirtual) != 0) return {};
   std::vector<uint8_t> bytes = ReadFileBytes(kDestinationFile);
+  for (int still = 0; waited < maxMs && still < 1000; waited += 100) {
+    Sleep(100);
+    std::vector<uint8_t> now = ReadFileBytes(kDestinationFile);
+    still = !now.empty() && now.size() == bytes.size() ? still + 100 : 0;
+    bytes.swap(now);
+  }
   DeleteFileW(WStr(kDestinationFile));
   return bytes;
 }
@@ -60,7 +69,10 @@ void AddVirtualPrinter(TStandInScope& spooler, TClientApplication& app, TSetting
   app.Printers->Refresh();
 }
 
-// The DOS job's code picture from its printed commands, and the message its invoice codes to.
+// The message's tag, type, version, letter and TAB: the rest differs from run to run.
+constexpr size_t kMessageHeader = 12;
+
+// The DOS job's code picture from its printed commands, and the head of the message its invoice codes to.
 bool WriteDosCode(const TDosForm& form, const std::string& stream, const std::string& printed, const std::string& out) {
   const TDosExpectedJob expected = ExpectedDosJob(form, {{stream, 0}}, "CN");
   if (!expected.Error.empty() || expected.Codes.size() != 1) {
@@ -81,7 +93,7 @@ bool WriteDosCode(const TDosForm& form, const std::string& stream, const std::st
   std::printf("DOS job: %zu bytes of code commands, code of %dx%d modules\n", codes.Commands[0].size(),
               static_cast<int>(g.Width), static_cast<int>(g.Height));
   return WriteFileBytes(out + "/dos_job.bmp", SymbolImage(back.Picture, {g.Width, g.Height}, 0, g.Width)) &&
-         WriteFileBytes(out + "/dos_job.msg", expected.Codes[0].Message);
+         WriteFileBytes(out + "/dos_job.header", expected.Codes[0].Message.substr(0, kMessageHeader));
 }
 
 }  // namespace
@@ -101,6 +113,8 @@ int main(int argc, char** argv) {
     std::printf("the demo configuration cannot be read: %s\n", E2EConfigPath().c_str());
     return 1;
   }
+  // Every page of a Windows job recognised, not the first only: each invoice gets its code.
+  SetAllPages(machine, kConfigKey, true);
   // The invoice copied "CN" without a dialog: the code on the first copy.
   const std::u16string invoice = std::u16string(kConfigDosKey) + u"\\" + AnsiToWide(std::string(kDosInvoiceId));
   machine.WriteText(invoice, u"Pages", u"CN");
@@ -125,7 +139,7 @@ int main(int argc, char** argv) {
   ctx.PrinterReadyEvent.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
 
   const TEnhMetaFile first = RecordE2EPage(E2EDocument("SCHT"), &InvoiceTable());
-  const TEnhMetaFile second = RecordE2EPage(E2EDocument("TORG"));
+  const TEnhMetaFile second = RecordE2EPage(E2EDocument("SCHT"), &InvoiceTable());
   if (!first || !second) {
     std::printf("the pages are not recorded on the printer \"Client Test PS\"\n");
     return 1;
@@ -137,7 +151,7 @@ int main(int argc, char** argv) {
     std::printf("the monitor thread did not start\n");
     ++failed;
   } else {
-    spooler.StandIn->SubmitEmfJob(kVirtual, u"Счёт и накладная",
+    spooler.StandIn->SubmitEmfJob(kVirtual, u"Два счёта",
                                   {EnhMetaFileBytes(first.Get()), EnhMetaFileBytes(second.Get())});
     const std::vector<uint8_t> windows = Printed(90000);
     std::printf("Windows job (2 pages): %zu bytes of PostScript printed\n", windows.size());
