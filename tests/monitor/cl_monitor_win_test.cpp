@@ -1,7 +1,8 @@
 // The printer monitor thread under Wine on the stand-in spooler: a raw job on a virtual printer without
 // the DOS side goes unchanged to its Windows destination (Wine's PostScript printer on a file port) and
 // leaves the queue, also after its destination refused to open for a while; a Windows job and a DOS job
-// are coded and printed with their codes; the thread ends on its stop event and reports its start and end.
+// are coded and printed with their codes; a DOS job split in two comes out as one print when its rest is
+// small and in time, as two otherwise; the thread ends on its stop event and reports its start and end.
 #include "monitor/cl_monitor_win.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +10,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <string>
+#include <vector>
 
+#include "coding/cl_macrolib_docparam.h"
 #include "foundation/cl_tools_regimport_win.h"
 #include "foundation/cl_tools_store_win.h"
 #include "foundation/lib_prn.h"
@@ -19,6 +23,7 @@
 #include "foundation/lib_reg_win.h"
 #include "foundation/lib_sysinfo_win.h"
 #include "foundation/lib_unicode_win.h"
+#include "monitor/uintemf.h"
 #include "coding/enumemf2_records_win.h"
 #include "foundation/cl_tools_cfgkey.h"
 #include "support/code_image.h"
@@ -26,6 +31,7 @@
 #include "support/coding_scope_win.h"
 #include "support/dos_job_fakes.h"
 #include "support/e2e_page_win.h"
+#include "support/monitor_run_win.h"
 #include "support/prn_test_support.h"
 #include "support/raw_code_reader.h"
 #include "support/spooler_faults_win.h"
@@ -37,31 +43,10 @@ const std::u16string kDestinationFile = u"C:\\client-print\\out.ps";
 
 std::u16string Pid() { return AnsiToWide(std::to_string(GetCurrentProcessId())); }
 
-TStandInPrinter VirtualPrinter(const std::u16string& name) {
-  TStandInPrinter p;
-  p.Name = name;
-  p.PortName = u"LPT1:";
-  p.DriverName = u"Wine PostScript Driver";
-  p.Datatype = u"NT EMF 1.008";
-  p.Attributes = PRN_ATTR_QUEUED | PRN_ATTR_LOCAL;
-  p.Status = PRN_STATUS_PAUSED;
-  return p;
-}
-
-DWORD QueuedJobs(const std::u16string& printer) {
-  TPrinterHandle h = OpenPrinterHandle(printer);
-  if (!h) return 0;
-  DWORD needed = 0, count = 0;
-  Spooler().EnumJobs(h.Get(), 0, 100, 1, nullptr, 0, &needed, &count);
-  std::vector<BYTE> bytes(needed);
-  if (needed == 0 || !Spooler().EnumJobs(h.Get(), 0, 100, 1, bytes.data(), needed, &needed, &count)) return 0;
-  return count;
-}
-
 class MonitorThread : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(spooler.StandIn->AddStandInPrinter(VirtualPrinter(virt)));
+    ASSERT_TRUE(spooler.StandIn->AddStandInPrinter(MonitoredPrinter(virt)));
     app.Printers = std::make_unique<TPrinters>(CreateWindowsPrintersHost(), machine, user);
     GetCurrentUserName(app.Printers->UserName);
     const int32_t i = app.Printers->Add(virt);
@@ -103,14 +88,7 @@ class MonitorThread : public ::testing::Test {
     ASSERT_TRUE(StopThread(thread.Get()));
   }
 
-  // Signals the stop until the thread ends, as the monitor's stopper does.
-  bool StopThread(HANDLE running) {
-    for (int i = 0; i < 40; ++i) {
-      SetEvent(ctx.StopEvent.Get());
-      if (WaitForSingleObject(running, 250) == WAIT_OBJECT_0) return true;
-    }
-    return false;
-  }
+  bool StopThread(HANDLE running) { return StopMonitorThread(ctx.StopEvent.Get(), running); }
   bool Logged(std::u16string_view text) const {
     return std::any_of(log.Lines.begin(), log.Lines.end(),
                        [&](const std::u16string& l) { return l.find(text) != std::u16string::npos; });
@@ -273,6 +251,103 @@ TEST_F(MonitorThreadDos, CodesADosJobAndPrintsItsCopiesOnTheDestination) {
       if (read.Dots.Get(x, read.Dots.Top() + y)) picture[y * stride + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
   std::filesystem::create_directories("cl_monitor");
   EXPECT_TRUE(WriteFileBytes("cl_monitor/dos_job_code.bmp", SymbolImage(picture, size, 0, size.Width, 16, 1)));
+}
+
+// Each document started on a printer with the bytes written into it, in the order they came.
+class TRecordingSpooler : public TSpoolerFaults {
+ public:
+  DWORD StartDocPrinter(HANDLE handle, DWORD level, LPBYTE docInfo) override {
+    const DWORD id = TSpoolerFaults::StartDocPrinter(handle, level, docInfo);
+    std::lock_guard<std::mutex> hold(lock_);
+    if (id != 0) docs_.emplace_back();
+    return id;
+  }
+  BOOL WritePrinter(HANDLE handle, LPVOID data, DWORD size, LPDWORD written) override {
+    const BOOL ok = TSpoolerFaults::WritePrinter(handle, data, size, written);
+    std::lock_guard<std::mutex> hold(lock_);
+    if (ok && !docs_.empty()) docs_.back().append(static_cast<const char*>(data), *written);
+    return ok;
+  }
+  std::vector<std::string> Documents() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return docs_;
+  }
+
+ private:
+  mutable std::mutex lock_;
+  std::vector<std::string> docs_;
+};
+
+// A DOS program's job the spooler split in two: the parts share the DOS document name, and the rest is
+// joined to the first when it is small enough and comes in time.
+class MonitorThreadDosSplit : public MonitorThreadDos {
+ protected:
+  void SetUp() override {
+    MonitorThreadDos::SetUp();
+    SetDosJobTimeOut(machine_, kConfigDosKey, 2000);
+    recorder = std::make_unique<TRecordingSpooler>();
+  }
+  void TearDown() override {
+    MonitorThreadDos::TearDown();
+    recorder.reset();
+    machine_.DeleteValue(kConfigDosKey, u"TimeOut");
+  }
+  uint32_t Submit(const std::string& bytes) {
+    return spooler.StandIn->SubmitRawJob(virt, kDosDocumentNameNT,
+                                         {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+  }
+  // The thread runs until the first part is kept (it leaves the queue), the rest is submitted, and the
+  // destination has ended the documents expected; then it is stopped.
+  void SplitJob(const std::string& first, const std::string& rest, int documents) {
+    DeleteFileW(WStr(kDestinationFile));
+    ASSERT_NE(Submit(first), 0u);
+    StartAndWaitReady();
+    for (int i = 0; i < 100 && QueuedJobs(virt) != 0; ++i) Sleep(50);
+    ASSERT_EQ(QueuedJobs(virt), 0u);
+    EXPECT_EQ(recorder->Calls(kDestination, "StartDocPrinter"), 0) << "the first part waits for its rest";
+    ASSERT_NE(Submit(rest), 0u);
+    for (int i = 0; i < 300 && recorder->Calls(kDestination, "EndDocPrinter") < documents; ++i) Sleep(50);
+    Sleep(600);  // a round more: nothing else comes out
+    EXPECT_EQ(QueuedJobs(virt), 0u);
+    ASSERT_TRUE(StopThread(thread.Get()));
+  }
+
+  std::unique_ptr<TRecordingSpooler> recorder;
+  const std::string first = "\x1B&l6DAAA 1 invoice, first part\r\n";
+};
+
+TEST_F(MonitorThreadDosSplit, ASmallRestInTimeIsJoinedIntoOneCodedPrint) {
+  const std::string rest = "the rest of the invoice\r\n\f";
+  SplitJob(first, rest, 1);
+
+  const std::vector<std::string> docs = recorder->Documents();
+  ASSERT_EQ(docs.size(), 1u) << "one raw print";
+  const std::string& printed = docs[0];
+  EXPECT_EQ(printed.substr(0, 12), first.substr(0, 12));
+  EXPECT_NE(printed.find("\x1B*r"), std::string::npos) << "the joined job is coded";
+  EXPECT_NE(printed.find(first + rest, 1), std::string::npos) << "the plain copy is the two parts joined";
+  const std::vector<uint8_t> port = ReadFileBytes(kDestinationFile);
+  EXPECT_EQ(std::string(port.begin(), port.end()), printed) << "what reached the printer's port";
+  EXPECT_TRUE(Logged(u"Concatenate files..."));
+  EXPECT_EQ(boxes, 0);
+}
+
+TEST_F(MonitorThreadDosSplit, ARestOverRestSizePrintsSeparatelyAfterTheFirstPart) {
+  std::string rest;
+  while (rest.size() < 600) rest += "a line of a long rest\r\n";
+  rest.resize(598);
+  rest += "\r\n";
+  SplitJob(first, rest, 2);
+
+  const std::vector<std::string> docs = recorder->Documents();
+  ASSERT_EQ(docs.size(), 2u) << "two raw prints";
+  EXPECT_NE(docs[0].find("\x1B*r"), std::string::npos) << "the first part is coded";
+  EXPECT_NE(docs[0].find(first, 1), std::string::npos);
+  EXPECT_EQ(docs[0].find("a line of a long rest"), std::string::npos) << "without the rest";
+  EXPECT_NE(docs[1].find(rest), std::string::npos) << "the rest on its own, after the first part";
+  EXPECT_EQ(docs[1].find(first), std::string::npos);
+  EXPECT_FALSE(Logged(u"Concatenate files..."));
+  EXPECT_EQ(boxes, 0);
 }
 
 TEST_F(MonitorThread, AStopSignalledBeforeTheThreadRunsEndsItAndIsSetAgain) {
