@@ -47,9 +47,10 @@ inline void FuzzFillStore(TMemoryStore& store, std::u16string_view text, std::u1
     const std::u16string name = line.substr(bar + 1, eq == std::u16string::npos ? std::u16string::npos : eq - bar - 1);
     const std::u16string value = eq == std::u16string::npos ? std::u16string() : line.substr(eq + 1);
     if (!value.empty() && value[0] == u'#') {
-      int32_t n = 0;
-      for (size_t i = 1; i < value.size() && i < 11; ++i) n = n * 10 + (value[i] & 7);
-      store.SetInteger(key, name, n);
+      // Ten digits pass the 32-bit range: the sum wraps as it did in 32 bits, without signed overflow.
+      uint32_t n = 0;
+      for (size_t i = 1; i < value.size() && i < 11; ++i) n = n * 10 + (value[i] & 7u);
+      store.SetInteger(key, name, static_cast<int32_t>(n));
     } else {
       store.SetText(key, name, value);
     }
