@@ -24,8 +24,14 @@ void TMemoryStore::AddKey(std::u16string_view key) {
   values_[k];
 }
 
+const std::u16string& TMemoryStore::Lowered(std::u16string_view key) const {
+  if (const auto it = lowered_.find(key); it != lowered_.end()) return it->second;
+  if (lowered_.size() >= 4096) lowered_.clear();  // a test that reads ever new keys keeps no more than these
+  return lowered_.emplace(std::u16string(key), Lower(key)).first->second;
+}
+
 const std::vector<std::pair<std::u16string, TMemoryStore::Value>>* TMemoryStore::Values(std::u16string_view key) const {
-  const auto it = values_.find(Lower(key));
+  const auto it = values_.find(Lowered(key));
   return it == values_.end() ? nullptr : &it->second;
 }
 
@@ -97,9 +103,9 @@ std::string TMemoryStore::ReadBytes(std::u16string_view key, std::u16string_view
 std::vector<std::u16string> TMemoryStore::SubKeyNames(std::u16string_view key) const {
   Record('S', key);
   std::vector<std::u16string> names;
-  const std::u16string prefix = Lower(key) + u"\\";
+  const std::u16string prefix = Lowered(key) + u"\\";
   for (const std::u16string& k : keys_) {
-    const std::u16string lower = Lower(k);
+    const std::u16string& lower = Lowered(k);
     if (lower.size() > prefix.size() && lower.compare(0, prefix.size(), prefix) == 0 &&
         lower.find(u'\\', prefix.size()) == std::u16string::npos)
       names.push_back(k.substr(prefix.size()));

@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -55,6 +56,14 @@ class TMemoryStore : public TSettingsStore {
  private:
   void Record(char kind, std::u16string_view key, std::u16string_view name = {}) const;
   const std::vector<std::pair<std::u16string, Value>>* Values(std::u16string_view key) const;
+
+  // The lower-cased form of keys looked up, as coders read the same keys on every page.
+  struct THash {
+    using is_transparent = void;
+    size_t operator()(std::u16string_view s) const { return std::hash<std::u16string_view>{}(s); }
+  };
+  mutable std::unordered_map<std::u16string, std::u16string, THash, std::equal_to<>> lowered_;
+  const std::u16string& Lowered(std::u16string_view key) const;
 
   std::vector<std::u16string> keys_;
   std::map<std::u16string, std::vector<std::pair<std::u16string, Value>>> values_;
