@@ -21,9 +21,6 @@
 
 namespace {
 constexpr char kInstallLockName[] = "Tevoran Printer Install";
-}  // namespace
-
-namespace {
 
 std::u16string FailureName(TEmfJobFailure failure) {
   switch (failure) {
