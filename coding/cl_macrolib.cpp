@@ -210,7 +210,7 @@ bool TCoder::CheckTimeOut(uint32_t startTick) {
   // A limit below 1 is the default limit, not "never": a model that cannot end must still be stopped.
   const int32_t limit = ModelTimeOut < 1 ? kModelTimeOutDefault : ModelTimeOut;
   // The tick counter wraps after 49.7 days; the difference is right across the wrap.
-  const uint32_t elapsed = MonotonicTick() - startTick;
+  const uint32_t elapsed = ClockTick() - startTick;
   if (elapsed <= static_cast<uint32_t>(limit)) return true;
   LogLine(u"--> Timeout error!");
   return false;

@@ -37,7 +37,7 @@ void TCoderRecognitionHost::Log(std::u16string_view text) {
   if (coder_.Log) coder_.Log->AddWide(text);
 }
 
-uint32_t TCoderRecognitionHost::Tick() const { return MonotonicTick(); }
+uint32_t TCoderRecognitionHost::Tick() const { return ClockTick(); }
 
 size_t TCoderRecognitionHost::FieldStatusCount() const {
   return coder_.Log ? coder_.Log->FieldStatus().size() : 0;

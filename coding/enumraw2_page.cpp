@@ -738,7 +738,7 @@ void TRawPageParser::PutLineObjects() {
 
 bool TRAWCoder::ParsePage(TByteReader& reader, bool& pageEnded, int32_t placeOverride, int32_t& errors,
                           TDosPrinterState& state) {
-  const uint32_t start = MonotonicTick();
+  const uint32_t start = ClockTick();
   TrailingData.clear();
   Underline = false;
   MacroId = 0;

@@ -31,6 +31,8 @@ TTickSource SetTickSource(TTickSource source) {
   return gTickSource.exchange(source ? source : &SteadyTick);
 }
 
+uint32_t ClockTick() { return gTickSource.load(std::memory_order_relaxed)(); }
+
 uint32_t MonotonicTick() {
   const uint32_t now = gTickSource.load()();
   uint32_t last = gLastTick.load();

@@ -12,8 +12,11 @@ using TTickSource = uint32_t (*)();
 TTickSource SetTickSource(TTickSource source);
 
 // The tick count, but always at least the previous result plus 1 (across all threads); when the
-// counter wraps, the tick follows it from 0.
+// counter wraps, the tick follows it from 0. For seeds only: it runs ahead of the clock when called
+// often, so time limits and elapsed times take ClockTick.
 uint32_t MonotonicTick();
+// The tick count of the source as it is.
+uint32_t ClockTick();
 
 // value mod m + 1, m being limit with every bit below its highest bit set; 1 when limit is 0.
 uint32_t SeedFromValue(uint32_t value, uint32_t limit);

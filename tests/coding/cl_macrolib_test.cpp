@@ -348,7 +348,7 @@ TEST(Coder, CheckTimeOut) {
   now = 1000000;
   const uint32_t start = MonotonicTick();
   coder->ModelTimeOut = 5000;
-  now = start + 4999;  // the tick moves by at least one per call
+  now = start + 4999;
   EXPECT_TRUE(coder->CheckTimeOut(start));
   now = start + 6000;
   EXPECT_FALSE(coder->CheckTimeOut(start));

@@ -352,3 +352,30 @@ TEST(RawPage, TabStopAtTheLimits) {
     EXPECT_TRUE(page.ok);
   }
 }
+
+// The time limit is wall time: a long page read while the clock stands still is no time-out however many
+// checks it takes, and a clock that runs past the limit abandons the page with the stream read to its end.
+TEST(RawPage, TimeLimitIsWallTime) {
+  static uint32_t now = 0;
+  static uint32_t step = 0;
+  const TTickSource previous = SetTickSource([] { return now += step; });
+  std::string longPage;
+  while (longPage.size() < 500000) longPage += "\xBA \x8F\xE0\xA8\xA2\xA5\xE2 1234567890 \xBA\r\n";
+  const struct {
+    uint32_t step;
+    bool ok;
+  } cases[] = {{0, true}, {10, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.step);
+    now = 1000000;
+    step = c.step;
+    TPage page;
+    page.store.SetInteger(kDoc + u"\\Model", u"TimeOut", 1000);
+    const size_t end = page.Parse(longPage);
+    EXPECT_EQ(page.coder->ModelTimeOut, 1000);
+    EXPECT_EQ(page.ok, c.ok);
+    EXPECT_EQ(page.Logged(u"--> Timeout error!"), !c.ok);
+    EXPECT_EQ(end, longPage.size());
+  }
+  SetTickSource(previous);
+}
