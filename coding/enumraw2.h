@@ -71,8 +71,9 @@ class TLine : public TPooled<TLineProTo, TLine> {
   TLine(int32_t offset, const TRect& rect) : TPooled(offset, rect) {}
 };
 
-// A line feed met in the stream: where it happened, its byte length, the offset of its first byte.
-class TLineFeed : public TPooled<TObject, TLineFeed> {
+// A line feed met in the stream: where it happened, its byte length, the offset of its first byte. Kept
+// by value: a page records one per line.
+class TLineFeed : public TObject {
  public:
   TLineFeed(TPoint point, int32_t length, int32_t offset) : Point(point), Length(length), Offset(offset) {}
   TPoint Point;
@@ -196,7 +197,7 @@ class TRAWCoder : public TCoder {
   bool TrimTrail = true;
   TDosPrinterState PrinterState;
   // Line feeds met on the page, in stream order.
-  std::vector<std::unique_ptr<enumraw2::TLineFeed>> LineFeeds;
+  std::vector<enumraw2::TLineFeed> LineFeeds;
 
   // Results of the page parse.
   int32_t CodePosition = 0;

@@ -3,6 +3,7 @@
 #include "coding/enumraw2_interp.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -87,14 +88,18 @@ double MapBadPitch(std::string_view badPitchs, double p) {
 }
 
 void FontPitchLookup(TRawInterpContext& c, std::string_view table, int32_t n) {
-  const std::string key = "," + IntToText(n) + "=";
-  const size_t at = table.find(key);
+  // ",n=" without a heap string: fonts are chosen on every line.
+  char key[16] = {','};
+  char* const end = std::to_chars(key + 1, key + sizeof key - 1, n).ptr;
+  *end = '=';
+  const std::string_view keyText(key, static_cast<size_t>(end + 1 - key));
+  const size_t at = table.find(keyText);
   if (at == std::string_view::npos) {
     c.BasePitch = c.PrinterState.Pitch;
     c.CurrentPitch = c.BasePitch;
     return;
   }
-  std::string_view rest = table.substr(at + key.size());
+  std::string_view rest = table.substr(at + keyText.size());
   rest = rest.substr(0, rest.find(','));
   double pitch = 0;
   c.CurrentPitch = TryParseRegFloat(rest, pitch) && IsValidPitch(pitch) ? pitch : c.BasePitch;
@@ -102,7 +107,7 @@ void FontPitchLookup(TRawInterpContext& c, std::string_view table, int32_t n) {
 
 void DoLineFeed(TRawInterpContext& c, TRawParseState& parse, size_t offset, int32_t length, bool half) {
   const TPoint at = parse.CurrentText ? TPoint{parse.CurrentText->Rect.Right, parse.CurrentText->Rect.Top} : parse.Point;
-  c.LineFeeds.push_back(std::make_unique<enumraw2::TLineFeed>(at, length, ClampToInt(static_cast<int64_t>(offset))));
+  c.LineFeeds.emplace_back(at, length, ClampToInt(static_cast<int64_t>(offset)));
   const int32_t line = LineHeight48(c.CurrentSpacing);
   parse.Point.X = 0;
   MoveY(parse, half && c.HalfLF ? line / 2 : line);

@@ -35,7 +35,7 @@ struct TRawInterpContext {
   const std::string& BadPitchs;
   const bool& HalfLF;
   const TDosPrinterState& PrinterState;  // what the reset commands return to
-  std::vector<std::unique_ptr<enumraw2::TLineFeed>>& LineFeeds;
+  std::vector<enumraw2::TLineFeed>& LineFeeds;
   TLogFile* Log;
 };
 

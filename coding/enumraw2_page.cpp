@@ -488,7 +488,7 @@ int32_t TRawPageParser::ParseRawStream(uint32_t startTick) {
 void TRawPageParser::FindCodePosition(size_t pageEnd) {
   std::vector<TLineFeed*> feeds;
   feeds.reserve(c_.LineFeeds.size());
-  for (const auto& lf : c_.LineFeeds) feeds.push_back(lf.get());
+  for (auto& lf : c_.LineFeeds) feeds.push_back(&lf);
   StableSort(feeds, [](const TLineFeed* a, const TLineFeed* b) {
     if (a->Point.Y != b->Point.Y) return a->Point.Y < b->Point.Y;
     if (a->Point.X != b->Point.X) return a->Point.X < b->Point.X;
@@ -561,7 +561,7 @@ void TRawPageParser::TrailingText(size_t from, size_t end, size_t pageEnd) {
   pageEnd = std::min(pageEnd, stream.size());
   from = std::min(from, pageEnd);
   std::vector<const TLineFeed*> feeds;
-  for (const auto& lf : c_.LineFeeds) feeds.push_back(lf.get());
+  for (auto& lf : c_.LineFeeds) feeds.push_back(&lf);
   StableSort(feeds, [](const TLineFeed* a, const TLineFeed* b) { return a->Offset < b->Offset; });
   // The removed commands, in stream order, each inside [from, pageEnd).
   std::vector<std::pair<size_t, size_t>> cuts;

@@ -55,12 +55,7 @@ bool TryRoundToInt(double x, int32_t& out) {
   return true;
 }
 
-int32_t RoundToInt(double x) {
-  // Whole values in range, the common case, need no rounding.
-  if (x > -2147483649.0 && x < 2147483648.0) {
-    const auto whole = static_cast<int32_t>(x);
-    if (static_cast<double>(whole) == x) return whole;
-  }
+int32_t RoundToIntSlow(double x) {
   if (std::isnan(x)) return 0;
   int32_t out = 0;
   if (TryRoundToInt(x, out)) return out;

@@ -41,7 +41,15 @@ int32_t CeilToInt(double x);
 // Nearest integer, halves to the even neighbour; false for a value that is not a number or does not fit.
 bool TryRoundToInt(double x, int32_t& out);
 // The same, clamped to the 32-bit range; 0 for a value that is not a number.
-int32_t RoundToInt(double x);
+int32_t RoundToIntSlow(double x);
+// Whole values in range, the common case, need no rounding; inline, as the parsers call it per command.
+inline int32_t RoundToInt(double x) {
+  if (x > -2147483649.0 && x < 2147483648.0) {
+    const auto whole = static_cast<int32_t>(x);
+    if (static_cast<double>(whole) == x) return whole;
+  }
+  return RoundToIntSlow(x);
+}
 // a x b / c with the product in 64 bits, halves away from zero, as the system's MulDiv: -1 when c is 0 or
 // the result does not fit (the named MulDiv itself is the system's, so this one has its own name).
 int32_t IntMulDiv(int32_t a, int32_t b, int32_t c);

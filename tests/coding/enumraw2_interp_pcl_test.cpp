@@ -70,6 +70,36 @@ TEST(RawInterpPcl, ReadPclGroupSplitsValuesAndFinals) {
   }
 }
 
+// Whole numbers, fractions and values past the 32-bit range: the rounded value and the exact one agree.
+TEST(RawInterpPcl, ReadPclGroupValues) {
+  const struct {
+    std::string bytes;
+    int32_t value;
+    double valueF;
+  } cases[] = {{"0X", 0, 0},
+               {"-0X", 0, 0},
+               {"+007X", 7, 7},
+               {"-123456789X", -123456789, -123456789},
+               {"999999999X", 999999999, 999999999},
+               {"2147483647X", 2147483647, 2147483647},
+               {"-2147483649X", INT32_MIN, -2147483649.0},
+               {"99999999999X", INT32_MAX, 99999999999.0},
+               {"2.5X", 2, 2.5},
+               {"-3.5X", -4, -3.5}};
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.bytes);
+    TRawInterpRig rig(kLangPCL);
+    TRawInterpContext c = rig.Context();
+    TRawParseState parse;
+    TByteReader reader(std::span(reinterpret_cast<const uint8_t*>(k.bytes.data()), k.bytes.size()));
+    TPclGroup g;
+    ASSERT_TRUE(ReadPclGroup(c, reader, parse, g));
+    EXPECT_TRUE(g.HasValue);
+    EXPECT_EQ(g.Value, k.value);
+    EXPECT_EQ(g.ValueF, k.valueF);
+  }
+}
+
 TEST(RawInterp, PCL) {
   const std::string data20 = kCyr + kFrame + "\x0A\x1B" + "E\x0D" + "123456";
   const TCase cases[] = {

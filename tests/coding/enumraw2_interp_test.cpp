@@ -98,9 +98,9 @@ TEST(RawInterpSteps, DoLineFeedRecordsWhereTheTextEndedAndMovesDown) {
     parse.CurrentText = &text;
     DoLineFeed(c, parse, 17, 2, k.half);
     ASSERT_EQ(rig.LineFeeds.size(), 1u);
-    EXPECT_EQ(rig.LineFeeds[0]->Point, (TPoint{862, 40}));
-    EXPECT_EQ(rig.LineFeeds[0]->Length, 2);
-    EXPECT_EQ(rig.LineFeeds[0]->Offset, 17);
+    EXPECT_EQ(rig.LineFeeds[0].Point, (TPoint{862, 40}));
+    EXPECT_EQ(rig.LineFeeds[0].Length, 2);
+    EXPECT_EQ(rig.LineFeeds[0].Offset, 17);
     EXPECT_EQ(parse.Point, (TPoint{0, 40 + k.dy})) << k.spacing << k.half << k.halfLF;
   }
 }

@@ -35,7 +35,7 @@ struct TRawInterpRig {
   std::string BadPitchs;
   bool HalfLF = false;
   TDosPrinterState State{8, 0, 6.0, 10.0};
-  std::vector<std::unique_ptr<enumraw2::TLineFeed>> LineFeeds;
+  std::vector<enumraw2::TLineFeed> LineFeeds;
   TLogFile* Log;
 };
 
