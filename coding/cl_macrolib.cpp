@@ -61,7 +61,7 @@ std::u16string TCoder::DocKey() const { return SubKeyPathA(store_, ConfigKey, Do
 void TCoder::Reinit() {
   Found = std::make_unique<TWideStringList>();
   Errors = std::make_unique<TWideStringArray>(0);
-  ResetObjectList(Texts);
+  ClearTexts();
   ResetObjectList(Grids);
   ResetObjectList(HLines);
   ResetObjectList(VLines);
@@ -72,6 +72,8 @@ void TCoder::Reinit() {
   // The page parameters replaced the type's own; every document of the job needs them.
   if (paramsLoaded_) LoadNamedParams();
 }
+
+void TCoder::ClearTexts() { ResetObjectList(Texts); }
 
 void TCoder::DumpObjects() {
   if (!LogEnabled()) return;

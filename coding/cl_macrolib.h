@@ -142,6 +142,8 @@ class TCoder {
   const TSettingsStore& Store() const { return store_; }
   void LogLine(std::u16string_view text) const;
   bool LogEnabled() const { return Log && Log->Enabled(); }
+  // Reinit's end of the page's texts.
+  virtual void ClearTexts();
 
  private:
   void CompleteCreate();

@@ -38,7 +38,13 @@ std::optional<std::string_view> TArray::Get(int32_t key, int32_t& kind) const {
 
 void FreeObjectList(std::unique_ptr<TObjectList>& list) { list.reset(); }
 
-void ResetObjectList(std::unique_ptr<TObjectList>& list) { list = std::make_unique<TObjectList>(); }
+void ResetObjectList(std::unique_ptr<TObjectList>& list) {
+  // The list itself stays, with its room: page after page fills it again.
+  if (list)
+    list->clear();
+  else
+    list = std::make_unique<TObjectList>();
+}
 
 void WideArrayToStrings(const TWideStringArray& array, TWideStringList& list) {
   list.Clear();

@@ -160,6 +160,8 @@ class TRAWCoder : public TCoder {
   // stays set when the stream's end did. False for a page without text or an abandoned one (the reader
   // then at the stream's end). state gets the tab width, margin, spacing and pitch in force.
   bool ParsePage(TByteReader& reader, bool& pageEnded, int32_t placeOverride, int32_t& errors, TDosPrinterState& state);
+  // A text as new, made or taken from those an earlier page left (with their buffers).
+  std::unique_ptr<enumraw2::TText> NewText(int32_t offset, TPoint point);
 
   // Model and language.
   std::u16string Model;
@@ -208,7 +210,15 @@ class TRAWCoder : public TCoder {
   const uint8_t* NoResetStream = nullptr;
   size_t NoResetSize = 0;
 
+ protected:
+  void ClearTexts() override;
+
  private:
+  // Texts of earlier pages kept for NewText: a page makes and drops hundreds, most of them split from
+  // others, and their memory is the bulk of the page's work. At most kMaxSpareTexts are kept.
+  static constexpr size_t kMaxSpareTexts = 4096;
+  std::vector<std::unique_ptr<enumraw2::TText>> spareTexts_;
+
   std::u16string PrintersKey() const;
   std::u16string ModelKey() const;
   bool LoadDocSettings();

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstring>
 #include <exception>
+#include <typeinfo>
 
 #include "coding/enumraw2_interp.h"
 #include "coding/cl_macrotools_lines.h"
@@ -48,10 +49,10 @@ bool TopLeftLess(const TText* a, const TText* b) {
   return a->Rect.Top != b->Rect.Top ? a->Rect.Top < b->Rect.Top : a->Rect.Left < b->Rect.Left;
 }
 
-std::unique_ptr<TText> TextLike(const TText& from, std::u16string&& text, int32_t left, int32_t right) {
-  auto t = std::make_unique<TText>(from.Ident, TPoint{left, from.Rect.Top});
+std::unique_ptr<TText> TextLike(TRAWCoder& coder, const TText& from, std::u16string_view text, int32_t left, int32_t right) {
+  auto t = coder.NewText(from.Ident, TPoint{left, from.Rect.Top});
   t->Rect = TRect{left, from.Rect.Top, right, from.Rect.Bottom};
-  t->Text = std::move(text);
+  t->Text.assign(text);
   t->Underline = from.Underline;
   t->Height = from.Height;
   t->CharWidth = from.CharWidth;
@@ -64,7 +65,7 @@ std::unique_ptr<TText> TextLike(const TText& from, std::u16string&& text, int32_
 // whether it is one run as IsOneRun sees it (always, unless a coordinate was clamped); the last run keeps
 // the text's own object. A run is a stretch of the text: a blank is dropped only at a run's start.
 template <class Put>
-void SplitTextRuns(std::unique_ptr<TRectProTo> whole, Put&& put) {
+void SplitTextRuns(TRAWCoder& coder, std::unique_ptr<TRectProTo> whole, Put&& put) {
   TText& text = *AsText(whole);
   const std::u16string& s = text.Text;
   const int64_t w = text.CharWidth;
@@ -78,7 +79,7 @@ void SplitTextRuns(std::unique_ptr<TRectProTo> whole, Put&& put) {
   auto flush = [&](size_t end, int64_t right) {
     if (end <= start) return;
     if (last.End > last.Start)
-      put(TextLike(text, std::u16string(s, last.Start, last.End - last.Start), last.Left, last.Right), last.Exact);
+      put(TextLike(coder, text, std::u16string_view(s).substr(last.Start, last.End - last.Start), last.Left, last.Right), last.Exact);
     const int32_t r = ClampToInt(right);
     const int64_t left = int64_t{r} - static_cast<int64_t>(end - start) * w;
     last = TRun{start, end, ClampToInt(left), r, left == ClampToInt(left)};
@@ -285,7 +286,7 @@ int32_t TRawPageParser::PitchWidth() {
 }
 
 void TRawPageParser::BeginText(size_t offset) {
-  auto t = std::make_unique<TText>(ClampToInt(static_cast<int64_t>(offset)), Parse.Point);
+  auto t = c_.NewText(ClampToInt(static_cast<int64_t>(offset)), Parse.Point);
   t->CharWidth = PitchWidth();
   t->Underline = c_.Underline ? 1 : 0;
   t->AttributeText = Parse.AttributeText;
@@ -320,7 +321,7 @@ void TRawPageParser::Append(char16_t ch, size_t end) {
 }
 
 void TRawPageParser::UnderlinePiece(size_t end) {
-  auto piece = std::make_unique<TText>(ClampToInt(static_cast<int64_t>(end) - 1), TPoint{text_->Rect.Right, text_->Rect.Top});
+  auto piece = c_.NewText(ClampToInt(static_cast<int64_t>(end) - 1), TPoint{text_->Rect.Right, text_->Rect.Top});
   piece->Underline = 1;
   piece->CharWidth = text_->CharWidth;
   piece->AttributeText = text_->AttributeText;
@@ -664,7 +665,7 @@ void TRawPageParser::AssembleTexts(int32_t t) {
     if (IsOneRun(text))
       putPiece(std::move(object), true);
     else
-      SplitTextRuns(std::move(object), putPiece);
+      SplitTextRuns(c_, std::move(object), putPiece);
   }
   c_.Texts->clear();
   StableSort(pieces, [](const TPiece& a, const TPiece& b) { return TopLeftLess(AsText(a.Object), AsText(b.Object)); });
@@ -693,7 +694,7 @@ void TRawPageParser::AssembleTexts(int32_t t) {
     if (pieces[ai].Clean || IsOneRun(a))
       c_.Texts->push_back(std::move(pieces[ai].Object));
     else
-      SplitTextRuns(std::move(pieces[ai].Object), putText);
+      SplitTextRuns(c_, std::move(pieces[ai].Object), putText);
     for (size_t i = first; i < c_.Texts->size(); ++i) OemTextToAnsi(AsText((*c_.Texts)[i])->Text);
   }
 }
@@ -734,6 +735,34 @@ void TRawPageParser::PutLineObjects() {
   };
   put(HLines, oldH_, *c_.HLines);
   put(VLines, oldV_, *c_.VLines);
+}
+
+std::unique_ptr<TText> TRAWCoder::NewText(int32_t offset, TPoint point) {
+  if (spareTexts_.empty()) return std::make_unique<TText>(offset, point);
+  std::unique_ptr<TText> t = std::move(spareTexts_.back());
+  spareTexts_.pop_back();
+  // Every field as the constructor leaves it; the strings keep their room.
+  t->Ident = offset;
+  t->Rect = TRect{point.X, point.Y, point.X, point.Y};
+  t->Special = t->Used = 0;
+  t->Text.clear();
+  t->Underline = 0;
+  t->Height = t->CharWidth = 0;
+  t->AttributeText.clear();
+  t->EndOffset = 0;
+  return t;
+}
+
+void TRAWCoder::ClearTexts() {
+  if (Texts) {
+    for (std::unique_ptr<TRectProTo>& object : *Texts) {
+      if (!object || spareTexts_.size() >= kMaxSpareTexts) continue;
+      const TRectProTo& kept = *object;
+      if (typeid(kept) != typeid(TText)) continue;
+      spareTexts_.emplace_back(static_cast<TText*>(object.release()));
+    }
+  }
+  TCoder::ClearTexts();
 }
 
 bool TRAWCoder::ParsePage(TByteReader& reader, bool& pageEnded, int32_t placeOverride, int32_t& errors,

@@ -85,6 +85,20 @@ TEST(MergeLines, ResultIsInTheOrderLinesBecameCurrent) {
   EXPECT_EQ(Rects(list), (std::vector<TRect>{{0, 1, 40, 1}, {5, 50, 15, 50}}));
 }
 
+// Lines out of order are sorted by level and start, negative coordinates first; of two lines that start
+// at one point the earlier in the list stays current and survives the merge.
+TEST(MergeLines, SortIsStableAcrossSigns) {
+  for (const bool vertical : {false, true}) {
+    SCOPED_TRACE(vertical);
+    auto flip = [vertical](TRect r) { return vertical ? TRect{r.Top, r.Left, r.Bottom, r.Right} : r; };
+    TObjectList list = Lines({flip({0, 0, 10, 0}), flip({-5, -3, 0, -3}), flip({0, 0, 20, 0}), flip({-9, 7, -2, 7})});
+    MergeLines(list, TSmallPoint{0, 0}, vertical);
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(Rects(list), (std::vector<TRect>{flip({-5, -3, 0, -3}), flip({0, 0, 20, 0}), flip({-9, 7, -2, 7})}));
+    EXPECT_EQ(list[1]->Ident, 1);
+  }
+}
+
 // P is the vertical line x 50, y 0..100; Q the horizontal line of each case.
 TEST(Junctions, CodeOfEveryKindOfMeeting) {
   const TRect p{50, 0, 50, 100};

@@ -379,3 +379,42 @@ TEST(RawPage, TimeLimitIsWallTime) {
   }
   SetTickSource(previous);
 }
+
+// A page read after another on the same coder reuses that page's texts: it must come out exactly as on a
+// fresh coder, whatever the texts were left holding (underline, attributes, marks of a model search).
+TEST(RawPage, TextsOfAnEarlierPageComeBackAsNew) {
+  struct TSeen {
+    int32_t ident, endOffset, charWidth, height;
+    TRect rect;
+    std::u16string text;
+    std::string attribute;
+    uint8_t underline, special, used;
+    bool operator==(const TSeen&) const = default;
+  };
+  auto seen = [](const TRAWCoder& coder) {
+    std::vector<TSeen> out;
+    for (const auto& object : *coder.Texts) {
+      const auto& t = static_cast<const enumraw2::TText&>(*object);
+      out.push_back({t.Ident, t.EndOffset, t.CharWidth, t.Height, t.Rect, t.Text, t.AttributeText, t.Underline, t.Special, t.Used});
+    }
+    return out;
+  };
+  const std::string earlier = "\x1B(s3b4099T\x1B&dD" + kFrame + "\x1B&d@\x1B(s17H__ AB  CD\r\nEF\tGH\r\n";
+  const std::string later = "XY\r\n" + kFrame;
+  TPage fresh(kPCL);
+  fresh.Parse(later);
+  ASSERT_TRUE(fresh.ok);
+  TPage reused(kPCL);
+  reused.Parse(earlier);
+  ASSERT_TRUE(reused.ok);
+  ASSERT_GT(reused.coder->Texts->size(), 3u);
+  for (auto& object : *reused.coder->Texts) {
+    auto& t = static_cast<enumraw2::TText&>(*object);
+    t.Used = t.Special = 1;
+    t.Height = 99;
+  }
+  reused.Parse(later);
+  ASSERT_TRUE(reused.ok);
+  EXPECT_EQ(seen(*reused.coder), seen(*fresh.coder));
+  EXPECT_EQ(reused.Dump(), fresh.Dump());
+}
