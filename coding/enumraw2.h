@@ -11,6 +11,7 @@
 
 #include "coding/cl_macrolib.h"
 #include "coding/cl_macrotools.h"
+#include "coding/cl_macrotools_lines.h"
 #include "foundation/lib_block_pool.h"
 #include "foundation/lib_file_reader.h"
 
@@ -218,6 +219,14 @@ class TRAWCoder : public TCoder {
   // others, and their memory is the bulk of the page's work. At most kMaxSpareTexts are kept.
   static constexpr size_t kMaxSpareTexts = 4096;
   std::vector<std::unique_ptr<enumraw2::TText>> spareTexts_;
+  // The page parse's working lists (enumraw2_page.cpp), kept with their room from page to page.
+  struct TPageLineChar {
+    const enumraw2::TText* Text;
+    size_t Index;
+  };
+  std::vector<TPageLineChar> pageLineChars_;
+  TLineRecords pageHLines_;
+  TLineRecords pageVLines_;
 
   std::u16string PrintersKey() const;
   std::u16string ModelKey() const;

@@ -227,7 +227,18 @@ void OemTextToAnsi(std::u16string& s) {
 class TRawPageParser {
  public:
   TRawPageParser(TRAWCoder& coder, TByteReader& reader, bool& pageEnded, int32_t& errors)
-      : c_(coder), ctx_(RawInterpContext(coder)), reader_(reader), pageEnded_(pageEnded), errors_(errors) {}
+      : HLines(coder.pageHLines_),
+        VLines(coder.pageVLines_),
+        c_(coder),
+        ctx_(RawInterpContext(coder)),
+        reader_(reader),
+        pageEnded_(pageEnded),
+        errors_(errors),
+        lineChars_(coder.pageLineChars_) {
+    HLines.clear();
+    VLines.clear();
+    lineChars_.clear();
+  }
 
   int32_t ParseRawStream(uint32_t startTick);
   void FindCodePosition(size_t pageEnd);  // pageEnd: where the page's own bytes end
@@ -239,8 +250,9 @@ class TRawPageParser {
   void TakeLineObjects();
   void PutLineObjects();
 
-  TLineRecords HLines;
-  TLineRecords VLines;
+  // The coder's, emptied: the pages of a job reuse their room.
+  TLineRecords& HLines;
+  TLineRecords& VLines;
 
   double HeightSum = 0;
   int64_t CharCount = 0;
@@ -265,11 +277,8 @@ class TRawPageParser {
   // NUL is a line character (an underline piece holds one, in the middle of another text's characters).
   enum : uint8_t { kVertical = 1, kHorizontal = 2 };
   std::array<uint8_t, 256> lineKinds_{};
-  struct TLineChar {
-    const TText* Text;
-    size_t Index;
-  };
-  std::vector<TLineChar> lineChars_;
+  using TLineChar = TRAWCoder::TPageLineChar;
+  std::vector<TLineChar>& lineChars_;
   bool keptLineChars_ = false;
   size_t firstNewText_ = 0;
   double widthPitch_ = 0;  // the pitch width_ was computed for: texts begin after every command
