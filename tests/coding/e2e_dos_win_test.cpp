@@ -1,10 +1,9 @@
 // DOS jobs printed under Wine: on every command set and output form, a capture file of invoices and a
 // letter no type knows goes through ProcessDosFile with the configuration in the machine's ConfigDos
-// key and is printed raw on the destination printer, whose port file is read back. Every byte outside
-// the code commands must be as the invoices coded alone give them (the job draws its own seeds, so the
-// commands differ); each "C" copy's code, rebuilt from the printed commands, goes to
-// e2e_dos/<form>.SCHT-<n>.bmp in the build directory, where the native step coding/e2e_dos_win_zxing
-// reads it with zxing-cpp.
+// key and is printed raw on the destination printer, whose port file is read back. With the job's seeds
+// pinned, every byte must be as the invoices coded alone give them; each "C" copy's code, rebuilt from
+// the printed commands, goes to e2e_dos/<form>.SCHT-<n>.bmp in the build directory, where the native step
+// coding/e2e_dos_win_zxing reads it with zxing-cpp and must find exactly the invoice's message.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -21,6 +20,7 @@
 #include "monitor/createcode.h"
 #include "monitor/uintraw_win.h"
 #include "support/code_image.h"
+#include "support/coder_fakes.h"
 #include "support/e2e_dos.h"
 #include "support/e2e_fixtures.h"
 #include "support/prn_test_support.h"
@@ -85,12 +85,16 @@ TEST(DosEndToEndWin, CaptureFilePrintedOnTheDestinationPerForm) {
     const std::u16string input = temp.File(u"CAPTURE.PRN");
     ASSERT_TRUE(WriteFixture(input, DosJobFile(documents)));
     DeleteFileW(WStr(kDestinationFile));  // a file port is not truncated before a job
-    ASSERT_TRUE(ProcessDosFile(app, input, false, kDosFromCapture, nullptr, 0)) << ReadFixture(temp.File(u"dos.log"));
+    {
+      const TFixedSeeds seeds;
+      ASSERT_TRUE(ProcessDosFile(app, input, false, kDosFromCapture, nullptr, 0)) << ReadFixture(temp.File(u"dos.log"));
+    }
     EXPECT_EQ(GetFileAttributesW(WStr(input)), INVALID_FILE_ATTRIBUTES) << "the capture file is gone after its send";
     const std::vector<uint8_t> bytes = ReadFileBytes(kDestinationFile);
     const std::string printed(bytes.begin(), bytes.end());
     const TDosExpectedJob expected = ExpectedDosJob(form, documents, "CNN");
     ASSERT_EQ(expected.Error, "");
+    EXPECT_TRUE(printed == expected.Bytes) << "the job's seeds pinned, every byte is as the invoices coded alone give it";
     const TDosPrintedCodes codes = SplitPrintedJob(expected, printed);
     ASSERT_EQ(codes.Error, "");
     ASSERT_EQ(codes.Commands.size(), 3u) << "one coded copy of each invoice";

@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
 # The native step after a Wine end-to-end test: zxing-cpp reads each code picture that test wrote,
 # <id>.bmp or <form>.<id>.bmp, and the bytes must be the pinned message of its document <id>; every
-# message of the set needs a picture. With "seeded", the pictures come from a job that drew its own
-# seeds: the bytes must be as long as the pinned message and hold its header, up to its first TAB.
-# Usage: e2e_win_read.sh <picture directory> <golden set, e2e.txt or e2e_dos.txt> [seeded]
+# message of the set needs a picture.
+# Usage: e2e_win_read.sh <picture directory> <golden set, e2e.txt or e2e_dos.txt>
 set -u
-dir=$1 golden=$2 seeded=${3:-}
+dir=$1 golden=$2
 if ! command -v ZXingReader >/dev/null; then
   echo "ZXingReader (zxing-cpp-tools) is needed; scripts/setup installs it" >&2
   exit 1
@@ -28,12 +27,8 @@ while IFS= read -r line; do
   fi
   for picture in "${pictures[@]}"; do
     got=$(ZXingReader -format Aztec -bytes "$picture" | od -An -v -tx1 | tr -d ' \n' | tr a-f A-F)
-    if [ -n "$seeded" ]; then
-      header=${expected%%09*}09
-      [ ${#got} -eq ${#expected} ] && [ "${got:0:${#header}}" = "$header" ] && got=$expected
-    fi
     if [ "$got" = "$expected" ]; then
-      echo "$(basename "$picture" .bmp): zxing-cpp reads the message${seeded:+ header and length}"
+      echo "$(basename "$picture" .bmp): zxing-cpp reads the message"
       read_ok=$((read_ok + 1))
     else
       printf '%s: zxing-cpp reads\n  %s\nexpected\n  %s\n' "$picture" "${got:-(nothing)}" "$expected" >&2
