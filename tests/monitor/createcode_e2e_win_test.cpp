@@ -1,8 +1,8 @@
 // Each end-to-end document as a two-page Windows job coded on the destination printer under Wine: the
 // pages recorded by Wine's GDI, the copies dialog of page 1 answered by a user on another thread, page 2
 // coded with that answer and without a dialog. Each code picture, WMF or EMF as the type says, goes to
-// createcode_e2e/<wmf|emf>/<DocId>.bmp in the build directory; the native step
-// monitor/createcode_e2e_win_zxing reads each with zxing-cpp and wants the document's pinned message.
+// createcode_e2e/<wmf|emf>/<DocId>.bmp (page 2: page2.<DocId>.bmp) in the build directory; the native
+// step monitor/createcode_e2e_win_zxing reads each with zxing-cpp and wants the document's pinned message.
 #include "monitor/createcode_win.h"
 
 #include <gtest/gtest.h>
@@ -167,6 +167,8 @@ class CreateCodeE2EWin : public TPageCodingRig {
     job.Document = AnsiToWide(doc.Name);
     job.PrinterName = u"Client Printer";
     std::optional<TFixedSeeds> seeds;
+    // Without an answer to give, no dialog is awaited: the seeds are pinned from the start.
+    if (!user) seeds.emplace();
     {
       TDialogUser atScreen(user, seeds);
       result.Status = CreateCodeFunc(0, page, pageNo, dc, &job, L"Client Printer", nullptr, result.Rec);
@@ -251,6 +253,12 @@ TEST_F(CreateCodeE2EWin, EachDocumentTypeIsCodedWithTheCopiesItsUserAnsweredOnPa
     EXPECT_EQ(second.Replaced, c.Redraw);
     const std::u16string secondPicture(second.Rec.FileName);
     EXPECT_EQ(second.Added, std::set<std::wstring>{fs::path(secondPicture).filename().wstring()});
+    if (std::strchr(c.Pages, 'C')) {
+      const std::vector<uint8_t> secondImage = CodeFileImage(secondPicture, doc.PictureWidth);
+      ASSERT_FALSE(secondImage.empty()) << "the second page's code picture does not play";
+      const fs::path dir = out / (c.Emf ? "emf" : "wmf");
+      EXPECT_TRUE(WriteFileBytes((dir / ("page2." + doc.DocId + ".bmp")).string(), secondImage));
+    }
     fs::remove(fs::path(secondPicture), ec);
   }
   EXPECT_TRUE(boxes_.empty());
