@@ -50,8 +50,15 @@ DWORD RunChild(const std::u16string& args, DWORD waitMs = 20000) {
 // Child mode: opens the ".Default" section of the store in dir as the next page of a raw job, writes
 // what it found (Id text, carried context in UTF-8, milliseconds the load took) to out, and leaves
 // a context of its own.
+constexpr const wchar_t* kChildLoadingEvent = L"ClientTestContextChildLoading";
+
 int RunContextChild(const std::u16string& dir, const std::u16string& out) {
   TContextFile store(dir);
+  // Tells a parent that holds the store's lock that the load starts now.
+  if (HANDLE loading = OpenEventW(EVENT_MODIFY_STATE, FALSE, kChildLoadingEvent)) {
+    SetEvent(loading);
+    CloseHandle(loading);
+  }
   const DWORD start = GetTickCount();
   std::string report;
   {
@@ -207,6 +214,8 @@ TEST(ContextFile, SectionsWaitForTheLockAcrossProcesses) {
   TScratchDir dir(u"coderbase_lock");
   HANDLE mutex = CreateMutexA(nullptr, TRUE, ContextMutexName().c_str());
   ASSERT_NE(mutex, nullptr);
+  HANDLE loading = CreateEventW(nullptr, TRUE, FALSE, kChildLoadingEvent);
+  ASSERT_NE(loading, nullptr);
   // The child loads while this process holds the store; it gets through once the lock is let go.
   std::u16string cmd = u"\"" + ExePath() + u"\" --context-child \"" + dir.Path() + u"\" \"" + dir.File(u"o.txt") + u"\"";
   STARTUPINFOW si{};
@@ -214,8 +223,11 @@ TEST(ContextFile, SectionsWaitForTheLockAcrossProcesses) {
   PROCESS_INFORMATION pi{};
   ASSERT_TRUE(CreateProcessW(nullptr, const_cast<wchar_t*>(WStr(cmd)), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                              &si, &pi));
-  Sleep(1500);
+  // Held on for a second after the child's load began, however long the child took to start.
+  EXPECT_EQ(WaitForSingleObject(loading, 20000), WAIT_OBJECT_0);
+  Sleep(1000);
   ReleaseMutex(mutex);
+  CloseHandle(loading);
   ASSERT_EQ(WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
