@@ -333,11 +333,11 @@ class TCoderCodeHost : public TCodeHost {
   void Log(std::u16string_view line) override {
     if (coder_.Log) coder_.Log->AddWide(line);
   }
-  // The monotonic tick on both ends, so the difference never wraps.
+  // The clock's tick on both ends; the seed tick would count its own calls as time.
   void LogElapsed(uint32_t startTick) override {
-    if (coder_.Log) coder_.Log->AddWide(ElapsedText(startTick, MonotonicTick()));
+    if (coder_.Log) coder_.Log->AddWide(ElapsedText(startTick, ClockTick()));
   }
-  uint32_t TickCount() override { return MonotonicTick(); }
+  uint32_t TickCount() override { return ClockTick(); }
   void ShowError(std::u16string_view text) override {
     if (coder_.CodeServices) coder_.CodeServices->ShowError(text);
   }
