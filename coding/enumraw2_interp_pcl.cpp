@@ -24,19 +24,12 @@ void TakeValue(TRawInterpContext& c, std::string_view value, uint8_t final, size
   g.ValueF = 0;
   g.Relative = !value.empty() && (value[0] == '+' || value[0] == '-');
   if (value.empty()) return;
-  // Most values are short whole numbers: read them at once.
-  const size_t digitsFrom = g.Relative ? 1 : 0;
-  if (value.size() > digitsFrom && value.size() - digitsFrom <= 9) {
-    int32_t whole = 0;
-    size_t k = digitsFrom;
-    for (; k < value.size() && value[k] >= '0' && value[k] <= '9'; ++k) whole = whole * 10 + (value[k] - '0');
-    if (k == value.size()) {
-      if (value[0] == '-') whole = -whole;
-      g.HasValue = true;
-      g.Value = whole;
-      g.ValueF = whole;
-      return;
-    }
+  // Most values are whole numbers: read at once, as TryParseRegFloat would read them.
+  if (int64_t whole = 0; TryParseDigits(value.substr(g.Relative ? 1 : 0), whole)) {
+    g.HasValue = true;
+    g.ValueF = value[0] == '-' ? -static_cast<double>(whole) : static_cast<double>(whole);
+    g.Value = RoundToInt(g.ValueF);
+    return;
   }
   double v = 0;
   if (TryParseRegFloat(value, v)) {

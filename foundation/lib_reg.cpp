@@ -1,7 +1,6 @@
 // Registry value data into texts and numbers.
 #include "foundation/lib_reg.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -38,11 +37,8 @@ bool TryParseRegFloat(std::string_view text, double& value) {
   while (i < text.size() && text[i] == ' ') ++i;
   const bool negative = i < text.size() && text[i] == '-';
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-  // Whole numbers, the common case, need no conversion: up to 15 digits a double holds exactly.
-  if (i < text.size() && text.size() - i <= 15 &&
-      std::all_of(text.begin() + static_cast<ptrdiff_t>(i), text.end(), [](char ch) { return ch >= '0' && ch <= '9'; })) {
-    int64_t whole = 0;
-    for (size_t k = i; k < text.size(); ++k) whole = whole * 10 + (text[k] - '0');
+  // Whole numbers, the common case, need no conversion.
+  if (int64_t whole = 0; TryParseDigits(text.substr(i), whole)) {
     value = negative ? -static_cast<double>(whole) : static_cast<double>(whole);
     return true;
   }

@@ -32,3 +32,15 @@ std::optional<int32_t> RegIntegerFromData(uint32_t type, std::span<const uint8_t
 // A decimal number with a point as separator, the whole text (leading blanks allowed, nothing after it);
 // false for a comma, an empty text, infinities, NaN and values out of the double range.
 bool TryParseRegFloat(std::string_view text, double& value);
+// 1 to 15 decimal digits and nothing else, the whole numbers a double holds exactly; inline, as the raw
+// interpreters read one per command.
+inline bool TryParseDigits(std::string_view digits, int64_t& value) {
+  if (digits.empty() || digits.size() > 15) return false;
+  int64_t whole = 0;
+  for (const char ch : digits) {
+    if (ch < '0' || ch > '9') return false;
+    whole = whole * 10 + (ch - '0');
+  }
+  value = whole;
+  return true;
+}

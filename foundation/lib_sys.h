@@ -40,9 +40,10 @@ int32_t IntSign(int32_t v);
 int32_t CeilToInt(double x);
 // Nearest integer, halves to the even neighbour; false for a value that is not a number or does not fit.
 bool TryRoundToInt(double x, int32_t& out);
-// The same, clamped to the 32-bit range; 0 for a value that is not a number.
+// RoundToInt's general case.
 int32_t RoundToIntSlow(double x);
-// Whole values in range, the common case, need no rounding; inline, as the parsers call it per command.
+// The same, clamped to the 32-bit range; 0 for a value that is not a number. Inline, as the parsers call
+// it per command: whole values in range, the common case, need no rounding.
 inline int32_t RoundToInt(double x) {
   if (x > -2147483649.0 && x < 2147483648.0) {
     const auto whole = static_cast<int32_t>(x);
