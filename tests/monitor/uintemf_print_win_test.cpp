@@ -251,11 +251,7 @@ class TFakeQueue : public TEmfJobQueue {
 };
 
 TStandInPrinter VirtualPrinter() {
-  TStandInPrinter p;
-  p.Name = kVirtual;
-  p.PortName = u"LPT1:";
-  p.DriverName = u"Wine PostScript Driver";
-  p.Datatype = u"NT EMF 1.008";
+  TStandInPrinter p = StandInPrinter(kVirtual, u"LPT1:", u"NT EMF 1.008");
   p.Status = PRN_STATUS_PAUSED;
   return p;
 }

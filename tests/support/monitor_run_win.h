@@ -11,14 +11,10 @@
 #include "foundation/lib_prn.h"
 #include "foundation/lib_prn_standin.h"
 #include "foundation/lib_prn_seam_win.h"
+#include "support/prn_test_support.h"
 
 inline TStandInPrinter MonitoredPrinter(const std::u16string& name) {
-  TStandInPrinter p;
-  p.Name = name;
-  p.PortName = u"LPT1:";
-  p.DriverName = u"Wine PostScript Driver";
-  p.Datatype = u"NT EMF 1.008";
-  p.Attributes = PRN_ATTR_QUEUED | PRN_ATTR_LOCAL;
+  TStandInPrinter p = StandInPrinter(name, u"LPT1:", u"NT EMF 1.008");
   p.Status = PRN_STATUS_PAUSED;
   return p;
 }
