@@ -3,12 +3,12 @@
 
 #include "coding/cl_blank.h"
 #include "coding/cl_emfcoder.h"
+#include "foundation/lib_str.h"
 #include "foundation/lib_unicode.h"
 
 namespace {
 constexpr int kIdYes = 6;
 
-std::u16string Quoted(std::u16string_view text) { return u"\"" + std::u16string(text) + u"\""; }
 
 // Both files written and present afterwards.
 bool WriteBoth(TBlankDebugHost& host, const std::u16string& pageFile, const std::u16string& blankFile,

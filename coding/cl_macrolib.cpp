@@ -8,10 +8,10 @@
 #include "coding/cl_macrotools_sort.h"
 #include "coding/lib_datcoder_random.h"
 #include "foundation/cl_tools_config.h"
+#include "foundation/lib_str.h"
 #include "foundation/lib_unicode.h"
 
 namespace {
-std::u16string Quoted(std::u16string_view text) { return u"\"" + std::u16string(text) + u"\""; }
 std::u16string Decimal(int64_t v) {
   const std::string s = IntToText(v);
   return std::u16string(s.begin(), s.end());

@@ -4,13 +4,13 @@
 #include "coding/cl_macrolib.h"
 #include "coding/cl_macrolib_code.h"
 #include "foundation/lib_codepage.h"
+#include "foundation/lib_str.h"
 #include "foundation/lib_unicode.h"
 
 namespace {
 
 std::u16string Ascii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
 
-std::u16string Quoted(std::u16string_view text) { return u"\"" + std::u16string(text) + u"\""; }
 
 bool IsAscii(std::string_view bytes) {
   for (unsigned char b : bytes)

@@ -24,7 +24,6 @@ std::string ByteRange(uint8_t first, uint8_t last) {
 const std::string kLineChrH = "+-=~" + ByteRange(0xB4, 0xB9) + ByteRange(0xBB, 0xDA);
 const std::string kLineChrV = "!|" + ByteRange(0xB3, 0xC3) + ByteRange(0xC5, 0xCC) + ByteRange(0xCE, 0xDA);
 
-std::u16string Quoted(std::u16string_view text) { return u"\"" + std::u16string(text) + u"\""; }
 
 std::u16string Ascii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
 

@@ -220,6 +220,8 @@ std::string IntToBase36(uint32_t v, int digits) {
 
 std::string IntToText(int64_t v) { return std::to_string(v); }
 
+std::u16string Quoted(std::u16string_view text) { return u"\"" + std::u16string(text) + u"\""; }
+
 int32_t StrToIntOrZero(std::string_view text) {
   std::string_view t = text;
   while (!t.empty() && t.front() == ' ') t.remove_prefix(1);

@@ -27,6 +27,8 @@ std::string HexListToStr(std::string_view list, char delimiter);
 std::string StrToHexList(std::string_view bytes);
 std::string IntToBase36(uint32_t v, int digits);
 std::string IntToText(int64_t v);
+// The text in double quotation marks, as log lines and boxes show names.
+std::u16string Quoted(std::u16string_view text);
 int32_t StrToIntOrZero(std::string_view text);
 std::string FormatByteSize(int64_t size);
 std::string SizeToText(const TSize& s);

@@ -5,6 +5,7 @@
 
 #include "foundation/cl_tools_config_names.h"
 #include "foundation/lib_prn.h"
+#include "foundation/lib_str.h"
 
 namespace {
 
@@ -14,7 +15,6 @@ bool IsLptOrComPort(std::u16string_view port) {
   return MatchPortName(port, kLpt, true) || MatchPortName(port, u"COM", true);
 }
 
-std::u16string Quoted(std::u16string_view text) { return u"\"" + std::u16string(text) + u"\""; }
 
 std::u16string MustBeTextFor(std::u16string_view printer) {
   return u"Для обеспечения печати из приложений DOS, принтер\r\n" + Quoted(printer) + u" должен быть ";

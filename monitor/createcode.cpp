@@ -8,6 +8,7 @@
 #include "foundation/cl_tools_pages.h"
 #include "foundation/lib_api.h"
 #include "foundation/lib_codepage.h"
+#include "foundation/lib_str.h"
 #include "ui/ackdialogform.h"
 
 namespace {
@@ -19,7 +20,6 @@ void LogLine(TLogFile* log, std::u16string_view text) {
 
 std::u16string Number(int32_t value) { return Utf8ToWide(std::to_string(value)); }
 
-std::u16string Quoted(std::u16string_view text) { return u"\"" + std::u16string(text) + u"\""; }
 
 // The prefix names the job only while this page is coded, whichever way the coding ends.
 class TPrefixScope {

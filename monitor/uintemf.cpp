@@ -19,7 +19,6 @@ std::u16string Num(int64_t v) {
   return std::u16string(text.begin(), text.end());
 }
 
-std::u16string Quoted(std::u16string_view text) { return u"\"" + std::u16string(text) + u"\""; }
 
 }  // namespace
 

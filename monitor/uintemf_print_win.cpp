@@ -14,6 +14,7 @@
 #include "foundation/lib_prn_printer_win.h"
 #include "foundation/lib_prn_spool.h"
 #include "foundation/lib_prn_win.h"
+#include "foundation/lib_str.h"
 #include "foundation/lib_unicode.h"
 #include "foundation/lib_unicode_win.h"
 #include "monitor/uintemf_print.h"
@@ -26,7 +27,6 @@ constexpr std::u16string_view kFileWriteError = u"Ошибка записи в �
 constexpr size_t kCodePictureLimit = 64 << 20;
 
 std::u16string N(int64_t value) { return Utf8ToWide(std::to_string(value)); }
-std::u16string Quoted(std::u16string_view text) { return u"\"" + std::u16string(text) + u"\""; }
 std::u16string SystemText(DWORD error) { return PrnHooks().ErrorText(error); }
 
 // The log lines of one routine, each behind the routine's prefix.

@@ -19,7 +19,6 @@ constexpr std::string_view kPrintServerType = "@@";
 constexpr std::string_view kFormFeedCR = "\x0C\x0D";
 constexpr std::string_view kCR = "\x0D";
 
-std::u16string Quoted(std::u16string_view text) { return u"\"" + std::u16string(text) + u"\""; }
 std::u16string YesNo(bool flag) { return flag ? u"\"Y\"" : u"\"N\""; }
 
 std::string_view Slice(std::span<const uint8_t> bytes, size_t from, size_t to) {
