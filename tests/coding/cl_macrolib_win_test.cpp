@@ -212,8 +212,11 @@ TEST(ContextFile, ForeignFileIsLeftAlone) {
 
 TEST(ContextFile, SectionsWaitForTheLockAcrossProcesses) {
   TScratchDir dir(u"coderbase_lock");
-  HANDLE mutex = CreateMutexA(nullptr, TRUE, ContextMutexName().c_str());
+  // Taken by a wait: another test's process may have made the mutex already, and then the initial
+  // ownership of CreateMutex is not given.
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, ContextMutexName().c_str());
   ASSERT_NE(mutex, nullptr);
+  ASSERT_EQ(WaitForSingleObject(mutex, 20000), WAIT_OBJECT_0);
   HANDLE loading = CreateEventW(nullptr, TRUE, FALSE, kChildLoadingEvent);
   ASSERT_NE(loading, nullptr);
   // The child loads while this process holds the store; it gets through once the lock is let go.
