@@ -26,18 +26,16 @@ class TFileDialogDriver {
   bool Typed = false;
 
  private:
+  static BOOL CALLBACK TakeVisibleDialog(HWND w, LPARAM out) {
+    wchar_t cls[16] = {};
+    GetClassNameW(w, cls, 16);
+    if (std::wstring(cls) != L"#32770" || !IsWindowVisible(w)) return TRUE;
+    *reinterpret_cast<HWND*>(out) = w;
+    return FALSE;
+  }
   static HWND FindDialog(DWORD thread) {
     HWND found = nullptr;
-    EnumThreadWindows(
-        thread,
-        [](HWND w, LPARAM out) -> BOOL {
-          wchar_t cls[16] = {};
-          GetClassNameW(w, cls, 16);
-          if (std::wstring(cls) != L"#32770" || !IsWindowVisible(w)) return TRUE;
-          *reinterpret_cast<HWND*>(out) = w;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(thread, TakeVisibleDialog, reinterpret_cast<LPARAM>(&found));
     return found;
   }
   void Run() {

@@ -119,21 +119,22 @@ TEST(AckDialogWin, WithoutJobTheMemoIsHiddenAndTheFormShorter) {
   EXPECT_LT(b.bottom - b.top, a.bottom - a.top);
 }
 
+struct TTooltipSearch {
+  HWND form;
+  HWND tooltip;
+};
+
+static BOOL CALLBACK TakeFormTooltip(HWND w, LPARAM lp) {
+  auto* s = reinterpret_cast<TTooltipSearch*>(lp);
+  if (GetWindow(w, GW_OWNER) == s->form && ClassName(w) == u"tooltips_class32") s->tooltip = w;
+  return TRUE;
+}
+
 TEST(AckDialogWin, HintsAreTooltips) {
   TShownForm f;
   // The form's tooltip window is owned by it.
-  struct Search {
-    HWND form;
-    HWND tooltip;
-  } search{f.Wnd(), nullptr};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND w, LPARAM lp) {
-        auto* s = reinterpret_cast<Search*>(lp);
-        if (GetWindow(w, GW_OWNER) == s->form && ClassName(w) == u"tooltips_class32") s->tooltip = w;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  TTooltipSearch search{f.Wnd(), nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), TakeFormTooltip, reinterpret_cast<LPARAM>(&search));
   const HWND tooltip = search.tooltip;
   ASSERT_NE(tooltip, nullptr);
   // Copies and pages with their edits, and the memo.
