@@ -24,22 +24,26 @@
 
 namespace {
 
-constexpr size_t kAlign = alignof(std::max_align_t);
 constexpr size_t kChunkBytes = 16384;
 
 // The first block of a chunk links the chunks.
 size_t BlocksPerChunk(size_t size) { return std::max<size_t>(2, kChunkBytes / size); }
 
+// The heap's own alignment is not enough: the 32-bit C runtime gives 8 while max_align_t wants 16, so
+// chunks are taken by the aligned operator new and each block's size is a multiple of the alignment.
+size_t PoolAlignment(size_t align) { return std::max({align, alignof(std::max_align_t), alignof(void*)}); }
+
 }  // namespace
 
-TBlockPool::TBlockPool(size_t size) : size_((std::max(size, sizeof(TLink)) + kAlign - 1) / kAlign * kAlign) {}
+TBlockPool::TBlockPool(size_t size, size_t align)
+    : align_(PoolAlignment(align)), size_((std::max(size, sizeof(TLink)) + align_ - 1) / align_ * align_) {}
 
 TBlockPool::~TBlockPool() {
   while (chunks_) {
     TLink* chunk = chunks_;
     chunks_ = chunk->Next;
     POOL_UNPOISON(chunk, size_ * BlocksPerChunk(size_));
-    ::operator delete(chunk);
+    ::operator delete(chunk, std::align_val_t{align_});
   }
 }
 
@@ -51,7 +55,7 @@ void* TBlockPool::Take() {
   Lock();
   if (!free_) {
     const size_t count = BlocksPerChunk(size_);
-    auto* chunk = static_cast<char*>(::operator new(count * size_, std::nothrow));
+    auto* chunk = static_cast<char*>(::operator new(count * size_, std::align_val_t{align_}, std::nothrow));
     if (!chunk) {
       Unlock();
       throw std::bad_alloc();

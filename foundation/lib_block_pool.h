@@ -9,16 +9,18 @@
 
 class TBlockPool {
  public:
-  explicit TBlockPool(size_t size);
+  // Blocks are aligned for any object and at least to `align` (a power of two).
+  explicit TBlockPool(size_t size, size_t align = alignof(std::max_align_t));
   // Frees the chunks: every block must have been given back (or be no longer used).
   ~TBlockPool();
   TBlockPool(const TBlockPool&) = delete;
   TBlockPool& operator=(const TBlockPool&) = delete;
 
-  // A block of at least the pool's size, aligned for any object; throws std::bad_alloc as new does.
+  // A block of at least the pool's size, aligned as promised; throws std::bad_alloc as new does.
   void* Take();
   void Give(void* block) noexcept;
   size_t Size() const { return size_; }
+  size_t Alignment() const { return align_; }
 
  private:
   struct TLink {
@@ -27,6 +29,7 @@ class TBlockPool {
   void Lock() noexcept;
   void Unlock() noexcept { busy_.clear(std::memory_order_release); }
 
+  size_t align_;
   size_t size_;
   std::atomic_flag busy_ = ATOMIC_FLAG_INIT;
   TLink* free_ = nullptr;
@@ -52,7 +55,7 @@ class TPooled : public Base {
 
  private:
   static TBlockPool& Pool() {
-    static TBlockPool* const pool = new TBlockPool(sizeof(T));
+    static TBlockPool* const pool = new TBlockPool(sizeof(T), alignof(T));
     return *pool;
   }
 };

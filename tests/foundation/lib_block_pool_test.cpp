@@ -21,6 +21,20 @@ struct TSmall : TPooled<TBase, TSmall> {};
 struct TBigger : TSmall {
   char Extra[200] = {};
 };
+// Wider than the 32-bit heap's 8-byte alignment: SSE registers load such members with aligned moves.
+struct TVector16 {
+  alignas(16) float Lanes[4] = {};
+};
+struct TAlignedBase {
+  virtual ~TAlignedBase() = default;
+  TVector16 Vector;
+};
+struct TAligned : TPooled<TAlignedBase, TAligned> {
+  char Tail = 0;
+};
+struct alignas(64) TLine64 {
+  char Bytes[64] = {};
+};
 
 }  // namespace
 
@@ -42,6 +56,43 @@ TEST(BlockPool, HeldBlocksAreDistinctAlignedAndReused) {
   EXPECT_EQ(again, seen);
   for (void* block : again) pool.Give(block);
   pool.Give(nullptr);
+}
+
+TEST(BlockPool, BlocksKeepThePromisedAlignment) {
+  // Odd sizes put every block after the first off a 16-byte boundary unless the pool rounds them.
+  struct TCase {
+    size_t Size, Align;
+  };
+  for (const TCase c : {TCase{24, alignof(std::max_align_t)}, TCase{sizeof(TAligned), alignof(TAligned)},
+                        TCase{40, 16}, TCase{72, 64}, TCase{1, 1}}) {
+    TBlockPool pool(c.Size, c.Align);
+    ASSERT_GE(pool.Alignment(), c.Align);
+    ASSERT_GE(pool.Alignment(), alignof(std::max_align_t));
+    ASSERT_GE(pool.Size(), c.Size);
+    std::vector<void*> held;
+    for (int i = 0; i < 1500; ++i) {  // several chunks
+      void* block = pool.Take();
+      ASSERT_EQ(reinterpret_cast<uintptr_t>(block) % pool.Alignment(), 0u) << "size " << c.Size << ", block " << i;
+      held.push_back(block);
+    }
+    for (void* block : held) pool.Give(block);
+  }
+}
+
+TEST(BlockPool, PooledObjectsWithAlignedMembers) {
+  static_assert(alignof(TAligned) >= 16);
+  std::vector<std::unique_ptr<TAligned>> objects;
+  for (int i = 0; i < 1000; ++i) {
+    objects.push_back(std::make_unique<TAligned>());
+    ASSERT_EQ(reinterpret_cast<uintptr_t>(&objects.back()->Vector) % alignof(TVector16), 0u) << "object " << i;
+    objects.back()->Vector.Lanes[3] = static_cast<float>(i);
+  }
+  for (int i = 0; i < 1000; ++i) EXPECT_EQ(objects[static_cast<size_t>(i)]->Vector.Lanes[3], static_cast<float>(i));
+  static_assert(alignof(TLine64) == 64);
+  TBlockPool lines(sizeof(TLine64), alignof(TLine64));
+  void* block = lines.Take();
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % 64, 0u);
+  lines.Give(block);
 }
 
 TEST(BlockPool, ThreadsShareOnePool) {
