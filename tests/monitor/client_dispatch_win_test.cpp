@@ -80,10 +80,11 @@ class ClientRuns : public ::testing::Test {
   }
   static std::u16string LogFile() { return scratch_->File(u"client.log"); }
 
-  // Runs client.exe with the arguments; a run that does not end in time is ended and reported.
-  static TRun Run(const std::u16string& arguments) {
+  // Runs client.exe (the built one unless told) with the arguments; a run that does not end in time is
+  // ended and reported.
+  static TRun Run(const std::u16string& arguments, const std::u16string& exe = AnsiToWide(CLIENT_EXE_PATH)) {
     DeleteFileW(WStr(LogFile()));
-    std::wstring cmd = L"\"" + std::wstring(WStr(AnsiToWide(CLIENT_EXE_PATH))) + L"\" " + WStr(arguments);
+    std::wstring cmd = L"\"" + std::wstring(WStr(exe)) + L"\" " + WStr(arguments);
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -156,6 +157,34 @@ TEST_F(ClientRuns, EveryCommandReachesItsRole) {
     EXPECT_TRUE(Has(run.Log, "; User:")) << run.Log;
     for (const auto& line : c.lines) EXPECT_TRUE(Has(run.Log, line)) << c.why << "\n" << run.Log;
   }
+}
+
+// The deliverables as shipped: stripped beside the build, their debug information apart.
+std::u16string Shipped(const char16_t* name) {
+  const std::u16string exe = AnsiToWide(CLIENT_EXE_PATH);
+  return exe.substr(0, exe.rfind(u'/') + 1) + u"ship/" + name;
+}
+
+int64_t FileBytes(const std::u16string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(WStr(path), GetFileExInfoStandard, &data)) return -1;
+  return (int64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+TEST_F(ClientRuns, ShippedDeliverablesRunAsBuilt) {
+  const std::u16string client = Shipped(u"client.exe");
+  const int64_t shipped = FileBytes(client), built = FileBytes(AnsiToWide(CLIENT_EXE_PATH));
+  ASSERT_GT(shipped, 0) << "no stripped client.exe beside the build";
+  EXPECT_LT(shipped * 4, built) << "the shipped program still carries its debug information";
+  EXPECT_GT(FileBytes(client + u".debug"), shipped) << "the debug information kept apart";
+  const TRun run = Run(u"D", client);
+  EXPECT_EQ(run.ExitCode, 0u);
+  EXPECT_TRUE(Has(run.Log, "Start: ")) << run.Log;
+  EXPECT_TRUE(Has(run.Log, "RunClient: DeletePrinter not available")) << run.Log;
+
+  HMODULE installer = LoadLibraryW(WStr(Shipped(u"installer.dll")));
+  ASSERT_NE(installer, nullptr) << GetLastError();
+  FreeLibrary(installer);
 }
 
 TEST_F(ClientRuns, HeldSettingsLockKeepsASecondProcessOut) {
