@@ -480,6 +480,8 @@ bool TPrintQuuee::ProcessRAW(uint32_t jobId, uint32_t jobRecordNo, const _JOBINF
   bool done = false;
   const uint32_t timeOut = system_.JoinTimeOut();
   const uint32_t now = system_.TickCount();
+  // Parts are joined only where DOS printing is on: the joining wait is one of its settings, and only
+  // with it is a printer given its DOS side.
   if (!DosRest.Pending() && (system_.Components() & kComponentDos) && job.Document == DosDocumentName() &&
       timeOut >= kMinJoinWaitMs) {
     answer = done = KeepDosPart(file, job, jobRecordNo);

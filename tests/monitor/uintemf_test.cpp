@@ -119,10 +119,14 @@ TEST_F(Queue, OnlyDosDocumentsOfTheRunningFamilyWithDosPrintingOnWait) {
   } cases[] = {
       {true, kComponentDos, kDosDocumentNameNT, true},
       {true, kComponentDos | kComponentWin, kDosDocumentNameNT, true},
+      {true, kComponentDos | kComponentCapture, kDosDocumentNameNT, true},
       {true, kComponentDos, kDosDocumentName9x, false},
       {false, kComponentDos, kDosDocumentName9x, true},
       {false, kComponentDos, kDosDocumentNameNT, false},
       {true, kComponentWin, kDosDocumentNameNT, false},
+      // Capture and watched directories code raw jobs too, but without DOS printing nothing is joined.
+      {true, kComponentCapture, kDosDocumentNameNT, false},
+      {true, kComponentDirectories | kComponentCapture, kDosDocumentNameNT, false},
   };
   for (const Case& c : cases) {
     TFakeQueueSystem s;
