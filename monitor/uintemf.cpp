@@ -307,6 +307,10 @@ void TPrintQuuee::LogJob(const _JOBINFO& job, const std::u16string& file, uint32
 }
 
 bool TPrintQuuee::ServeReadableJob(const _JOBINFO& job, const std::u16string& file) {
+  // Routed by what the file holds: the document name only marks candidates for joining. A kept DOS part
+  // goes out before a Windows job, and its lines are its own, never held with this job's.
+  const bool windowsJob = system_.IsNativeSpoolFile(file);
+  if (windowsJob && DosRest.Pending()) FlushDosRest();
   const auto key = std::make_pair(PrinterName, job.JobId);
   const auto found = waiting_.find(key);
   const std::optional<TWaitingJob> waited =
@@ -335,14 +339,8 @@ bool TPrintQuuee::ServeReadableJob(const _JOBINFO& job, const std::u16string& fi
   }
   const uint32_t recordNo = waited ? waited->RecordNo : system_.AppendJournal(job);
   jobWait_.clear();
-  bool answer;
-  // Routed by what the file holds: the document name only marks candidates for joining.
-  if (system_.IsNativeSpoolFile(file)) {
-    if (DosRest.Pending()) FlushDosRest();
-    answer = system_.ProcessEMF(*this, job.JobId, recordNo, job);
-  } else {
-    answer = ProcessRAW(job.JobId, recordNo, job);
-  }
+  const bool answer =
+      windowsJob ? system_.ProcessEMF(*this, job.JobId, recordNo, job) : ProcessRAW(job.JobId, recordNo, job);
   if (jobWait_.empty()) {
     waiting_.erase(key);
     return answer;

@@ -221,10 +221,10 @@ class TPrintQuuee {
   bool FailureBoxDue(const std::u16string& printer, const std::u16string& failure);
   void DestinationUsable(const std::u16string& printer);
 
-  // A job waiting for its printer keeps its journal record and logs its handling again only when the
-  // round went otherwise than the last one: while it might still wait as before, its lines are held.
-  // The job being handled stays queued for this failure of this printer (the destination, or the
-  // virtual printer for its integrity).
+  // A job waiting for its printer keeps its journal record and logs its handling again only when a
+  // round goes otherwise than the last: while it might still wait as before, its lines are held.
+  // JobWaits: the job being handled stays queued for this failure of this printer (the destination,
+  // or the virtual printer for its integrity).
   void JobWaits(const std::u16string& printer, const std::u16string& failure);
   // The job being handled is past every reason to wait: its held lines are written now.
   void JobProceeds();

@@ -350,6 +350,19 @@ TEST_F(Queue, AWaitingJobLogsAgainOnlyWhenItsReasonChanges) {
   EXPECT_EQ(sys.RecordNos, std::vector<uint32_t>{1});
 }
 
+TEST_F(Queue, AKeptPartPrintedBeforeAWaitingWindowsJobKeepsItsLines) {
+  sys.DestErrors[u"WinDest"] = 1801;
+  sys.AddJob(u"Счёт", "EMF pages");
+  Serve();
+  const uint32_t dos = sys.AddJob(kDos, "first");
+  std::rotate(sys.Jobs.begin(), sys.Jobs.end() - 1, sys.Jobs.end());  // queued ahead of the Windows job
+  Serve();
+  EXPECT_EQ(sys.Printed(), "first");
+  EXPECT_EQ(sys.Cancelled, std::vector<uint32_t>{dos});
+  EXPECT_EQ(CountLines(log.Lines, u"--> PrintRAW: Print file: \"TMP1\""), 1u) << "the part's printing is logged";
+  EXPECT_EQ(CountLines(log.Lines, u"--> ProcessQuuee: Job: JobId=7"), 1u) << "the Windows job still waits quietly";
+}
+
 TEST_F(Queue, AWaitingJobThatLeftTheQueueOtherwiseIsForgotten) {
   sys.DestErrors[u"DosDest"] = 1801;
   const uint32_t first = sys.AddJob(u"Doc", "first");
