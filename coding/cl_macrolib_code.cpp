@@ -172,6 +172,12 @@ bool TCodeRun::CodeScrambled() {
     if (fitCount < prefix) return Fail("the symbol cannot hold even the header");
     const size_t keep = CharBoundaryAtOrBelow(p, fitCount - prefix, bytes_.CodePage, host_.CodePages());
     enc_.SetData(enc_.Data().substr(0, prefix + keep));
+    // The symbol does not grow and the cut carries no mark: the log is the only trace of what was lost.
+    if (keep < p.size()) {
+      const TCodePageSystem& pages = host_.CodePages();
+      host_.Log(u"  Символика типа " + Quoted(pages.Decode(r_.DocTypeId, pages.AnsiCodePage())) +
+                u" не вмещает данные, отрезано байт: " + Utf8ToWide(Number(static_cast<int64_t>(p.size() - keep))));
+    }
   }
   return Encode();
 }

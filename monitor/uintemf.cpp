@@ -3,6 +3,9 @@
 #include "monitor/uintemf.h"
 
 #include <exception>
+#include <iterator>
+#include <optional>
+#include <utility>
 
 #include "foundation/lib_prn_printers.h"
 #include "foundation/lib_str.h"
@@ -31,16 +34,56 @@ void TPrintQuuee::CloseAndFree() {
   system_.CloseVirtual();
 }
 
-void TPrintQuuee::Line(std::u16string_view text) {
-  if (Log) Log->AddWide(text);
+void TPrintQuuee::Write(TLogLine line) {
+  if (!Log) return;
+  if (holding_) {
+    held_.push_back(std::move(line));
+  } else if (line.Text.empty()) {
+    Log->Add(line.Ansi);
+  } else {
+    Log->AddWide(line.Text);
+  }
 }
 
+void TPrintQuuee::ReleaseHeld() {
+  holding_ = false;
+  for (TLogLine& line : held_) Write(std::move(line));
+  held_.clear();
+}
+
+void TPrintQuuee::DropHeld() {
+  holding_ = false;
+  held_.clear();
+}
+
+void TPrintQuuee::Line(std::u16string_view text) { Write({{}, std::u16string(text)}); }
+
 void TPrintQuuee::LogAs(std::string_view prefix, std::string_view text) {
-  if (Log) Log->Add(std::string(prefix) + std::string(text));
+  Write({std::string(prefix) + std::string(text), {}});
 }
 
 void TPrintQuuee::LogAsW(std::string_view prefix, std::u16string_view text) {
-  if (Log) Log->AddWide(std::u16string(prefix.begin(), prefix.end()) + std::u16string(text));
+  Write({{}, std::u16string(prefix.begin(), prefix.end()) + std::u16string(text)});
+}
+
+void TPrintQuuee::JobWaits(const std::u16string& printer, const std::u16string& failure) {
+  jobWait_ = printer + u"\n" + failure;
+}
+
+void TPrintQuuee::JobProceeds() { ReleaseHeld(); }
+
+std::map<uint32_t, TWaitingJob> TPrintQuuee::WaitingJobs() const {
+  std::map<uint32_t, TWaitingJob> jobs;
+  for (auto it = waiting_.lower_bound({PrinterName, 0}); it != waiting_.end() && it->first.first == PrinterName; ++it)
+    jobs.emplace(it->first.second, it->second);
+  return jobs;
+}
+
+void TPrintQuuee::ForgetGoneJobs(const std::vector<_JOBINFO>& jobs) {
+  std::set<uint32_t> queued;
+  for (const _JOBINFO& job : jobs) queued.insert(job.JobId);
+  for (auto it = waiting_.lower_bound({PrinterName, 0}); it != waiting_.end() && it->first.first == PrinterName;)
+    it = queued.count(it->first.second) ? std::next(it) : waiting_.erase(it);
 }
 
 bool TPrintQuuee::FailureBoxDue(const std::u16string& printer, const std::u16string& failure) {
@@ -232,50 +275,80 @@ void TPrintQuuee::ServeJobs(const std::vector<_JOBINFO>& jobs, uint8_t& queueSta
       busy = true;
       continue;
     }
-    LogAsW(kQuueePrefix, u"Job: JobId=" + Num(job.JobId) + u", FileName=" + Quoted(file) +
-                             u", FileOpenError=" + Quoted(system_.ErrorText(error)) + u", DataType=" +
-                             Quoted(job.Datatype) + u", Document=" + Quoted(job.Document) + u", PrinterName=" +
-                             Quoted(job.PrinterName) + u", MachineName=" + Quoted(job.MachineName) +
-                             u", UserName=" + Quoted(job.UserName) + u", Copies=\"" + Num(job.Copies) + u"\"");
     handledJobs_.insert(job.JobId);
-    if (error != 0) {
-      const uint32_t cancelError = system_.CancelJob(job.JobId);
-      if (cancelError == 5) {
-        accessDenied = true;
-        queueState = kQueueNoAccess;
-        if (boxedCodes.insert(error).second) {
-          system_.FileOpenErrorBox(file, error);
-          if (remembered == kQueueUsable) {
-            LogAs(kQuueePrefix, "Cannot work with Print Spooler! No Access");
-            system_.ErrorBox(u"Cannot work with Print Spooler! No Access");
-          }
-        }
-      }
+    if (error == 0) {
+      handled = true;
+      result = ServeReadableJob(job, file);
       continue;
     }
-    if (system_.SplDebug()) {
-      uint64_t size = 0;
-      system_.FileSize(file, size);
-      const std::string sizeText = FormatByteSize(static_cast<int64_t>(size));
-      const size_t slash = file.find_last_of(u"\\/");
-      system_.ShowSplCapture(file, job,
-                             u"JobId=" + Num(job.JobId) + u"\r\nFile Name=" +
-                                 Quoted(slash == std::u16string::npos ? file : file.substr(slash + 1)) +
-                                 u"\r\nFile Size=" + std::u16string(sizeText.begin(), sizeText.end()) +
-                                 u"\r\nData Type=" + Quoted(job.Datatype) + u"\r\nDocument=" + Quoted(job.Document) +
-                                 u"\r\nMachine Name=" + Quoted(job.MachineName) + u"\r\nUser Name=" +
-                                 Quoted(job.UserName) + u"\r\n");
-    }
-    const uint32_t recordNo = system_.AppendJournal(job);
-    handled = true;
-    // Routed by what the file holds: the document name only marks candidates for joining.
-    if (system_.IsNativeSpoolFile(file)) {
-      if (DosRest.Pending()) FlushDosRest();
-      result = system_.ProcessEMF(*this, job.JobId, recordNo, job);
-    } else {
-      result = ProcessRAW(job.JobId, recordNo, job);
+    waiting_.erase({PrinterName, job.JobId});
+    LogJob(job, file, error);
+    const uint32_t cancelError = system_.CancelJob(job.JobId);
+    if (cancelError == 5) {
+      accessDenied = true;
+      queueState = kQueueNoAccess;
+      if (boxedCodes.insert(error).second) {
+        system_.FileOpenErrorBox(file, error);
+        if (remembered == kQueueUsable) {
+          LogAs(kQuueePrefix, "Cannot work with Print Spooler! No Access");
+          system_.ErrorBox(u"Cannot work with Print Spooler! No Access");
+        }
+      }
     }
   }
+}
+
+void TPrintQuuee::LogJob(const _JOBINFO& job, const std::u16string& file, uint32_t error) {
+  LogAsW(kQuueePrefix, u"Job: JobId=" + Num(job.JobId) + u", FileName=" + Quoted(file) + u", FileOpenError=" +
+                           Quoted(system_.ErrorText(error)) + u", DataType=" + Quoted(job.Datatype) +
+                           u", Document=" + Quoted(job.Document) + u", PrinterName=" + Quoted(job.PrinterName) +
+                           u", MachineName=" + Quoted(job.MachineName) + u", UserName=" + Quoted(job.UserName) +
+                           u", Copies=\"" + Num(job.Copies) + u"\"");
+}
+
+bool TPrintQuuee::ServeReadableJob(const _JOBINFO& job, const std::u16string& file) {
+  // Routed by what the file holds: the document name only marks candidates for joining. A kept DOS part
+  // goes out before a Windows job, and its lines are its own, never held with this job's.
+  const bool windowsJob = system_.IsNativeSpoolFile(file);
+  if (windowsJob && DosRest.Pending()) FlushDosRest();
+  const auto key = std::make_pair(PrinterName, job.JobId);
+  const auto found = waiting_.find(key);
+  const std::optional<TWaitingJob> waited =
+      found == waiting_.end() ? std::nullopt : std::optional<TWaitingJob>(found->second);
+  // Handled again after it was left waiting: its lines are held until the round shows how it went, and
+  // whatever is still held when the handling ends, however it ends, is written.
+  holding_ = waited.has_value();
+  struct TRelease {
+    TPrintQuuee& queue;
+    ~TRelease() { queue.ReleaseHeld(); }
+  } release{*this};
+  LogJob(job, file, 0);
+  // The capture shows a job once, as the journal counts it once.
+  if (!waited && system_.SplDebug()) {
+    uint64_t size = 0;
+    system_.FileSize(file, size);
+    const std::string sizeText = FormatByteSize(static_cast<int64_t>(size));
+    const size_t slash = file.find_last_of(u"\\/");
+    system_.ShowSplCapture(file, job,
+                           u"JobId=" + Num(job.JobId) + u"\r\nFile Name=" +
+                               Quoted(slash == std::u16string::npos ? file : file.substr(slash + 1)) +
+                               u"\r\nFile Size=" + std::u16string(sizeText.begin(), sizeText.end()) +
+                               u"\r\nData Type=" + Quoted(job.Datatype) + u"\r\nDocument=" + Quoted(job.Document) +
+                               u"\r\nMachine Name=" + Quoted(job.MachineName) + u"\r\nUser Name=" +
+                               Quoted(job.UserName) + u"\r\n");
+  }
+  const uint32_t recordNo = waited ? waited->RecordNo : system_.AppendJournal(job);
+  jobWait_.clear();
+  const bool answer =
+      windowsJob ? system_.ProcessEMF(*this, job.JobId, recordNo, job) : ProcessRAW(job.JobId, recordNo, job);
+  if (jobWait_.empty()) {
+    waiting_.erase(key);
+    return answer;
+  }
+  // Waiting for the same reason as the last round says nothing new.
+  if (waited && waited->Reason == jobWait_) DropHeld();
+  waiting_[key] = TWaitingJob{recordNo, jobWait_};
+  return answer;
 }
 
 TQueueJobs TPrintQuuee::GetQueueJobs(std::vector<_JOBINFO>& jobs) {
@@ -287,9 +360,12 @@ TQueueJobs TPrintQuuee::GetQueueJobs(std::vector<_JOBINFO>& jobs) {
     if (!DosRest.Pending() || DosRest.InTime(system_.TickCount())) {
       if (system_.ListJobs(0, count, jobs) && !jobs.empty()) {
         lastJobs_ = jobs;
+        ForgetGoneJobs(jobs);
         return TQueueJobs::List;
       }
     }
+  } else {
+    ForgetGoneJobs(jobs);
   }
   if (!DosRest.Pending()) return count == 0 ? TQueueJobs::NoJobs : TQueueJobs::Stop;
   // An empty queue waits for the rest like a failed listing.
@@ -371,6 +447,7 @@ bool TPrintQuuee::ProcessRAW(uint32_t jobId, uint32_t jobRecordNo, const _JOBINF
   const uint8_t kind = dosSide ? kPrintToDos : kPrintToWin;
   if (!system_.CheckPrintTo(PrinterName, user, kind)) {
     LogAsW(kRawPrefix, u"Printer " + Quoted(PrinterName) + u" Integrity error");
+    JobWaits(PrinterName, u"integrity");
     if (FailureBoxDue(PrinterName, u"integrity"))
       system_.ErrorBox(u"Ошибка целостности данных конфигурации принтера " + Quoted(PrinterName));
     return false;
@@ -385,7 +462,11 @@ bool TPrintQuuee::ProcessRAW(uint32_t jobId, uint32_t jobRecordNo, const _JOBINF
   }
   system_.SetProgramTitle(u"Tevoran-Клиент для DOS");
   // No job is lost to a destination that cannot be opened: it stays queued for a later round.
-  if (!OpenDestinationPrinter(dest)) return false;
+  if (!OpenDestinationPrinter(dest)) {
+    JobWaits(dest, u"open");
+    return false;
+  }
+  JobProceeds();
   const std::u16string file = system_.SpoolFileName(jobId);
   if (!dosSide) {
     const bool sent = system_.SendRaw(file, false, job.Document);
@@ -397,6 +478,8 @@ bool TPrintQuuee::ProcessRAW(uint32_t jobId, uint32_t jobRecordNo, const _JOBINF
   bool done = false;
   const uint32_t timeOut = system_.JoinTimeOut();
   const uint32_t now = system_.TickCount();
+  // Parts are joined only where DOS printing is on: the joining wait is one of its settings, and only
+  // with it is a printer given its DOS side.
   if (!DosRest.Pending() && (system_.Components() & kComponentDos) && job.Document == DosDocumentName() &&
       timeOut >= kMinJoinWaitMs) {
     answer = done = KeepDosPart(file, job, jobRecordNo);

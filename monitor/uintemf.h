@@ -6,9 +6,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "foundation/lib_log.h"
@@ -184,6 +186,12 @@ struct TQuueeStatus {
 
 enum class TQueueJobs { NoJobs, Stop, WaitAgain, List };
 
+// A job left in the queue for a later round: its journal record and why it waits.
+struct TWaitingJob {
+  uint32_t RecordNo = 0;
+  std::u16string Reason;  // the printer and its failure, as FailureBoxDue names them
+};
+
 class TPrintQuuee {
  public:
   // log may be nil.
@@ -213,7 +221,18 @@ class TPrintQuuee {
   bool FailureBoxDue(const std::u16string& printer, const std::u16string& failure);
   void DestinationUsable(const std::u16string& printer);
 
-  // The prefixed log lines.
+  // A job waiting for its printer keeps its journal record and logs its handling again only when a
+  // round goes otherwise than the last: while it might still wait as before, its lines are held.
+  // JobWaits: the job being handled stays queued for this failure of this printer (the destination,
+  // or the virtual printer for its integrity).
+  void JobWaits(const std::u16string& printer, const std::u16string& failure);
+  // The job being handled is past every reason to wait: its held lines are written now.
+  void JobProceeds();
+  // The jobs of this printer left waiting, by job id.
+  std::map<uint32_t, TWaitingJob> WaitingJobs() const;
+
+  // The log lines: bare, and with a routine's prefix.
+  void Line(std::u16string_view text);
   void LogAs(std::string_view prefix, std::string_view text);
   void LogAsW(std::string_view prefix, std::u16string_view text);
 
@@ -232,7 +251,26 @@ class TPrintQuuee {
                  bool& accessDenied, bool& result, bool& handled);
   bool KeepDosPart(const std::u16string& file, const _JOBINFO& job, uint32_t jobRecordNo);
   bool JoinDosPart(const std::u16string& file, const std::u16string& dest);
-  void Line(std::u16string_view text);
+  void LogJob(const _JOBINFO& job, const std::u16string& file, uint32_t error);
+  // One readable job: captured, journaled and routed, or, when it was left waiting, routed again under
+  // its record. The answer of its routing.
+  bool ServeReadableJob(const _JOBINFO& job, const std::u16string& file);
+  // Waiting jobs of this printer that are no longer in its queue are forgotten.
+  void ForgetGoneJobs(const std::vector<_JOBINFO>& jobs);
+
+  struct TLogLine {
+    std::string Ansi;  // an 8-bit line, when Text is empty
+    std::u16string Text;
+  };
+  void Write(TLogLine line);
+  void ReleaseHeld();
+  void DropHeld();
+
+  // Per printer and job id, for the life of the monitor thread.
+  std::map<std::pair<std::u16string, uint32_t>, TWaitingJob> waiting_;
+  std::u16string jobWait_;  // the reason the job being handled waits; empty when it does not
+  bool holding_ = false;
+  std::vector<TLogLine> held_;  // the lines of one job's handling at most
 
   TQueueSystem& system_;
   TStopLatch& stop_;

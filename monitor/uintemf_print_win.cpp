@@ -33,16 +33,25 @@ std::u16string SystemText(DWORD error) { return PrnHooks().ErrorText(error); }
 class TRoutineLog {
  public:
   TRoutineLog(TLogFile* log, std::u16string_view prefix) : log_(log), prefix_(prefix) {}
+  // A job's lines go through its queue, which may hold them back.
+  TRoutineLog(TEmfJobQueue& queue, std::u16string_view prefix) : queue_(&queue), log_(queue.Log()), prefix_(prefix) {}
   void operator()(std::u16string_view text) const {
-    if (log_) log_->AddWide(prefix_ + std::u16string(text));
+    if (queue_)
+      queue_->LogLine(prefix_ + std::u16string(text));
+    else if (log_)
+      log_->AddWide(prefix_ + std::u16string(text));
   }
   // Lines the log keeps as 8-bit text.
   void Ansi(std::string_view text) const {
-    if (log_) log_->Add(WideToAnsi(prefix_) + std::string(text));
+    if (queue_)
+      queue_->LogLine(prefix_ + AnsiToWide(text));
+    else if (log_)
+      log_->Add(WideToAnsi(prefix_) + std::string(text));
   }
   TLogFile* File() const { return log_; }
 
  private:
+  TEmfJobQueue* queue_ = nullptr;
   TLogFile* log_;
   std::u16string prefix_;
 };
@@ -385,6 +394,7 @@ TEmfJobResult LeaveQueued(TEmfJobQueue& queue, const std::u16string& printer, TE
   TEmfJobResult result;
   result.Queued = true;
   result.Failure = failure;
+  result.FailedPrinter = printer;
   return result;
 }
 
@@ -464,7 +474,7 @@ bool PrintPages(TEmfJobQueue& queue, uint32_t jobRecordNo, const _JOBINFO& job, 
 }  // namespace
 
 TEmfJobResult ProcessEMF(TEmfJobQueue& queue, uint32_t jobId, uint32_t jobRecordNo, const _JOBINFO& job) {
-  const TRoutineLog log(queue.Log(), u"--> ProcessEMF: ");
+  const TRoutineLog log(queue, u"--> ProcessEMF: ");
   const bool nt = IsNT();
   const std::u16string virtualPrinter = queue.VirtualPrinterName();
   const std::u16string user = queue.JobUser(job);
@@ -505,6 +515,7 @@ TEmfJobResult ProcessEMF(TEmfJobQueue& queue, uint32_t jobId, uint32_t jobRecord
     return LeaveQueued(queue, printer, TEmfJobFailure::DeviceContext, [&] { PrnPrinterOpenErrorBox(printer, error); });
   }
   queue.DestinationUsable(printer);
+  queue.JobProceeds();
 
   // From here the job is cancelled and the destination closed on every way out; the page files go first.
   struct TJobEnd {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "foundation/lib_log.h"
@@ -29,6 +30,7 @@ struct TEmfJobResult {
   // The job is still in the virtual printer's queue: Failure says why. Otherwise it was cancelled.
   bool Queued = false;
   TEmfJobFailure Failure = TEmfJobFailure::None;
+  std::u16string FailedPrinter;  // what Failure names: the destination, or the virtual printer for Integrity
 };
 
 struct TEmfDestination {
@@ -36,8 +38,9 @@ struct TEmfDestination {
   bool Allowed = false;    // it belongs to this user or to all users
 };
 
-// What ProcessEMF takes from the queue serving the virtual printer. Every member but CodePage must be
-// implemented; all run on the printer monitor thread, during the ProcessEMF call.
+// What ProcessEMF takes from the queue serving the virtual printer. Every member but LogLine,
+// JobProceeds and CodePage must be implemented; all run on the printer monitor thread, during the
+// ProcessEMF call.
 class TEmfJobQueue {
  public:
   virtual ~TEmfJobQueue() = default;
@@ -45,6 +48,11 @@ class TEmfJobQueue {
   // The monitor's log, nil when there is none. ProcessEMF puts its routines' prefixes in front itself
   // ("--> ProcessEMF: ", "--> CorrectEMF: ", "--> PrintEMF: ").
   virtual TLogFile* Log() = 0;
+  // One line of the job, prefix included. The queue may hold the lines of a job that waited in the last
+  // round until it knows whether this round goes the same way; the default writes to Log().
+  virtual void LogLine(std::u16string_view line) {
+    if (TLogFile* log = Log()) log->AddWide(line);
+  }
   // The virtual printer's name, as the coding and the log lines name it.
   virtual std::u16string VirtualPrinterName() = 0;
   // The job's spool file: "%s\%.5d.spl" in the virtual printer's spool directory.
@@ -78,6 +86,8 @@ class TEmfJobQueue {
   // The destination opened and its DC was made: its failures show their boxes again next time. For the
   // virtual printer's name, the integrity check passed.
   virtual void DestinationUsable(const std::u16string& printer) = 0;
+  // The job is past every failure that would leave it queued: it prints now. Nothing by default.
+  virtual void JobProceeds() {}
 
   // Codes one page; the default is CreateCodeFunc. A test may stand in for the coding.
   virtual uint8_t CodePage(uint32_t jobRecordNo, HENHMETAFILE& page, int32_t pageNo, HDC& dc, const _JOBINFO& job,

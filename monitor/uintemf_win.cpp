@@ -37,6 +37,8 @@ class TEmfJobQueueWin : public TEmfJobQueue {
  public:
   TEmfJobQueueWin(TPrintQuuee& queue, TQueueSystemWin& system) : queue_(queue), system_(system) {}
   TLogFile* Log() override { return queue_.Log; }
+  void LogLine(std::u16string_view line) override { queue_.Line(line); }
+  void JobProceeds() override { queue_.JobProceeds(); }
   std::u16string VirtualPrinterName() override { return queue_.PrinterName; }
   std::u16string SpoolFileName(uint32_t jobId) override { return system_.SpoolFileName(jobId); }
   uint8_t ComponentMask() override { return system_.Components(); }
@@ -54,7 +56,7 @@ class TEmfJobQueueWin : public TEmfJobQueue {
   DWORD OpenDestination(const std::u16string& printer) override {
     uint32_t error = 0;
     if (system_.OpenDestination(printer, error)) return 0;
-    if (queue_.Log) queue_.Log->AddWide(u"Printer Open Error: \"" + printer + u"\"");
+    queue_.Line(u"Printer Open Error: \"" + printer + u"\"");
     return error ? error : ERROR_INVALID_PRINTER_NAME;
   }
   void CloseDestination() override { system_.CloseDestination(); }
@@ -253,7 +255,9 @@ uint8_t TQueueSystemWin::EncodeDosJob(uint32_t jobRecordNo, const _JOBINFO& job,
 }
 bool TQueueSystemWin::ProcessEMF(TPrintQuuee& queue, uint32_t jobId, uint32_t jobRecordNo, const _JOBINFO& job) {
   TEmfJobQueueWin emfQueue(queue, *this);
-  return ::ProcessEMF(emfQueue, jobId, jobRecordNo, job).Answer;
+  const TEmfJobResult result = ::ProcessEMF(emfQueue, jobId, jobRecordNo, job);
+  if (result.Queued) queue.JobWaits(result.FailedPrinter, FailureName(result.Failure));
+  return result.Answer;
 }
 std::u16string TQueueSystemWin::PrintStatusText(bool ok) { return FormatPrintStatus(ok); }
 void TQueueSystemWin::SetProgramTitle(const std::u16string& title) { ::SetProgramTitle(title); }

@@ -367,7 +367,7 @@ TEST(MakeCode, LayersGrowToTheLimitThenThePayloadIsShortened) {
   EXPECT_EQ(enc.SizeMode(), 216);
 }
 
-TEST(MakeCode, LetterCCutsWithoutMark) {
+TEST(MakeCode, LetterCCutsWithoutMarkAndLogsWhatWasCut) {
   TFakeHost host;
   TAztCoder enc;
   std::string table;
@@ -385,9 +385,19 @@ TEST(MakeCode, LetterCCutsWithoutMark) {
   EXPECT_EQ(back.Header, header);
   EXPECT_GT(back.Payload.size(), 0u);
   EXPECT_EQ(Cp1251(Repeat(u"ABCDEFGH", 400)).compare(0, back.Payload.size(), back.Payload), 0);
+  // The payload and its end label, less what the code carries.
+  const size_t cut = 400 + q.Delims.LabelEnd.size() - back.Payload.size();
+  const std::string line = "  Символика типа \"TS\" не вмещает данные, отрезано байт: " + std::to_string(cut);
+  EXPECT_EQ(host.Count(Utf8ToWide(line)), 1);
 #ifndef _WIN32
   EXPECT_TRUE(ReadsAs(ReadSymbols(r, enc), enc.Data()));
 #endif
+  // A payload that fits says nothing of a cut.
+  host.Lines.clear();
+  q.Request.Payload = u"INN:7701\t";
+  ASSERT_TRUE(Make(q, enc, table, host).Ok);
+  EXPECT_TRUE(std::none_of(host.Lines.begin(), host.Lines.end(),
+                           [](const std::u16string& l) { return l.find(u"отрезано") != std::u16string::npos; }));
 }
 
 // Settings that could loop, divide by zero or draw a wrong code end in a failure or a sound code.

@@ -1,8 +1,9 @@
 // The printer monitor thread under Wine on the stand-in spooler: a raw job on a virtual printer without
 // the DOS side goes unchanged to its Windows destination (Wine's PostScript printer on a file port) and
-// leaves the queue, also after its destination refused to open for a while; a Windows job and a DOS job
-// are coded and printed with their codes; a DOS job split in two comes out as one print when its rest is
-// small and in time, as two otherwise; the thread ends on its stop event and reports its start and end.
+// leaves the queue, also after its destination refused to open for a while (one journal line and one
+// reason line meanwhile); a Windows job and a DOS job are coded and printed with their codes; a DOS job
+// split in two comes out as one print when its rest is small and in time, as two otherwise; the thread
+// ends on its stop event and reports its start and end.
 #include "monitor/cl_monitor_win.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@
 #include "foundation/cl_tools_regimport_win.h"
 #include "foundation/cl_tools_store_win.h"
 #include "foundation/lib_prn.h"
+#include "foundation/lib_prn_journal_win.h"
 #include "foundation/lib_prn_printers_host_win.h"
 #include "foundation/lib_prn_win.h"
 #include "foundation/lib_reg_win.h"
@@ -125,8 +127,13 @@ TEST_F(MonitorThread, PassesARawJobThroughToTheDestinationAndEndsOnStop) {
   EXPECT_TRUE(Logged(u"Monitoring stopped"));
 }
 
-TEST_F(MonitorThread, ARefusedDestinationKeepsTheJobQueuedWithOneBoxUntilItOpens) {
+TEST_F(MonitorThread, ARefusedDestinationKeepsTheJobQueuedWithOneBoxAndOneJournalLineUntilItOpens) {
   DeleteFileW(WStr(kDestinationFile));
+  TScratchDirectory journalDir(u"monitor_journal");
+  const std::u16string journalFile = journalDir.Path + u"\\journal.dat";
+  app.PrintJournal = std::make_unique<TPrintServerMonitor>();
+  app.PrintJournal->OpenWith(u"Config", journalFile, u"K");
+  app.JournalEnabled = true;
   faults = std::make_unique<TSpoolerFaults>();
   StartAndWaitReady();
   Sleep(1500);  // the first rounds checked the configuration with the destination there
@@ -144,6 +151,15 @@ TEST_F(MonitorThread, ARefusedDestinationKeepsTheJobQueuedWithOneBoxUntilItOpens
   ASSERT_TRUE(StopThread(thread.Get()));
   EXPECT_EQ(ReadFileBytes(kDestinationFile), std::vector<uint8_t>(bytes.begin(), bytes.end()));
   EXPECT_EQ(boxes, 1);
+  const std::vector<uint8_t> journal = ReadFileBytes(journalFile);
+  const std::string text(journal.begin(), journal.end());
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+  EXPECT_EQ(text.rfind("\xEF\xBB\xBF" "1|", 0), 0u) << "the job's one record: " << text;
+  const auto count = [&](std::u16string_view start) {
+    return std::count_if(log.Lines.begin(), log.Lines.end(), [&](const std::u16string& l) { return l.starts_with(start); });
+  };
+  EXPECT_EQ(count(u"Printer Open Error: \"" + kDestination + u"\""), 1) << "the reason once";
+  EXPECT_EQ(count(u"--> ProcessQuuee: Job: JobId="), 2) << "once waiting, once printing";
 }
 
 // The machine the Windows job's pages are coded on.

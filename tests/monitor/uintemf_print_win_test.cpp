@@ -224,6 +224,7 @@ class TFakeQueue : public TEmfJobQueue {
   void DestinationUsable(const std::u16string& printer) override {
     std::erase_if(shown, [&](const auto& entry) { return entry.first == printer; });
   }
+  void JobProceeds() override { ++proceeds; }
   uint8_t CodePage(uint32_t jobRecordNo, HENHMETAFILE& page, int32_t pageNo, HDC& dc, const _JOBINFO& job,
                    const std::u16string& printerName, std::vector<uint8_t>& devMode, TCodeResultRec& rec) override {
     const uint8_t status = TEmfJobQueue::CodePage(jobRecordNo, page, pageNo, dc, job, printerName, devMode, rec);
@@ -240,7 +241,7 @@ class TFakeQueue : public TEmfJobQueue {
   bool integrity = true, allowed = true;
   uint32_t correctEmf = 0;
   std::string picturePrefix;  // the code pictures are kept for the reader under this name
-  int opens = 0, cancels = 0;
+  int opens = 0, cancels = 0, proceeds = 0;
   std::set<std::pair<std::u16string, TEmfJobFailure>> shown;
   std::vector<std::u16string> pendingAsked;
   std::vector<int32_t> pageNumbers;
@@ -313,6 +314,7 @@ TEST_F(EmfJobWin, ATwoPageJobWithTwoCopiesPrintsItsPagesCodedAsPagesOneToFour) {
   const TEmfJobResult result = ProcessEMF(queue, job.JobId, 0, job);
   EXPECT_TRUE(result.Answer);
   EXPECT_FALSE(result.Queued);
+  EXPECT_EQ(queue.proceeds, 1) << "past its failures once";
   EXPECT_EQ(queue.pageNumbers, (std::vector<int32_t>{1, 2, 3, 4}));
   EXPECT_EQ(queue.pendingAsked, std::vector<std::u16string>{kDestination});
   EXPECT_EQ(QueuedJobs(), 0u) << "cancelled";
@@ -379,10 +381,12 @@ TEST_F(EmfJobWin, FailuresBeforeCodingKeepTheJobQueuedWithOneBoxAndRefusalsCance
     bool integrity, allowed;
     bool queued;
     TEmfJobFailure failure;
+    std::u16string failedPrinter;
   } const cases[] = {
-      {"the configuration fails its check", kDestination, false, true, true, TEmfJobFailure::Integrity},
-      {"the destination cannot be opened", u"Нет такого принтера", true, true, true, TEmfJobFailure::Open},
-      {"the user may not print there", kDestination, true, false, false, TEmfJobFailure::None},
+      {"the configuration fails its check", kDestination, false, true, true, TEmfJobFailure::Integrity, kVirtual},
+      {"the destination cannot be opened", u"Нет такого принтера", true, true, true, TEmfJobFailure::Open,
+       u"Нет такого принтера"},
+      {"the user may not print there", kDestination, true, false, false, TEmfJobFailure::None, u""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.why);
@@ -395,7 +399,9 @@ TEST_F(EmfJobWin, FailuresBeforeCodingKeepTheJobQueuedWithOneBoxAndRefusalsCance
       EXPECT_FALSE(result.Answer);
       EXPECT_EQ(result.Queued, c.queued);
       EXPECT_EQ(result.Failure, c.failure);
+      EXPECT_EQ(result.FailedPrinter, c.failedPrinter);
     }
+    EXPECT_EQ(queue.proceeds, 0);
     EXPECT_EQ(boxes_.size(), c.queued ? 1u : 0u) << "once, not every round";
     EXPECT_EQ(queue.cancels, c.queued ? 0 : 2);
     EXPECT_EQ(queue.opens, c.failure == TEmfJobFailure::Open ? 2 : 0);

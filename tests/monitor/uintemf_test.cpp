@@ -119,10 +119,14 @@ TEST_F(Queue, OnlyDosDocumentsOfTheRunningFamilyWithDosPrintingOnWait) {
   } cases[] = {
       {true, kComponentDos, kDosDocumentNameNT, true},
       {true, kComponentDos | kComponentWin, kDosDocumentNameNT, true},
+      {true, kComponentDos | kComponentCapture, kDosDocumentNameNT, true},
       {true, kComponentDos, kDosDocumentName9x, false},
       {false, kComponentDos, kDosDocumentName9x, true},
       {false, kComponentDos, kDosDocumentNameNT, false},
       {true, kComponentWin, kDosDocumentNameNT, false},
+      // Capture and watched directories code raw jobs too, but without DOS printing nothing is joined.
+      {true, kComponentCapture, kDosDocumentNameNT, false},
+      {true, kComponentDirectories | kComponentCapture, kDosDocumentNameNT, false},
   };
   for (const Case& c : cases) {
     TFakeQueueSystem s;
@@ -254,6 +258,125 @@ TEST_F(Queue, ADestinationThatCannotBeOpenedKeepsTheJobWithOneBox) {
   sys.AddJob(u"Doc", "more");
   Serve();
   EXPECT_EQ(sys.Boxes.size(), 2u);
+}
+
+size_t CountLines(const std::vector<std::u16string>& lines, std::u16string_view start) {
+  return static_cast<size_t>(
+      std::count_if(lines.begin(), lines.end(), [&](const std::u16string& l) { return l.starts_with(start); }));
+}
+
+TEST_F(Queue, AJobWaitingForItsPrinterIsJournaledAndLoggedOnceThenPrintsUnderItsRecord) {
+  const std::u16string kJobLine = u"--> ProcessQuuee: Job: JobId=";
+  struct Case {
+    const char* why;
+    std::vector<std::string> jobs;  // spool files; "EMF" ones take the Windows path
+    std::function<void(TFakeQueueSystem&)> fail;
+    std::u16string reason;  // the line that says why the job waits
+  } cases[] = {
+      {"a raw job whose DOS destination cannot be opened", {"data"},
+       [](auto& s) { s.DestErrors[u"DosDest"] = 1801; }, u"Printer Open Error: \"DosDest\""},
+      {"a Windows job whose destination cannot be opened", {"EMF pages"},
+       [](auto& s) { s.DestErrors[u"WinDest"] = 1801; }, u"Printer Open Error: \"WinDest\""},
+      {"a raw job on a printer whose configuration fails its check", {"data"},
+       [](auto& s) { s.IntegrityFails.insert(u"Virt"); }, u"--> ProcessRAW: Printer \"Virt\" Integrity error"},
+      {"two jobs waiting for one destination", {"first", "second"},
+       [](auto& s) { s.DestErrors[u"DosDest"] = 1801; }, u"Printer Open Error: \"DosDest\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    TFakeQueueSystem s;
+    TStopLatch latch{[&](uint32_t ms) { return s.WaitStop(ms); }};
+    TMemoryLog lines;
+    TPrintQuuee q{s, latch, lines};
+    s.Journal = true;
+    s.SplDebugOn = true;
+    s.TimeOut = 0;  // no joining: each job prints apart
+    for (const std::string& bytes : c.jobs) s.AddJob(u"Doc", bytes);
+    const size_t n = c.jobs.size();
+    c.fail(s);
+    for (int round = 0; round < 10; ++round) {
+      uint8_t open = kOpenKnown, state = kQueueUsable;
+      ASSERT_TRUE(q.OpenVirtualPrinter(u"Virt", open));
+      q.ProcessQuuee(state);
+      q.CloseVirtualPrinter();
+    }
+    EXPECT_EQ(s.Jobs.size(), n) << "no job is lost to its printer";
+    EXPECT_EQ(s.Journaled.size(), n) << "one journal record a job";
+    EXPECT_EQ(CountLines(lines.Lines, kJobLine), n);
+    EXPECT_EQ(CountLines(lines.Lines, c.reason), n);
+    EXPECT_EQ(s.Captures.size(), n) << "the capture shows a job once";
+    EXPECT_EQ(s.Boxes.size(), 1u) << "one box for the printer and its failure";
+    ASSERT_EQ(q.WaitingJobs().size(), n);
+    std::vector<uint32_t> records;
+    for (const auto& [id, waiting] : q.WaitingJobs()) records.push_back(waiting.RecordNo);
+    std::vector<uint32_t> numbered(n);
+    for (size_t i = 0; i < n; ++i) numbered[i] = static_cast<uint32_t>(i + 1);
+    EXPECT_EQ(records, numbered) << "a record number a job";
+
+    // The printer comes back: each job prints under the record it was first given, and its handling
+    // is logged once more.
+    s.DestErrors.clear();
+    s.IntegrityFails.clear();
+    uint8_t open = kOpenKnown, state = kQueueUsable;
+    ASSERT_TRUE(q.OpenVirtualPrinter(u"Virt", open));
+    q.ProcessQuuee(state);
+    EXPECT_TRUE(s.Jobs.empty());
+    EXPECT_EQ(s.RecordNos, numbered);
+    EXPECT_EQ(s.Journaled.size(), n);
+    EXPECT_EQ(CountLines(lines.Lines, kJobLine), 2 * n);
+    EXPECT_EQ(CountLines(lines.Lines, c.reason), n);
+    EXPECT_TRUE(q.WaitingJobs().empty());
+  }
+}
+
+TEST_F(Queue, AWaitingJobLogsAgainOnlyWhenItsReasonChanges) {
+  sys.Journal = true;
+  sys.AddJob(u"Doc", "data");
+  sys.DestErrors[u"DosDest"] = 1801;
+  for (int round = 0; round < 3; ++round) Serve();
+  sys.IntegrityFails.insert(u"Virt");
+  for (int round = 0; round < 3; ++round) Serve();
+  sys.IntegrityFails.clear();
+  for (int round = 0; round < 3; ++round) Serve();
+  EXPECT_EQ(CountLines(log.Lines, u"--> ProcessQuuee: Job: JobId=7"), 3u) << "open, integrity, open again";
+  EXPECT_EQ(CountLines(log.Lines, u"Printer Open Error: \"DosDest\""), 2u);
+  EXPECT_EQ(CountLines(log.Lines, u"--> ProcessRAW: Printer \"Virt\" Integrity error"), 1u);
+  EXPECT_EQ(sys.Boxes, (std::vector<std::u16string>{u"open DosDest", u"Ошибка целостности данных конфигурации принтера \"Virt\""}));
+  EXPECT_EQ(sys.Journaled.size(), 1u);
+  EXPECT_EQ(sys.Jobs.size(), 1u);
+  sys.DestErrors.clear();
+  Serve();
+  EXPECT_EQ(sys.Printed(), "data");
+  EXPECT_EQ(sys.RecordNos, std::vector<uint32_t>{1});
+}
+
+TEST_F(Queue, AKeptPartPrintedBeforeAWaitingWindowsJobKeepsItsLines) {
+  sys.DestErrors[u"WinDest"] = 1801;
+  sys.AddJob(u"Счёт", "EMF pages");
+  Serve();
+  const uint32_t dos = sys.AddJob(kDos, "first");
+  std::rotate(sys.Jobs.begin(), sys.Jobs.end() - 1, sys.Jobs.end());  // queued ahead of the Windows job
+  Serve();
+  EXPECT_EQ(sys.Printed(), "first");
+  EXPECT_EQ(sys.Cancelled, std::vector<uint32_t>{dos});
+  EXPECT_EQ(CountLines(log.Lines, u"--> PrintRAW: Print file: \"TMP1\""), 1u) << "the part's printing is logged";
+  EXPECT_EQ(CountLines(log.Lines, u"--> ProcessQuuee: Job: JobId=7"), 1u) << "the Windows job still waits quietly";
+}
+
+TEST_F(Queue, AWaitingJobThatLeftTheQueueOtherwiseIsForgotten) {
+  sys.DestErrors[u"DosDest"] = 1801;
+  const uint32_t first = sys.AddJob(u"Doc", "first");
+  const uint32_t second = sys.AddJob(u"Doc", "second");
+  Serve();
+  EXPECT_EQ(queue.WaitingJobs().size(), 2u);
+  sys.Jobs.erase(sys.Jobs.begin());  // deleted by its owner
+  Serve();
+  ASSERT_EQ(queue.WaitingJobs().size(), 1u);
+  EXPECT_EQ(queue.WaitingJobs().begin()->first, second);
+  sys.Jobs.clear();
+  Serve();
+  EXPECT_TRUE(queue.WaitingJobs().empty()) << "an empty queue keeps no waiting job";
+  (void)first;
 }
 
 TEST_F(Queue, AJobLeftQueuedIsNotTriedAgainWhileTheCallWaitsForAnother) {

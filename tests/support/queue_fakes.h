@@ -244,7 +244,10 @@ class TFakeQueueSystem : public TQueueSystem {
   }
   void DeleteFile(const std::u16string& file) override { Files.erase(file); }
 
-  uint32_t AppendJournal(const _JOBINFO&) override { return Journal ? ++JournalNo : 0; }
+  uint32_t AppendJournal(const _JOBINFO& job) override {
+    Journaled.push_back(job);
+    return Journal ? ++JournalNo : 0;
+  }
   void ShowSplCapture(const std::u16string&, const _JOBINFO&, const std::u16string& text) override {
     Captures.push_back(text);
   }
@@ -265,8 +268,10 @@ class TFakeQueueSystem : public TQueueSystem {
     if (deleteAfter) Files.erase(file);
     return true;
   }
-  uint8_t EncodeDosJob(uint32_t, const _JOBINFO&, const std::u16string& file, TDosCodeResultRec& rec) override {
+  uint8_t EncodeDosJob(uint32_t jobRecordNo, const _JOBINFO&, const std::u16string& file,
+                       TDosCodeResultRec& rec) override {
     ++Encoded;
+    RecordNos.push_back(jobRecordNo);
     if (EncodeStatus == kDosJobCoded) {
       Files[u"TMPcoded"] = "CODED:" + Files[file];
       const std::u16string name = u"TMPcoded";
@@ -274,7 +279,17 @@ class TFakeQueueSystem : public TQueueSystem {
     }
     return EncodeStatus;
   }
-  bool ProcessEMF(TPrintQuuee&, uint32_t jobId, uint32_t, const _JOBINFO&) override {
+  // A Windows destination in DestErrors leaves the job queued, as the Windows path does.
+  bool ProcessEMF(TPrintQuuee& queue, uint32_t jobId, uint32_t jobRecordNo, const _JOBINFO&) override {
+    if (DestErrors.count(WinDest)) {
+      queue.Line(u"Printer Open Error: \"" + WinDest + u"\"");
+      if (queue.FailureBoxDue(WinDest, u"open")) Boxes.push_back(u"open " + WinDest);
+      queue.JobWaits(WinDest, u"open");
+      return false;
+    }
+    queue.JobProceeds();
+    queue.DestinationUsable(WinDest);
+    RecordNos.push_back(jobRecordNo);
     EmfJobs.push_back(jobId);
     CancelJob(jobId);
     return true;
@@ -298,6 +313,9 @@ class TFakeQueueSystem : public TQueueSystem {
   bool CopyFails = false;
   bool Journal = false;
   uint32_t JournalNo = 0;
+  std::vector<_JOBINFO> Journaled;
+  // The journal record each coded or printed job came with.
+  std::vector<uint32_t> RecordNos;
 
  private:
   uint32_t nextId_ = 7;
