@@ -54,7 +54,8 @@ bool TEnumData::SaveState() {
   // A flood of SAVEDC records must not hold a state for each: beyond the cap a save is refused, as GDI
   // refuses one it has no room for, and a later RESTOREDC finds the levels that were kept.
   if (Stack.size() >= kMaxSavedStates) {
-    if (!saveRefused_ && Coder.Log) Coder.Log->Add("    SaveDC: more than " + std::to_string(kMaxSavedStates) + " saved states, the rest are not kept");
+    if (!saveRefused_ && Coder.Log)
+      Coder.Log->Add("    SaveDC: more than " + std::to_string(kMaxSavedStates) + " saved states, the rest are not kept");
     saveRefused_ = true;
     return false;
   }

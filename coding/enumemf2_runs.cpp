@@ -699,7 +699,8 @@ void TEMFCoder::EraseLinesUnderWhiteRects(TPoint margin) {
       hits.clear();
       for (auto it = byPlace.lower_bound({acrossLo, INT32_MIN}); it != byPlace.end() && it->first.first <= acrossHi;) {
         const int32_t at = it->first.first;
-        for (it = byPlace.lower_bound({at, firstStart}); it != byPlace.end() && it->first.first == at && it->first.second < innerHi; ++it) {
+        it = byPlace.lower_bound({at, firstStart});
+        for (; it != byPlace.end() && it->first.first == at && it->first.second < innerHi; ++it) {
           if (++work > budget) break;
           const TRectProTo& line = *lines[it->second];
           const int32_t hi = vertical ? line.Rect.Bottom : line.Rect.Right;
@@ -736,7 +737,8 @@ void TEMFCoder::EraseLinesUnderWhiteRects(TPoint margin) {
   erase(*HLines, false);
   erase(*VLines, true);
   if (work > budget && Log)
-    Log->Add("    White areas: more than " + std::to_string(budget) + " steps to cut the lines under them, the rest are left");
+    Log->Add("    White areas: more than " + std::to_string(budget) +
+             " steps to cut the lines under them, the rest are left");
 }
 
 void TEMFCoder::BuildPageTexts(TTextMeasurer& measurer) {
