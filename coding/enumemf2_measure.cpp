@@ -2,7 +2,10 @@
 // character edges.
 #include "coding/enumemf2_measure.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <unordered_map>
 #include <utility>
@@ -268,8 +271,10 @@ std::unique_ptr<TMeasureFont> TFixedMeasurer::MakeFont(const TLogFontW& font, TF
       return nullptr;
     }
   Made.push_back(font);
-  const int32_t height = font.lfHeight == 0 ? 16 : (font.lfHeight < 0 ? -font.lfHeight : font.lfHeight);
-  const int32_t average = font.lfWidth != 0 ? (font.lfWidth < 0 ? -font.lfWidth : font.lfWidth) : height / 2;
+  // A size of INT32_MIN has no 32-bit magnitude: it stands at INT32_MAX.
+  auto magnitude = [](int32_t v) { return static_cast<int32_t>(std::min<int64_t>(std::llabs(int64_t{v}), INT32_MAX)); };
+  const int32_t height = font.lfHeight == 0 ? 16 : magnitude(font.lfHeight);
+  const int32_t average = font.lfWidth != 0 ? magnitude(font.lfWidth) : height / 2;
   if (metrics) *metrics = TFontMetrics{height, average};
   return std::make_unique<TFixedFont>(*this, average, FailCharWidths);
 }

@@ -32,8 +32,43 @@ int32_t Saturated(int64_t v) {
 
 }  // namespace
 
+size_t TPathLines::Live(size_t i) {
+  size_t root = i;
+  while (root - start_ < next_.size() && next_[root - start_] != root) root = next_[root - start_];
+  while (i != root) {
+    const size_t up = next_[i - start_];
+    next_[i - start_] = root;
+    i = up;
+  }
+  return root;
+}
+
+void TPathLines::Take(const TObjectList& list, int32_t from, int32_t to, TRect& box, bool& any) {
+  for (size_t i = start_ + next_.size(); i < list.size(); ++i) next_.push_back(i);
+  const auto first = list.begin() + static_cast<ptrdiff_t>(start_);
+  const auto lo = std::lower_bound(first, list.end(), from, [](const auto& line, int32_t n) { return line->Ident < n; });
+  const auto hi = std::upper_bound(lo, list.end(), to, [](int32_t n, const auto& line) { return n < line->Ident; });
+  const size_t end = static_cast<size_t>(hi - list.begin());
+  for (size_t i = Live(static_cast<size_t>(lo - list.begin())); i < end; i = Live(i + 1)) {
+    const TRect& r = list[i]->Rect;
+    box = any ? TRect{IntMin(box.Left, r.Left), IntMin(box.Top, r.Top), IntMax(box.Right, r.Right),
+                      IntMax(box.Bottom, r.Bottom)}
+              : r;
+    any = true;
+    next_[i - start_] = i + 1;
+  }
+}
+
+void TPathLines::Finish(TObjectList& list) {
+  size_t kept = start_;
+  for (size_t i = start_; i < list.size(); ++i)
+    if (i - start_ >= next_.size() || next_[i - start_] == i) list[kept++] = std::move(list[i]);
+  list.resize(kept);
+  next_.clear();
+}
+
 TEnumData::TEnumData(TEMFCoder& coder, const TTextDecoding& decoding)
-    : Coder(coder), CollectLines(!coder.LinesFound), Decoding(decoding) {
+    : Coder(coder), CollectLines(!coder.LinesFound), Decoding(decoding), hPath_(*coder.HLines), vPath_(*coder.VLines) {
   ApplyMapMode(State, 1, Coder.Header);
   Recompose();
 }
@@ -376,21 +411,16 @@ void TEnumData::PathToClip() {
   TRect box;
   bool any = false;
   if (s.PathEnd > s.PathStart) {
-    for (std::unique_ptr<TObjectList>* list : {&Coder.HLines, &Coder.VLines}) {
-      auto inPath = [&](const std::unique_ptr<TRectProTo>& line) {
-        if (!line || line->Ident < s.PathStart || line->Ident > s.PathEnd) return false;
-        const TRect& r = line->Rect;
-        box = any ? TRect{IntMin(box.Left, r.Left), IntMin(box.Top, r.Top), IntMax(box.Right, r.Right),
-                          IntMax(box.Bottom, r.Bottom)}
-                  : r;
-        any = true;
-        return true;
-      };
-      (*list)->erase(std::remove_if((*list)->begin(), (*list)->end(), inPath), (*list)->end());
-    }
+    hPath_.Take(*Coder.HLines, s.PathStart, s.PathEnd, box, any);
+    vPath_.Take(*Coder.VLines, s.PathStart, s.PathEnd, box, any);
     s.PathStart = s.PathEnd = 0;
   }
   s.ClipRect = any && box.Left <= box.Right && box.Top <= box.Bottom ? box : TRect{};
+}
+
+void TEnumData::FinishPaths() {
+  hPath_.Finish(*Coder.HLines);
+  vPath_.Finish(*Coder.VLines);
 }
 
 void TEnumData::Comment(int32_t type, std::span<const uint8_t> bytes) {
@@ -467,13 +497,9 @@ THeaderRead ReadEnhMetaHeader(std::span<const uint8_t> bytes, TEnhMetaHeader& h,
   return THeaderRead::Ok;
 }
 
-TEmfWalkResult WalkEmfRecords(std::span<const uint8_t> bytes, TEMFCoder& coder, TGlyphResolver* glyphs) {
-  TEmfWalkResult result;
-  if (ReadEnhMetaHeader(bytes, coder.Header, result.Error) != THeaderRead::Ok) return result;
-  const TCodePageSystem& pages = coder.CodeServices ? coder.CodeServices->CodePages() : DefaultCodePages();
-  const TTextDecoding decoding{pages, static_cast<uint8_t>(coder.DefaultCharset), coder.Settings.NoUnicode,
-                               coder.Settings.LongSign, glyphs};
-  TEnumData data(coder, decoding);
+namespace {
+// The records after the header, interpreted until EOF or the first that fails a check.
+void WalkRecords(std::span<const uint8_t> bytes, TEnumData& data, TEmfWalkResult& result) {
   size_t at = 0;
   while (at < bytes.size()) {
     ++data.RecordNo;
@@ -481,30 +507,43 @@ TEmfWalkResult WalkEmfRecords(std::span<const uint8_t> bytes, TEMFCoder& coder, 
     auto where = [&] { return "record " + std::to_string(data.RecordNo); };
     if (bytes.size() - at < 8) {
       result.Error = where() + ": truncated";
-      return result;
+      return;
     }
     const TRec head(bytes.subspan(at, 8));
     const uint32_t type = head.U32(0), size = head.U32(4);
     if (size < 8 || size % 4 != 0 || size > bytes.size() - at) {
       result.Error = where() + " (" + EmfRecordName(type) + "): size " + std::to_string(size) + " does not fit";
-      return result;
+      return;
     }
     if (data.RecordNo == 1 || type == kEmrHeader) {
       if ((data.RecordNo == 1) != (type == kEmrHeader)) {
         result.Error = where() + ": a header out of place";
-        return result;
+        return;
       }
     } else {
       try {
         data.Record(bytes.subspan(at, size));
       } catch (const TEmfMalformed& e) {
         result.Error = where() + " (" + EmfRecordName(type) + "): " + e.what();
-        return result;
+        return;
       }
     }
     at += size;
     if (type == kEof) break;
   }
   result.Ok = true;
+}
+}  // namespace
+
+TEmfWalkResult WalkEmfRecords(std::span<const uint8_t> bytes, TEMFCoder& coder, TGlyphResolver* glyphs) {
+  TEmfWalkResult result;
+  if (ReadEnhMetaHeader(bytes, coder.Header, result.Error) != THeaderRead::Ok) return result;
+  const TCodePageSystem& pages = coder.CodeServices ? coder.CodeServices->CodePages() : DefaultCodePages();
+  const TTextDecoding decoding{pages, static_cast<uint8_t>(coder.DefaultCharset), coder.Settings.NoUnicode,
+                               coder.Settings.LongSign, glyphs};
+  TEnumData data(coder, decoding);
+  WalkRecords(bytes, data, result);
+  data.FinishPaths();
   return result;
 }
+

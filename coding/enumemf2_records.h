@@ -66,6 +66,28 @@ TXForm MultiplyXForm(const TXForm& a, const TXForm& b);  // a point goes through
 // Extents GDI gives a map mode (1 MM_TEXT to 6 MM_TWIPS); the isotropic and anisotropic modes keep theirs.
 void ApplyMapMode(TDrawState& state, int32_t mode, const TEnhMetaHeader& header);
 
+// The lines a path's records drew, taken into a clip. The walk adds lines in record order, so a path's
+// lines stand together in each list and are found by their numbers; a taken line stays in its list, marked,
+// until the walk ends, and runs of marked lines are skipped, so no clip walks a line twice.
+class TPathLines {
+ public:
+  explicit TPathLines(const TObjectList& list) : start_(list.size()) {}
+  // Marks the lines numbered from..to that the walk added, widening box (when any) by each.
+  void Take(const TObjectList& list, int32_t from, int32_t to, TRect& box, bool& any);
+  // Removes the marked lines.
+  void Finish(TObjectList& list);
+
+ private:
+  size_t Live(size_t i);
+
+  size_t start_;
+  // For an index from start_ on, the next line at or after it that is not taken (path-compressed).
+  std::vector<size_t> next_;
+};
+
+// The saved states a page may hold: far more than any producer nests, few enough to stay small.
+inline constexpr size_t kMaxSavedStates = 4096;
+
 class TEnumData {
  public:
   TEnumData(TEMFCoder& coder, const TTextDecoding& decoding);
@@ -74,10 +96,13 @@ class TEnumData {
   // emfrec::TEmfMalformed (enumemf2_records_reader.h), which WalkEmfRecords turns into its error.
   void Record(std::span<const uint8_t> record);
 
+  // False (logged once) when kMaxSavedStates states are saved already.
   bool SaveState();
   // level < 0 pops -level states; level > 0 brings back the state saved at that level. False (the state
   // unchanged) when the stack does not hold the level.
   bool RestoreState(int32_t level);
+  // Once the walk has ended: the lines taken into clips leave the page.
+  void FinishPaths();
 
   int32_t RecordNo = 0;
   TPoint CurrentPos;
@@ -90,6 +115,9 @@ class TEnumData {
   std::vector<TLine> PolyEdges;
 
  private:
+  bool saveRefused_ = false;
+  TPathLines hPath_, vPath_;
+
   void Recompose();
   TPoint T(int32_t x, int32_t y) const;
   void AddLine(int32_t type, TPoint a, TPoint b);

@@ -1,6 +1,7 @@
 // The drawing state of the record walk: GDI's window-to-viewport mapping of each map mode, the world
 // transform composed with it, and the saved states.
 #include <cmath>
+#include <string>
 
 #include "coding/enumemf2_records.h"
 
@@ -50,6 +51,14 @@ void ApplyMapMode(TDrawState& s, int32_t mode, const TEnhMetaHeader& header) {
 }
 
 bool TEnumData::SaveState() {
+  // A flood of SAVEDC records must not hold a state for each: beyond the cap a save is refused, as GDI
+  // refuses one it has no room for, and a later RESTOREDC finds the levels that were kept.
+  if (Stack.size() >= kMaxSavedStates) {
+    if (!saveRefused_ && Coder.Log)
+      Coder.Log->Add("    SaveDC: more than " + std::to_string(kMaxSavedStates) + " saved states, the rest are not kept");
+    saveRefused_ = true;
+    return false;
+  }
   Stack.push_back(State);
   return true;
 }

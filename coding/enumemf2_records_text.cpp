@@ -1,5 +1,9 @@
 // Text records of the walk: EXTTEXTOUT, POLYTEXTOUT and SMALLTEXTOUT strings decoded into texts with
 // their place, advances, state and clip candidates.
+#include <map>
+#include <string>
+#include <tuple>
+
 #include "coding/enumemf2_records.h"
 #include "coding/enumemf2_records_reader.h"
 
@@ -26,14 +30,36 @@ std::u16string ReadString(const TRec& r, uint64_t offset, uint32_t count, bool n
   return DecodeText16(decoding, font, units, glyphs);
 }
 
-TEmrText ReadEmrText(const TRec& r, size_t at, bool wide, const TTextDecoding& decoding, const TLogFontW& font) {
+// The strings of one text record, each decoded once however many of its entries point at it.
+class TRecordStrings {
+ public:
+  TRecordStrings(const TRec& r, bool narrow, const TTextDecoding& decoding, const TLogFontW& font)
+      : r_(r), narrow_(narrow), decoding_(decoding), font_(font) {}
+  uint64_t UnitSize() const { return narrow_ ? 1 : 2; }
+  const std::u16string& Get(uint32_t offset, uint32_t count, bool glyphs) {
+    const auto key = std::make_tuple(offset, count, glyphs);
+    auto it = decoded_.find(key);
+    if (it == decoded_.end())
+      it = decoded_.emplace(key, ReadString(r_, offset, count, narrow_, glyphs, decoding_, font_)).first;
+    return it->second;
+  }
+
+ private:
+  const TRec& r_;
+  bool narrow_;
+  const TTextDecoding& decoding_;
+  const TLogFontW& font_;
+  std::map<std::tuple<uint32_t, uint32_t, bool>, std::u16string> decoded_;
+};
+
+TEmrText ReadEmrText(const TRec& r, size_t at, TRecordStrings& strings) {
   TEmrText t;
   t.Reference = r.Point(at);
   const uint32_t count = r.U32(at + 8), offString = r.U32(at + 12);
   t.Options = r.U32(at + 16);
   t.Rect = r.Rect(at + 20);
   const uint32_t offDx = r.U32(at + 36);
-  t.Text = ReadString(r, offString, count, !wide, (t.Options & kEtoGlyphIndex) != 0, decoding, font);
+  t.Text = strings.Get(offString, count, (t.Options & kEtoGlyphIndex) != 0);
   if (offDx != 0 && count > 0) {
     // ETO_PDY: (dx, dy) pairs; the dx are the even entries.
     const size_t step = (t.Options & kEtoPdy) ? 2 : 1;
@@ -58,15 +84,29 @@ void TEnumData::TextOuts(int32_t type, std::span<const uint8_t> bytes) {
   const uint32_t strings = poly ? r.U32(36) : 1;
   const size_t first = poly ? 40 : 36;
   r.Need(first, strings, kEmrTextSize, "texts outside the record");
+  TRecordStrings decoded(r, type == kEmrExtTextOutA || type == kPolyTextOutA, Decoding, State.Font);
+  // Entries may share one string; the texts they give together hold no more characters than the record
+  // has bytes, which its own strings never pass.
+  uint64_t budget = r.Size();
+  bool overBudget = false;
   for (size_t i = 0; i < strings; ++i) {
-    TEmrText t = ReadEmrText(r, first + i * kEmrTextSize, type == kEmrExtTextOutW || type == kPolyTextOutW, Decoding,
-                             State.Font);
+    const size_t at = first + i * kEmrTextSize;
+    const uint32_t count = r.U32(at + 8);
+    r.Need(r.U32(at + 12), count, decoded.UnitSize(), "string outside the record");
+    if (count > budget) {
+      overBudget = true;
+      continue;
+    }
+    budget -= count;
+    TEmrText t = ReadEmrText(r, at, decoded);
     if (t.Text.empty()) continue;
     // An ETO_CLIPPED rectangle clips; without one the record's bounds are only a candidate.
     const bool clipped = (t.Options & kEtoClipped) && IsSet(t.Rect);
     AddText(type, std::move(t.Text), t.Reference, clipped ? TRectOf(t.Rect) : TRect{}, clipped ? TRect{} : bounds,
             std::move(t.Advances), xScale, yScale);
   }
+  if (overBudget && Coder.Log)
+    Coder.Log->Add("    record " + std::to_string(RecordNo) + ": texts past the record's own characters are not read");
 }
 
 void TEnumData::SmallTextOut(int32_t type, std::span<const uint8_t> bytes) {

@@ -4,6 +4,8 @@
 #include "coding/enumemf2_runs.h"
 
 #include <algorithm>
+#include <map>
+#include <string>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -12,6 +14,7 @@
 #include "coding/cl_macrolib_code.h"
 #include "coding/cl_macrolib_payload.h"
 #include "coding/enumemf2_measure.h"
+#include "coding/enumemf2_runs_index.h"
 #include "foundation/lib_codepage.h"
 
 namespace {
@@ -125,7 +128,8 @@ class TRunBuilder {
     c_.HLines->push_back(std::make_unique<TLine>(t.RecordType, TRect{std::min(left, right), y, std::max(left, right), y}, t.Ident));
   }
   void ConvertOne(TText& t, bool skipOEMConvert);
-  bool CutOverprinted(size_t i, TText& a, const TText& b);
+  bool CutOverprinted(TObjectList& texts, size_t i, TText& a, const TText& b);
+  void RemoveOverprintedIn(TObjectList& texts, std::vector<size_t>& roots);
   bool JoinablePieces(const TText& p, const TText& t) const;
 
   TEMFCoder& c_;
@@ -144,13 +148,20 @@ void TRunBuilder::ConvertByOEMTable() {
 }
 
 void TRunBuilder::EraseUnderWhiteRects() {
-  for (const auto& area : c_.WhiteRects) {
-    if (!area) continue;
-    for (auto& object : texts_) {
-      const TText* t = dynamic_cast<const TText*>(object.get());
-      if (t && t->Ident < area->Ident && PointInRect(t->Center(), area->Rect)) object.reset();
+  // A text goes when an area painted after it covers its centre: the highest area over each centre decides.
+  std::vector<const TRectProTo*> areas;
+  for (const auto& area : c_.WhiteRects)
+    if (area) areas.push_back(area.get());
+  std::vector<TPoint> centres;
+  std::vector<size_t> at;
+  for (size_t i = 0; i < texts_.size(); ++i)
+    if (const TText* t = TextAt(texts_, i)) {
+      centres.push_back(t->Center());
+      at.push_back(i);
     }
-  }
+  const std::vector<int32_t> highest = HighestAreaOver(areas, centres);
+  for (size_t k = 0; k < at.size(); ++k)
+    if (texts_[at[k]]->Ident < highest[k]) texts_[at[k]].reset();
   c_.WhiteRects.clear();
 }
 
@@ -268,7 +279,7 @@ void TRunBuilder::SortByNumber() {
 }
 
 // A cut by the later text b; true when a is gone (emptied or covered).
-bool TRunBuilder::CutOverprinted(size_t i, TText& a, const TText& b) {
+bool TRunBuilder::CutOverprinted(TObjectList& texts, size_t i, TText& a, const TText& b) {
   const TRect& ra = a.Rect;
   const TRect& rb = b.Rect;
   if (!a.HasEdges()) return HorizontalOverlap(ra, rb);
@@ -296,9 +307,9 @@ bool TRunBuilder::CutOverprinted(size_t i, TText& a, const TText& b) {
     dropTail(a);
     if (rest->Text.empty()) return a.Text.empty();
     if (lost > 0) {
-      texts_.insert(texts_.begin() + static_cast<ptrdiff_t>(i) + 1, std::move(rest));
+      texts.insert(texts.begin() + static_cast<ptrdiff_t>(i) + 1, std::move(rest));
     } else {
-      texts_[i] = std::move(rest);
+      texts[i] = std::move(rest);
       return false;
     }
   }
@@ -318,32 +329,71 @@ TScanEntry ScanEntryOf(const TRectProTo* object) {
   return {t->Ident, std::min(t->Rect.Top, t->Rect.Bottom), std::max(t->Rect.Top, t->Rect.Bottom), !t->OEMText};
 }
 
-void TRunBuilder::RemoveOverprinted() {
+// The pair scan over the texts of one group of rows in the page's order; a rest is inserted after the
+// text it was cut from and takes that text's root (its place in the page's list).
+void TRunBuilder::RemoveOverprintedIn(TObjectList& texts, std::vector<size_t>& roots) {
   std::vector<TScanEntry> scan;
-  scan.reserve(texts_.size());
-  for (const auto& object : texts_) scan.push_back(ScanEntryOf(object.get()));
-  for (size_t i = 0; i < texts_.size(); ++i) {
-    for (size_t j = i + 1; j < texts_.size() && scan[i].Candidate; ++j) {
+  scan.reserve(texts.size());
+  for (const auto& object : texts) scan.push_back(ScanEntryOf(object.get()));
+  for (size_t i = 0; i < texts.size(); ++i) {
+    for (size_t j = i + 1; j < texts.size() && scan[i].Candidate; ++j) {
       const TScanEntry& ea = scan[i];
       const TScanEntry& eb = scan[j];
       // Ranges that overlap by their midpoints intersect: most pairs part on these comparisons.
       if (!eb.Candidate || eb.Ident <= ea.Ident || eb.Lo > ea.Hi || eb.Hi < ea.Lo) continue;
-      TText& a = static_cast<TText&>(*texts_[i]);
-      const TText& b = static_cast<const TText&>(*texts_[j]);
+      TText& a = static_cast<TText&>(*texts[i]);
+      const TText& b = static_cast<const TText&>(*texts[j]);
       if (!VerticalOverlap(a.Rect, b.Rect)) continue;
-      const size_t count = texts_.size();
-      const bool gone = CutOverprinted(i, a, b);
+      const size_t count = texts.size();
+      const bool gone = CutOverprinted(texts, i, a, b);
       // A rest inserted after the cut text is not examined against it.
-      if (texts_.size() > count) {
-        scan.insert(scan.begin() + static_cast<ptrdiff_t>(i) + 1, ScanEntryOf(texts_[i + 1].get()));
+      if (texts.size() > count) {
+        scan.insert(scan.begin() + static_cast<ptrdiff_t>(i) + 1, ScanEntryOf(texts[i + 1].get()));
+        roots.insert(roots.begin() + static_cast<ptrdiff_t>(i) + 1, roots[i]);
         ++j;
       }
       if (gone) {
-        texts_[i].reset();
+        texts[i].reset();
         scan[i].Candidate = false;
       }
     }
   }
+}
+
+void TRunBuilder::RemoveOverprinted() {
+  // Only texts that overlap vertically cut each other: each group of rows is scanned apart, and its texts
+  // (with their rests after them) go back to their places.
+  std::vector<std::pair<int32_t, int32_t>> extents;
+  std::vector<size_t> candidates;
+  for (size_t i = 0; i < texts_.size(); ++i) {
+    const TScanEntry e = ScanEntryOf(texts_[i].get());
+    if (!e.Candidate) continue;
+    candidates.push_back(i);
+    extents.emplace_back(e.Lo, e.Hi);
+  }
+  std::vector<std::pair<size_t, std::unique_ptr<TRectProTo>>> scanned;
+  for (const std::vector<size_t>& group : OverlapGroups(extents)) {
+    TObjectList texts;
+    std::vector<size_t> roots;
+    for (const size_t k : group) {
+      roots.push_back(candidates[k]);
+      texts.push_back(std::move(texts_[candidates[k]]));
+    }
+    RemoveOverprintedIn(texts, roots);
+    for (size_t m = 0; m < texts.size(); ++m) scanned.emplace_back(roots[m], std::move(texts[m]));
+  }
+  std::stable_sort(scanned.begin(), scanned.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+  TObjectList merged;
+  merged.reserve(texts_.size() + scanned.size());
+  size_t next = 0;
+  for (size_t i = 0; i < texts_.size(); ++i) {
+    if (next < scanned.size() && scanned[next].first == i) {
+      for (; next < scanned.size() && scanned[next].first == i; ++next) merged.push_back(std::move(scanned[next].second));
+    } else {
+      merged.push_back(std::move(texts_[i]));
+    }
+  }
+  texts_ = std::move(merged);
   Compact(texts_);
 }
 
@@ -493,6 +543,7 @@ void TRunBuilder::RemoveBlankTexts() {
 
 void TRunBuilder::SplitAtVerticalLines() {
   const int32_t tol = c_.SortTolerance.X;
+  const TVLineIndex lines(*c_.VLines);
   for (size_t code = 0; code < 256; ++code) {
     if (!s_.LineChrV[code]) continue;
     const char16_t ch = static_cast<char16_t>(code);
@@ -505,9 +556,7 @@ void TRunBuilder::SplitAtVerticalLines() {
         const size_t p = text.Text.find(ch, from);
         if (p == std::u16string::npos) return std::nullopt;
         const int64_t lo = int64_t{text.Positions[p]} - tol, hi = int64_t{text.Positions[p + 1]} + tol;
-        for (const auto& line : *c_.VLines)
-          if (line && line->Rect.Left >= lo && line->Rect.Left <= hi && VerticalOverlap(line->Rect, text.Rect))
-            return TSpan{p, p};
+        if (lines.AnyOverlapping(lo, hi, text.Rect.Top, text.Rect.Bottom)) return TSpan{p, p};
         return std::nullopt;
       };
       SplitAtSpans(texts_, *t, find, [](const TSpan&) {}, false);
@@ -531,22 +580,6 @@ void TRunBuilder::SplitAtBlankRuns() {
     if (TText* t = TextAt(texts_, i)) SplitAtSpans(texts_, *t, find, [](const TSpan&) {}, true);
 }
 
-// Vertical lines by x, so that the lines between two texts are found without a walk over all of them.
-struct TVLineIndex {
-  explicit TVLineIndex(const TObjectList& lines) {
-    for (const auto& line : lines)
-      if (line) Lines.push_back(line->Rect);
-    std::sort(Lines.begin(), Lines.end(), [](const TRect& a, const TRect& b) { return a.Left < b.Left; });
-  }
-  bool Between(int32_t x1, int32_t x2, int32_t y) const {
-    auto it = std::upper_bound(Lines.begin(), Lines.end(), x1, [](int32_t x, const TRect& r) { return x < r.Left; });
-    for (; it != Lines.end() && it->Left < x2; ++it)
-      if (IntInRange(it->Top, it->Bottom, y)) return true;
-    return false;
-  }
-  std::vector<TRect> Lines;
-};
-
 bool SameLook(const TText& a, const TText& b) {
   return a.CharWidth == b.CharWidth && a.CharHeight == b.CharHeight && a.Font.lfItalic == b.Font.lfItalic &&
          a.Font.lfUnderline == b.Font.lfUnderline && a.Font.lfStrikeOut == b.Font.lfStrikeOut;
@@ -558,21 +591,33 @@ void TRunBuilder::JoinWords() {
     return x->Rect.Top < y->Rect.Top;
   });
   const TVLineIndex lines(*c_.VLines);
-  for (size_t i = 0; i < texts_.size(); ++i) {
-    TText* a = TextAt(texts_, i);
-    if (!a) continue;
-    for (size_t j = i + 1; j < texts_.size(); ++j) {
-      const TRectProTo* next = texts_[j].get();
-      if (!next || next->Rect.Left <= a->Rect.Left) continue;
-      const int64_t gap = int64_t{next->Rect.Left} - a->Rect.Right;
-      if (gap > IntMulDiv(a->CharWidth, s_.SplitG, 100)) break;
-      if (!VerticalOverlap(a->Rect, next->Rect)) continue;
-      const TText* b = TextAt(texts_, j);
-      if (!b) continue;
-      const TPoint ca = a->Center(), cb = b->Center();
-      if (lines.Between(ca.X, cb.X, ca.Y) || !SameLook(*a, *b)) break;
-      AppendText(*a, *b, !(s_.SplitW > 0 && gap <= IntMulDiv(a->CharWidth, s_.SplitW, 100)));
-      texts_[j].reset();
+  // A text joins only texts that overlap it vertically, so each group of rows is walked apart, in the
+  // order of the whole list: the texts of other rows would only be passed over.
+  std::vector<std::pair<int32_t, int32_t>> extents;
+  for (const auto& object : texts_)
+    extents.emplace_back(std::min(object->Rect.Top, object->Rect.Bottom), std::max(object->Rect.Top, object->Rect.Bottom));
+  for (const std::vector<size_t>& group : OverlapGroups(extents)) {
+    // Where the texts right of each start: those at its own left are passed over.
+    std::vector<size_t> further(group.size(), group.size());
+    for (size_t k = group.size() - 1; k-- > 0;)
+      further[k] = texts_[group[k + 1]]->Rect.Left > texts_[group[k]]->Rect.Left ? k + 1 : further[k + 1];
+    for (size_t k = 0; k < group.size(); ++k) {
+      TText* a = TextAt(texts_, group[k]);
+      if (!a) continue;
+      for (size_t m = further[k]; m < group.size(); ++m) {
+        const size_t j = group[m];
+        const TRectProTo* next = texts_[j].get();
+        if (!next || next->Rect.Left <= a->Rect.Left) continue;
+        const int64_t gap = int64_t{next->Rect.Left} - a->Rect.Right;
+        if (gap > IntMulDiv(a->CharWidth, s_.SplitG, 100)) break;
+        if (!VerticalOverlap(a->Rect, next->Rect)) continue;
+        const TText* b = TextAt(texts_, j);
+        if (!b) continue;
+        const TPoint ca = a->Center(), cb = b->Center();
+        if (lines.AnyHolding(int64_t{ca.X} + 1, int64_t{cb.X} - 1, ca.Y) || !SameLook(*a, *b)) break;
+        AppendText(*a, *b, !(s_.SplitW > 0 && gap <= IntMulDiv(a->CharWidth, s_.SplitW, 100)));
+        texts_[j].reset();
+      }
     }
   }
   Compact(texts_);
@@ -624,38 +669,76 @@ std::u16string_view StrippedText(std::u16string_view text) {
 }
 
 void TEMFCoder::EraseLinesUnderWhiteRects(TPoint margin) {
-  auto erase = [&](TObjectList& lines, const TRect& inner, int32_t number, bool vertical) {
-    const size_t count = lines.size();
-    for (size_t i = 0; i < count; ++i) {
-      if (!lines[i] || lines[i]->Ident >= number) continue;
-      const TRect r = lines[i]->Rect;
-      // Along the line: lo..hi; across it: at.
-      const int32_t lo = vertical ? r.Top : r.Left, hi = vertical ? r.Bottom : r.Right;
-      const int32_t at = vertical ? r.Left : r.Top;
+  // Each list's lines by their place across (a piece keeps its line's), then along, so that an area meets
+  // only the lines of its rows or columns that reach into it. Cut lines are emptied and the list compacted
+  // once; the pieces go to its end in the order the areas made them.
+  size_t work = 0;
+  const size_t budget = kWhiteCutWorkPerObject * (HLines->size() + VLines->size() + WhiteRects.size()) + kWhiteCutWorkBase;
+  auto erase = [&](TObjectList& lines, bool vertical) {
+    using TPlace = std::pair<int32_t, int32_t>;  // across, start along
+    auto placeOf = [vertical](const TRect& r) { return vertical ? TPlace{r.Left, r.Top} : TPlace{r.Top, r.Left}; };
+    std::multimap<TPlace, size_t> byPlace;
+    int64_t longest = 0;  // pieces are never longer than their lines
+    for (size_t i = 0; i < lines.size(); ++i)
+      if (lines[i]) {
+        const TRect& r = lines[i]->Rect;
+        byPlace.emplace(placeOf(r), i);
+        longest = std::max(longest, vertical ? int64_t{r.Bottom} - r.Top : int64_t{r.Right} - r.Left);
+      }
+    std::vector<std::multimap<TPlace, size_t>::iterator> hits;
+    for (const auto& area : WhiteRects) {
+      if (!area) continue;
+      const TRect& r = area->Rect;
+      const TRect inner{Beyond(r.Left, margin.X), Beyond(r.Top, margin.Y), Beyond(r.Right, -margin.X),
+                        Beyond(r.Bottom, -margin.Y)};
       const int32_t innerLo = vertical ? inner.Top : inner.Left, innerHi = vertical ? inner.Bottom : inner.Right;
       const int32_t acrossLo = vertical ? inner.Left : inner.Top, acrossHi = vertical ? inner.Right : inner.Bottom;
-      if (!(hi > innerLo && lo < innerHi && acrossLo <= at && at <= acrossHi)) continue;
-      const int32_t type = RecordTypeOf(*lines[i]), ident = lines[i]->Ident;
-      const int32_t before = Beyond(innerLo, -1), after = Beyond(innerHi, 1);
-      const std::pair<int32_t, int32_t> parts[2] = {{std::min(lo, before), std::min(hi, before)},
-                                                    {std::max(lo, after), std::max(hi, after)}};
-      lines[i].reset();
-      for (const auto& [from, to] : parts) {
-        if (from >= to) continue;
-        const TRect piece = vertical ? TRect{at, from, at, to} : TRect{from, at, to, at};
-        lines.push_back(std::make_unique<TLine>(type, piece, ident));
+      if (acrossLo > acrossHi) continue;
+      // A line that reaches past innerLo starts after innerLo - longest.
+      const auto firstStart = static_cast<int32_t>(std::max<int64_t>(INT32_MIN, int64_t{innerLo} - longest));
+      hits.clear();
+      for (auto it = byPlace.lower_bound({acrossLo, INT32_MIN}); it != byPlace.end() && it->first.first <= acrossHi;) {
+        const int32_t at = it->first.first;
+        it = byPlace.lower_bound({at, firstStart});
+        for (; it != byPlace.end() && it->first.first == at && it->first.second < innerHi; ++it) {
+          if (++work > budget) break;
+          const TRectProTo& line = *lines[it->second];
+          const int32_t hi = vertical ? line.Rect.Bottom : line.Rect.Right;
+          if (line.Ident < area->Ident && hi > innerLo) hits.push_back(it);
+        }
+        if (work > budget || at == INT32_MAX) break;
+        ++work;
+        it = byPlace.lower_bound({at + 1, INT32_MIN});
+      }
+      if (work > budget) break;
+      std::sort(hits.begin(), hits.end(), [](const auto& a, const auto& b) { return a->second < b->second; });
+      for (const auto& hit : hits) {
+        std::unique_ptr<TRectProTo>& cut = lines[hit->second];
+        const TRect rect = cut->Rect;
+        const int32_t type = RecordTypeOf(*cut), ident = cut->Ident;
+        const int32_t lo = vertical ? rect.Top : rect.Left, hi = vertical ? rect.Bottom : rect.Right;
+        const int32_t at = hit->first.first;
+        const int32_t before = Beyond(innerLo, -1), after = Beyond(innerHi, 1);
+        const std::pair<int32_t, int32_t> parts[2] = {{std::min(lo, before), std::min(hi, before)},
+                                                      {std::max(lo, after), std::max(hi, after)}};
+        cut.reset();
+        byPlace.erase(hit);
+        work += 2;
+        for (const auto& [from, to] : parts) {
+          if (from >= to) continue;
+          const TRect piece = vertical ? TRect{at, from, at, to} : TRect{from, at, to, at};
+          lines.push_back(std::make_unique<TLine>(type, piece, ident));
+          byPlace.emplace(placeOf(piece), lines.size() - 1);
+        }
       }
     }
     Compact(lines);
   };
-  for (const auto& area : WhiteRects) {
-    if (!area) continue;
-    const TRect& r = area->Rect;
-    const TRect inner{Beyond(r.Left, margin.X), Beyond(r.Top, margin.Y), Beyond(r.Right, -margin.X),
-                      Beyond(r.Bottom, -margin.Y)};
-    erase(*HLines, inner, area->Ident, false);
-    erase(*VLines, inner, area->Ident, true);
-  }
+  erase(*HLines, false);
+  erase(*VLines, true);
+  if (work > budget && Log)
+    Log->Add("    White areas: more than " + std::to_string(budget) +
+             " steps to cut the lines under them, the rest are left");
 }
 
 void TEMFCoder::BuildPageTexts(TTextMeasurer& measurer) {

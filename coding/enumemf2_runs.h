@@ -12,6 +12,11 @@
 #include "coding/enumemf2.h"
 #include "foundation/lib_str.h"
 
+// Line steps the white areas of a page may take to cut the lines under them, per line and area and on top;
+// a page past them keeps the remaining lines whole, and the log says so.
+inline constexpr size_t kWhiteCutWorkPerObject = 64;
+inline constexpr size_t kWhiteCutWorkBase = size_t{1} << 18;
+
 // Editing a text whose Positions hold its length + 1 character edges: the box follows the edges. A text
 // without edges changes only its characters (its box stays). Counts are 1-based as characters are.
 void DeleteFirstChars(TText& text, size_t n);

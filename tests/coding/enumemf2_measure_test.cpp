@@ -210,3 +210,32 @@ TEST(MeasureTexts, FailuresAreReportedAndLeaveNoEdges) {
   EXPECT_EQ(log8.Lines, std::vector<std::u16string>{u"GetCharWidth"});
   EXPECT_EQ(At(eight, 0).Positions, (std::vector<int32_t>{0, 0, 0})) << "the widths stay zero";
 }
+
+TEST(MeasureTexts, SizesOfInt32MinHaveAMagnitude) {
+  struct Case {
+    int32_t height, width;
+    TFontMetrics metrics;
+  };
+  const Case cases[] = {
+      {INT32_MIN, 0, {INT32_MAX, INT32_MAX / 2}},
+      {-20, INT32_MIN, {20, INT32_MAX}},
+      {INT32_MIN, INT32_MIN, {INT32_MAX, INT32_MAX}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.height) + " " + std::to_string(c.width));
+    TFixedMeasurer measurer;
+    TLogFontW font;
+    font.lfHeight = c.height;
+    font.lfWidth = c.width;
+    std::vector<std::u16string> failures;
+    TFontMetrics metrics;
+    ASSERT_NE(measurer.MakeFont(font, &metrics, failures), nullptr);
+    EXPECT_EQ(metrics.Height, c.metrics.Height);
+    EXPECT_EQ(metrics.AveCharWidth, c.metrics.AveCharWidth);
+    // And a text in such a font is measured without overflow.
+    TObjectList texts;
+    texts.push_back(Text(u"ab", 100, 200));
+    At(texts, 0).Font = font;
+    Measure(texts, measurer);
+  }
+}

@@ -5,12 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "support/coder_fakes.h"
 #include "support/emf_builder.h"
+#include "support/hostile_pages.h"
 
 namespace {
 
@@ -604,3 +606,80 @@ TEST(EmfRecords, BoundsJoinTheClipOnlyWhenTheyFitTheMeasuredText) {
     EXPECT_EQ(Show(t.BoundsClip), "0,0,0,0") << c.why;
   }
 }
+
+// Hostile records at sizes where a walk that copied or scanned per record would be slow or large: the
+// page keeps only what the records can really give, and says in the log what it left.
+TEST(HostileRecords, SharedStringsClipFloodsAndSaveFloods) {
+  auto walk = [](const std::vector<uint8_t>& bytes, TMemoryLog& log) {
+    TMemoryStore store;
+    auto coder = TCoder::Create<TEMFCoder>(store, nullptr, nullptr, 0, log, TDocIdClass::CreateFromText("AB"));
+    EXPECT_TRUE(WalkEmfRecords(bytes, *coder).Ok);
+    return coder;
+  };
+  auto logged = [](const TMemoryLog& log, std::u16string_view what) {
+    return std::count_if(log.Lines.begin(), log.Lines.end(),
+                         [&](const std::u16string& line) { return line.find(what) != std::u16string::npos; });
+  };
+  {
+    SCOPED_TRACE("2000 entries of one string of 2000 characters");
+    TMemoryLog log;
+    const std::vector<uint8_t> bytes = hostile::SharedStringPolyText(2000);
+    auto coder = walk(bytes, log);
+    // The record: its head, 2000 EMRTEXTs and the string; its texts hold no more characters than its bytes.
+    const size_t recordBytes = 40 + 40 * 2000 + 2 * 2000;
+    ASSERT_EQ(coder->Texts->size(), recordBytes / 2000);
+    for (const auto& object : *coder->Texts) EXPECT_EQ(static_cast<const TText&>(*object).Text.size(), 2000u);
+    EXPECT_EQ(logged(log, u"texts past the record's own characters are not read"), 1);
+  }
+  {
+    SCOPED_TRACE("entries that share a short string all stay");
+    TMemoryLog log;
+    TEmfBuilder emf;
+    std::vector<uint8_t> p = TEmfBuilder::Words({0, 0, -1, -1, 1, 0, 0, 3});
+    for (int32_t i = 0; i < 3; ++i)
+      for (int32_t v : {100, 100 + 30 * i, 2, 8 + 32 + 3 * 40, 0, 0, 0, 0, 0, 0}) TEmfBuilder::Append(p, static_cast<uint32_t>(v));
+    TEmfBuilder::Append16(p, u'О');
+    TEmfBuilder::Append16(p, u'К');
+    auto coder = walk(emf.Raw(emr::PolyTextOutW, p).Bytes(), log);
+    ASSERT_EQ(coder->Texts->size(), 3u);
+    EXPECT_EQ(static_cast<const TText&>(*coder->Texts->back()).Text, u"ОК");
+    EXPECT_EQ(logged(log, u"not read"), 0);
+  }
+  {
+    SCOPED_TRACE("3000 ruled lines, then 3000 clip paths");
+    TMemoryLog log;
+    auto coder = walk(hostile::ClipPathFlood(3000), log);
+    // The paths' own outlines become clips and leave; every ruled line stays, in its order.
+    ASSERT_EQ(coder->HLines->size(), 3000u);
+    for (size_t i = 0; i < 3000; ++i) EXPECT_EQ(coder->HLines->at(i)->Rect.Top, 100 + static_cast<int32_t>(i));
+  }
+  {
+    SCOPED_TRACE("a path restored and selected twice clips once");
+    TMemoryLog log;
+    TEmfBuilder emf;
+    emf.Record(emr::BeginPath, {}).MoveTo(10, 20).LineTo(300, 20).Record(emr::EndPath, {}).Record(emr::SaveDC, {});
+    emf.MoveTo(10, 500).LineTo(300, 500).Record(emr::SelectClipPath, {5}).TextOutW({.Reference = {50, 20}, .Text = u"a"});
+    emf.Record(emr::RestoreDC, {-1}).Record(emr::SelectClipPath, {5}).TextOutW({.Reference = {50, 20}, .Text = u"b"});
+    auto coder = walk(emf.Bytes(), log);
+    ASSERT_EQ(coder->Texts->size(), 2u);
+    EXPECT_EQ(Show(static_cast<const TText&>(*coder->Texts->at(0)).ClipRect), "10,20,300,20");
+    EXPECT_EQ(Show(static_cast<const TText&>(*coder->Texts->at(1)).ClipRect), "0,0,0,0");
+    EXPECT_EQ(Show(*coder->HLines), "10,500,300,500");
+  }
+  {
+    SCOPED_TRACE("300,000 SAVEDC records");
+    TMemoryLog log;
+    std::vector<uint8_t> bytes = hostile::SaveDCFlood(300000);
+    // Then the first saved state back, and a text drawn in it.
+    TEmfBuilder tail;
+    tail.Record(emr::SetTextColor, {0x0000FF}).Record(emr::RestoreDC, {1}).TextOutW({.Reference = {5, 5}, .Text = u"x"});
+    std::vector<uint8_t> more = tail.Bytes();
+    bytes.resize(bytes.size() - 20);  // its EOF
+    bytes.insert(bytes.end(), more.begin() + 88, more.end());
+    auto coder = walk(bytes, log);
+    ASSERT_EQ(coder->Texts->size(), 1u);
+    EXPECT_EQ(static_cast<const TText&>(*coder->Texts->at(0)).TextColor, 0x102030u);
+    EXPECT_EQ(logged(log, u"SaveDC: more than 4096 saved states"), 1);
+  }
+}
+

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "coding/enumemf2_measure.h"
 #include "foundation/cl_tools_config.h"
 #include "support/coder_fakes.h"
+#include "support/hostile_pages.h"
 
 namespace {
 const std::u16string kCfg(kConfigKey);
@@ -408,4 +410,57 @@ TEST(EraseLinesUnderWhiteRects, LinesDrawnBeforeAnAreaLoseTheirPartUnderIt) {
     EXPECT_EQ(static_cast<const TLine&>(*object).RecordType, 54);
     EXPECT_EQ(object->Ident, 7);
   }
+}
+
+// Hostile page models at sizes where a step that tested every pair would be slow: what each step leaves.
+TEST(HostilePages, WhiteAreasColumnsAndRuledBars) {
+  {
+    SCOPED_TRACE("4000 texts and lines, 2000 white areas over every other text");
+    TPage page;
+    hostile::WhiteAreasOverTexts(*page.coder, 4000);
+    page.coder->EraseLinesUnderWhiteRects(TPoint{2, 2});
+    page.Build();
+    ASSERT_EQ(page.coder->Texts->size(), 2000u);
+    for (const auto& t : *page.coder->Texts) EXPECT_EQ(t->Ident % 2, 0) << "text " << t->Ident << " stood under an area";
+    // Each area cuts the start of the line under its text and the whole of the bar left of it.
+    EXPECT_EQ(page.coder->HLines->size(), 4000u);
+    EXPECT_EQ(page.coder->VLines->size(), 4000u);
+    size_t cut = 0;
+    for (const auto& line : *page.coder->HLines) cut += line->Rect.Right - line->Rect.Left < 105;
+    EXPECT_EQ(cut, 2000u);
+  }
+  {
+    SCOPED_TRACE("6000 figures in one column");
+    TPage page;
+    hostile::TextColumn(*page.coder, 6000);
+    page.Build();
+    page.coder->JoinTexts();
+    ASSERT_EQ(page.coder->Texts->size(), 6000u);
+    for (const auto& t : *page.coder->Texts) EXPECT_EQ(t->Rect.Right, 1000);
+  }
+  {
+    SCOPED_TRACE("3000 rows of 12|34 with their bars on ruled pieces");
+    TPage page;
+    hostile::RuledBars(*page.coder, 3000);
+    page.Build();
+    page.coder->JoinTexts();
+    ASSERT_EQ(page.coder->Texts->size(), 6000u);
+    for (size_t i = 0; i < 6000; ++i)
+      EXPECT_EQ(static_cast<const TText&>(*page.coder->Texts->at(i)).Text, i < 3000 ? u"12" : u"34");
+  }
+}
+
+TEST(HostilePages, LinesUnderManyAreasStopAtTheStepBudget) {
+  // Every area spans the page and every line lies under each: past the budget the areas left keep the
+  // lines whole, and the log says so.
+  TPage page;
+  const int32_t lines = 200, areas = 2000;
+  for (int32_t i = 0; i < lines; ++i)
+    page.coder->HLines->push_back(std::make_unique<TLine>(54, TRect{0, 100, 100000, 100}, 1 + i));
+  for (int32_t i = 0; i < areas; ++i) page.White(lines + 1 + i, TRect{10 + 30 * i, 0, 30 + 30 * i, 200});
+  page.coder->EraseLinesUnderWhiteRects(TPoint{0, 0});
+  EXPECT_GT(page.coder->HLines->size(), size_t{lines});
+  EXPECT_EQ(std::count_if(page.log.Lines.begin(), page.log.Lines.end(),
+                          [](const std::u16string& l) { return l.find(u"White areas: more than") != std::u16string::npos; }),
+            1);
 }
