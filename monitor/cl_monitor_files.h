@@ -110,7 +110,7 @@ class TCaptureHost {
 // Failed when the wait ended so, TimeOut when the file rests.
 TCaptureWait WaitCaptureRest(TCaptureHost& host, uint32_t timeOutMs);
 
-inline constexpr std::u16string_view kCaptureFileName = u"PrnCap.spl";
+// The name a complete capture (kCaptureFileName, foundation/cl_tools_cfgkey.h) is processed under.
 inline constexpr std::u16string_view kCaptureWorkName = u"PrnCap.raw";
 
 // A free name beside the capture's working name, "PrnCap-<n>.raw" from 1, for a capture that could not
