@@ -257,6 +257,23 @@ TEST_F(FileMonitorWin, ACaptureThatCannotBeSentIsKeptAndTheNextIsPrinted) {
   EXPECT_TRUE(Logged(u"сохранен как \"" + kept + u"\""));
 }
 
+TEST_F(FileMonitorWin, ACaptureItsWriterStillHoldsIsTakenOnceClosed) {
+  StartCapture();
+  const std::u16string spl = spool + u"\\PrnCap.spl";
+  const std::string letter = "XXX a letter still open\r\n\f";
+  TFileHandle writer(CreateFileW(WStr(spl), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr));
+  ASSERT_TRUE(writer.Valid());
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(writer.Get(), letter.data(), static_cast<DWORD>(letter.size()), &written, nullptr));
+  Sleep(3 * kTimeOut);
+  EXPECT_EQ(Printed(), 0u) << "the rename fails while its writer holds it";
+  EXPECT_TRUE(Exists(spl));
+  writer.Reset();
+  ASSERT_TRUE(WaitUntil([&] { return Printed() == 1 && !Exists(spl); }, 15000));
+  Stop(capture);
+  EXPECT_EQ(spooler->Documents(), std::vector<std::string>{letter});
+}
+
 TEST_F(FileMonitorWin, ASpoolDirectoryThatCannotBeMadeEndsTheCaptureWithABox) {
   ASSERT_TRUE(WriteFixture(temp.File(u"file"), "x"));
   spool = temp.File(u"file\\Spool");
