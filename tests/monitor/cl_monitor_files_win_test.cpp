@@ -31,6 +31,7 @@
 #include "support/e2e_dos_win.h"
 #include "support/e2e_fixtures.h"
 #include "support/monitor_run_win.h"
+#include "support/prn_test_support.h"
 #include "support/spooler_faults_win.h"
 #include "support/win_fixtures.h"
 
@@ -41,6 +42,7 @@ namespace fs = std::filesystem;
 // Pauses between a capture's writes are a fifth of it: a loaded machine may stretch them a little.
 constexpr uint32_t kTimeOut = 500;
 const std::u16string kDestination(TMachineDosConfig::kDestination);
+const std::u16string kDestinationFile = u"C:\\client-print\\out.ps";
 
 // A log whose event-log entries are kept.
 class TSinkLogHost : public TMemoryLogHost {
@@ -97,6 +99,7 @@ class FileMonitorWin : public ::testing::Test {
     ASSERT_TRUE(config->Ok()) << E2EConfigPath();
     for (const std::u16string& key : TimeOutKeys()) SetTimeOut(config->Store(), key, kTimeOut);
     spooler = std::make_unique<TRecordingSpooler>();
+    DeleteFileW(WStr(kDestinationFile));  // a file port is not truncated before a job
     SetMessageBoxHook([this](const TMessageBoxRequest& r) {
       std::lock_guard<std::mutex> hold(boxLock);
       boxes.push_back(r.Wide ? r.Text : AnsiToWide(r.TextA));
@@ -162,6 +165,8 @@ class FileMonitorWin : public ::testing::Test {
     const TDosExpectedJob expected = ExpectedDosJob(form, {{Invoice(index), index}}, "CNN");
     ASSERT_EQ(expected.Error, "");
     EXPECT_EQ(FirstDifference(printed, expected.Bytes), "equal") << "the seeds pinned, every byte as coded alone";
+    const std::vector<uint8_t> port = ReadFileBytes(kDestinationFile);
+    EXPECT_TRUE(std::string(port.begin(), port.end()) == printed) << "what reached the printer's port";
     const TDosPrintedCodes codes = SplitPrintedJob(expected, printed);
     ASSERT_EQ(codes.Error, "");
     ASSERT_EQ(codes.Commands.size(), 1u);
