@@ -22,47 +22,14 @@
 #include "support/code_image.h"
 #include "support/coder_fakes.h"
 #include "support/e2e_dos.h"
+#include "support/e2e_dos_win.h"
 #include "support/e2e_fixtures.h"
 #include "support/prn_test_support.h"
 #include "support/win_fixtures.h"
 
 namespace {
 
-const std::u16string kDestination = u"Client Test PS";
 const std::u16string kDestinationFile = u"C:\\client-print\\out.ps";
-const std::u16string kPrinters = SubKeyPath(kConfigDosKey, u"Printers");
-
-// The DOS configuration of a form in the machine's ConfigDos key, the invoices copied "CNN" without a
-// dialog and printed on the destination printer; what it wrote is removed at the end.
-class TMachineDosConfig {
- public:
-  TMachineDosConfig(const TDosForm& form, const std::u16string& log) {
-    ok_ = WriteDosConfig(store_, form);
-    const std::u16string invoice = SubKeyPathA(store_, kConfigDosKey, kDosInvoiceId);
-    store_.WriteText(invoice, u"Pages", u"CNN");
-    store_.WriteInteger(invoice, u"AckPages", 0);
-    store_.WriteTextA(kConfigDosKey, u"Version", std::string(kProgramVersion));
-    store_.WriteText(kConfigDosKey, u"LogFile", log);
-    store_.WriteText(kConfigDosKey, u"FPrintTo", kDestination);
-  }
-  ~TMachineDosConfig() {
-    for (const char* id : {"TORG", "SCHT"}) Remove(SubKeyPathA(store_, kConfigDosKey, id));
-    for (const TDosForm& form : DosForms()) Remove(SubKeyPath(kPrinters, form.Model));
-    for (const char16_t* name : {u"Model", u"Pitch", u"Spacing", u"TabSize"}) store_.DeleteValue(kPrinters, name);
-    for (const char16_t* name : {u"Version", u"LogFile", u"FPrintTo", u"DocOrder"})
-      store_.DeleteValue(kConfigDosKey, name);
-  }
-  TMachineDosConfig(const TMachineDosConfig&) = delete;
-  TMachineDosConfig& operator=(const TMachineDosConfig&) = delete;
-
-  bool Ok() const { return ok_; }
-
- private:
-  static void Remove(const std::u16string& key) { RegDeleteTreeW(HKEY_LOCAL_MACHINE, WStr(key)); }
-
-  TRegistryStore store_{HKEY_LOCAL_MACHINE};
-  bool ok_ = false;
-};
 
 TEST(DosEndToEndWin, CaptureFilePrintedOnTheDestinationPerForm) {
   ASSERT_EQ(GetACP(), 1251u) << "the tests run with a Russian system code page";

@@ -269,31 +269,6 @@ TEST_F(MonitorThreadDos, CodesADosJobAndPrintsItsCopiesOnTheDestination) {
   EXPECT_TRUE(WriteFileBytes("cl_monitor/dos_job_code.bmp", SymbolImage(picture, size, 0, size.Width, 16, 1)));
 }
 
-// Each document started on a printer with the bytes written into it, in the order they came.
-class TRecordingSpooler : public TSpoolerFaults {
- public:
-  DWORD StartDocPrinter(HANDLE handle, DWORD level, LPBYTE docInfo) override {
-    const DWORD id = TSpoolerFaults::StartDocPrinter(handle, level, docInfo);
-    std::lock_guard<std::mutex> hold(lock_);
-    if (id != 0) docs_.emplace_back();
-    return id;
-  }
-  BOOL WritePrinter(HANDLE handle, LPVOID data, DWORD size, LPDWORD written) override {
-    const BOOL ok = TSpoolerFaults::WritePrinter(handle, data, size, written);
-    std::lock_guard<std::mutex> hold(lock_);
-    if (ok && !docs_.empty()) docs_.back().append(static_cast<const char*>(data), *written);
-    return ok;
-  }
-  std::vector<std::string> Documents() const {
-    std::lock_guard<std::mutex> hold(lock_);
-    return docs_;
-  }
-
- private:
-  mutable std::mutex lock_;
-  std::vector<std::string> docs_;
-};
-
 // A DOS program's job the spooler split in two: the parts share the DOS document name, and the rest is
 // joined to the first when it is small enough and comes in time.
 class MonitorThreadDosSplit : public MonitorThreadDos {

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "foundation/lib_prn_seam_win.h"
 
@@ -90,6 +91,31 @@ class TSpoolerFaults : public TSpoolerApi {
   std::map<std::u16string, TSpoolerFault> faults_;
   std::map<std::u16string, std::map<std::string, int, std::less<>>> calls_;
   std::map<HANDLE, std::u16string> handles_;
+};
+
+// Each document started on a printer with the bytes written into it, in the order they came.
+class TRecordingSpooler : public TSpoolerFaults {
+ public:
+  DWORD StartDocPrinter(HANDLE handle, DWORD level, LPBYTE docInfo) override {
+    const DWORD id = TSpoolerFaults::StartDocPrinter(handle, level, docInfo);
+    std::lock_guard<std::mutex> hold(lock_);
+    if (id != 0) docs_.emplace_back();
+    return id;
+  }
+  BOOL WritePrinter(HANDLE handle, LPVOID data, DWORD size, LPDWORD written) override {
+    const BOOL ok = TSpoolerFaults::WritePrinter(handle, data, size, written);
+    std::lock_guard<std::mutex> hold(lock_);
+    if (ok && !docs_.empty()) docs_.back().append(static_cast<const char*>(data), *written);
+    return ok;
+  }
+  std::vector<std::string> Documents() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return docs_;
+  }
+
+ private:
+  mutable std::mutex lock_;
+  std::vector<std::string> docs_;
 };
 
 #endif
