@@ -109,6 +109,8 @@ class TMenu {
   std::shared_ptr<const TImageList> Images;
   // Owner-drawn items: the window edge builds every item with a drawing handler owner-drawn.
   bool OwnerDraw = false;
+  // A menu that reads right to left: its strip and texts are mirrored.
+  bool RightToLeft = false;
   // Told of every item inserted (automatic styling of later items); empty by default.
   std::function<void(TMenuItem&)> OnInsert;
 

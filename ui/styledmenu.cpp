@@ -160,3 +160,53 @@ void FadeGlyph(TGlyph& glyph, int percent) {
     if (p != back) p = TintColor(p, percent);
   }
 }
+
+namespace {
+
+bool SameClass(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<TStyledControl> StyledControlKind(std::u16string_view className, uint32_t style) {
+  if (SameClass(className, u"ComboBox")) return xcCombo;
+  if (SameClass(className, u"Edit")) return (style & kStyleMultiline) ? xcMemo : xcEdit;
+  if (SameClass(className, u"msctls_progress32")) return xcProgressBar;
+  if (SameClass(className, u"Static")) {
+    // Only statics drawn with a bevel are panels; labels and pictures keep their look.
+    constexpr uint32_t kSunken = 0x1000, kTypeMask = 0x1F, kEtchedFrame = 0x12;
+    return (style & kSunken) || (style & kTypeMask) == kEtchedFrame ? std::optional(xcPanel) : std::nullopt;
+  }
+  if (!SameClass(className, u"Button")) return std::nullopt;
+  switch (style & kButtonTypeMask) {
+    case 0x0:  // BS_PUSHBUTTON
+    case 0x1:  // BS_DEFPUSHBUTTON
+      return (style & kButtonFlat) ? xcSpeedButton : xcButton;
+    case 0x2:  // BS_CHECKBOX
+    case 0x3:  // BS_AUTOCHECKBOX
+    case 0x5:  // BS_3STATE
+    case 0x6:  // BS_AUTO3STATE
+      return xcCheckBox;
+    case 0x4:  // BS_RADIOBUTTON
+    case 0x9:  // BS_AUTORADIOBUTTON
+      return xcRadioButton;
+    case 0x7:  // BS_GROUPBOX
+      return xcGroupBox;
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<TStyledContainer> StyledContainerKind(std::u16string_view className, uint32_t style, bool isForm) {
+  if (isForm) return xccForm;
+  if (SameClass(className, u"#32770") && (style & kStyleChild)) return xccTabSheet;
+  if (SameClass(className, u"Button") && (style & kButtonTypeMask) == 0x7) return xccGroupBox;
+  if (SameClass(className, u"Static")) return xccPanel;
+  return std::nullopt;
+}

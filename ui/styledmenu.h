@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -131,3 +132,34 @@ void GrayGlyph(TGlyph& glyph, int level);
 void FadeGlyph(TGlyph& glyph, int percent);
 // Whether a pixel belongs to the glyph's shape (differs from the background).
 inline bool InGlyphShape(const TGlyph& glyph, int x, int y) { return glyph.At(x, y) != glyph.Background(); }
+
+// The parents whose child controls are styled, and the kinds of objects styled; bit i of a set is
+// member i in this order.
+enum TStyledContainer : uint32_t {
+  xccForm, xccFrame, xccToolbar, xccCoolbar, xccControlbar, xccPanel, xccScrollBox, xccGroupBox, xccTabSheet,
+  xccPageScroller, kStyledContainerCount
+};
+enum TStyledControl : uint32_t {
+  xcMainMenu, xcPopupMenu, xcToolbar, xcControlbar, xcCombo, xcListBox, xcEdit, xcMaskEdit, xcMemo, xcRichEdit,
+  xcMiscEdit, xcCheckBox, xcRadioButton, xcButton, xcBitBtn, xcSpeedButton, xcUpDown, xcPanel, xcGroupBox,
+  xcTreeView, xcListView, xcProgressBar, xcHotKey, kStyledControlCount
+};
+using TStyledContainers = uint32_t;
+using TStyledControls = uint32_t;
+constexpr uint32_t SetOf(uint32_t member) { return 1u << member; }
+inline constexpr TStyledContainers kAllStyledContainers = (1u << kStyledContainerCount) - 1;
+inline constexpr TStyledControls kAllStyledControls = (1u << kStyledControlCount) - 1;
+inline constexpr TStyledControls kMenusOnly = SetOf(xcMainMenu) | SetOf(xcPopupMenu);
+
+// The window styles the classification reads (their Win32 values).
+inline constexpr uint32_t kStyleMultiline = 0x0004;  // ES_MULTILINE
+inline constexpr uint32_t kButtonTypeMask = 0x000F;  // BS_TYPEMASK
+inline constexpr uint32_t kButtonFlat = 0x8000;      // BS_FLAT
+inline constexpr uint32_t kStyleChild = 0x40000000;  // WS_CHILD
+
+// The kind a window of this class and style is styled as; nothing for the kinds the program's forms do
+// not have. "TButton" is a push button, a speed button a flat one.
+std::optional<TStyledControl> StyledControlKind(std::u16string_view className, uint32_t style);
+// The container kind of a control's parent: the form itself, a group box, a panel (static) or a child
+// dialog page (tab sheet); nothing for other parents (a combo box's own edit is not styled).
+std::optional<TStyledContainer> StyledContainerKind(std::u16string_view className, uint32_t style, bool isForm);

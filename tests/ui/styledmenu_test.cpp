@@ -227,3 +227,27 @@ TEST(StyledMenuPaint, GlyphTreatmentsKeepTheBackground) {
   FadeGlyph(broken, 10);
   EXPECT_EQ(broken.Pixels, (std::vector<uint32_t>{1, 2}));
 }
+
+TEST(StyledMenuControls, KindsOfControlsAndParents) {
+  struct Case {
+    std::u16string cls;
+    uint32_t style;
+    std::optional<TStyledControl> kind;
+  } cases[] = {
+      {u"ComboBox", 0x2, xcCombo},       {u"EDIT", 0x80, xcEdit},           {u"Edit", 0x4, xcMemo},
+      {u"Button", 0x0, xcButton},        {u"Button", 0x1, xcButton},        {u"Button", 0x8000, xcSpeedButton},
+      {u"Button", 0x3, xcCheckBox},      {u"Button", 0x6, xcCheckBox},      {u"Button", 0x9, xcRadioButton},
+      {u"Button", 0x7, xcGroupBox},      {u"Button", 0xB, std::nullopt},    {u"msctls_progress32", 0, xcProgressBar},
+      {u"Static", 0x1000, xcPanel},      {u"Static", 0x12, xcPanel},        {u"Static", 0x0, std::nullopt},
+      {u"SysListView32", 0, std::nullopt}, {u"ComboBoxEx32", 0, std::nullopt},
+  };
+  for (const Case& c : cases) EXPECT_EQ(StyledControlKind(c.cls, c.style), c.kind) << std::string(c.cls.begin(), c.cls.end());
+  EXPECT_EQ(StyledContainerKind(u"TAckDialogForm", 0, true), xccForm);
+  EXPECT_EQ(StyledContainerKind(u"#32770", kStyleChild, false), xccTabSheet);
+  EXPECT_EQ(StyledContainerKind(u"#32770", 0, false), std::nullopt) << "another top-level dialog";
+  EXPECT_EQ(StyledContainerKind(u"Button", 0x7, false), xccGroupBox);
+  EXPECT_EQ(StyledContainerKind(u"Static", 0, false), xccPanel);
+  EXPECT_EQ(StyledContainerKind(u"ComboBox", 0, false), std::nullopt) << "a combo's own edit is not styled";
+  EXPECT_EQ(kAllStyledControls, 0x7FFFFFu);
+  EXPECT_EQ(kAllStyledContainers, 0x3FFu);
+}
