@@ -124,6 +124,8 @@ void TControlSubClass::MoveTo(TStyledMenu& menu) {
 }
 
 void TControlSubClass::Release() {
+  if (released_) return;
+  released_ = true;
   if (control_) {
     if (previous_ && GetWindowLongPtrW(control_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(SubclassWndProc)) {
       SetWindowLongPtrW(control_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
@@ -148,7 +150,9 @@ void TControlSubClass::Release() {
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
   }
   control_ = nullptr;
-  delete this;
+  menu_ = nullptr;
+  // Inside one of the control's messages the object is still on the stack: the outermost one frees it.
+  if (depth_ == 0) delete this;
 }
 
 void TControlSubClass::TurnCtl3DOff() {
@@ -170,17 +174,25 @@ LRESULT CALLBACK TControlSubClass::SubclassWndProc(HWND wnd, UINT msg, WPARAM wp
 LRESULT TControlSubClass::Handle(UINT msg, WPARAM wp, LPARAM lp) {
   const HWND wnd = control_;
   const WNDPROC previous = previous_;
+  ++depth_;
   const LRESULT result = previous ? CallWindowProcW(previous, wnd, msg, wp, lp) : DefWindowProcW(wnd, msg, wp, lp);
+  if (!released_) React(msg, wp, lp);
+  if (--depth_ == 0 && released_) delete this;
+  return result;
+}
+
+void TControlSubClass::React(UINT msg, WPARAM wp, LPARAM lp) {
+  const HWND wnd = control_;
   if (msg == WM_NCDESTROY) {
     // No window is recreated here: its end is the subclass's end.
     Release();
-    return result;
+    return;
   }
   if (!menu_ || !menu_->Active()) {
     // The component went inactive: the control gets its own procedure and look back. The answer stays
     // the control's own, so the message that found it out is not falsified.
     Release();
-    return result;
+    return;
   }
   LastMessage = msg;
   const bool enabled = IsWindowEnabled(wnd) != FALSE;
@@ -273,11 +285,10 @@ LRESULT TControlSubClass::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     default:
       break;
   }
-  return result;
 }
 
 void TControlSubClass::Paint() {
-  if (painting_ || !control_ || !menu_ || !IsWindowVisible(control_)) return;
+  if (painting_ || released_ || !control_ || !menu_ || !IsWindowVisible(control_)) return;
   painting_ = true;
   const HWND focus = GetFocus();
   Focused = focus && (focus == control_ || IsChild(control_, focus));

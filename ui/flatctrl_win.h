@@ -40,6 +40,8 @@ class TControlSubClass {
   ~TControlSubClass() = default;
   static LRESULT CALLBACK SubclassWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+  // What the subclass does once the control has handled a message.
+  void React(UINT msg, WPARAM wp, LPARAM lp);
   void TurnCtl3DOff();
   void PaintCombo(HDC dc, const RECT& client);
   void PaintEdit(HDC dc, const RECT& window);
@@ -57,6 +59,8 @@ class TControlSubClass {
   LONG_PTR savedExStyle_ = 0;
   bool painting_ = false;
   bool tracking_ = false;
+  bool released_ = false;
+  int depth_ = 0;  // the control's messages this object is inside
 };
 
 // The mark of a checked box: three stacked two-segment lines from (x, y - 2 - k) through (x + 2, y - k)
