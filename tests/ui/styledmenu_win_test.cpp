@@ -402,3 +402,76 @@ TEST(StyledMenuManagerWin, RegisteredComponentStylesLaterFormsAndFrames) {
   EXPECT_EQ(TStyledMenuManager::Instance(), nullptr);
   SetApplicationWindow(nullptr);
 }
+
+TEST_F(StyledMenuWin, MenuBarItemTabAndDrawMenuBar) {
+  TMenu bar(TMenuKind::Main);
+  TMenuItem& file = bar.Items().Add(u"Файл");
+  const TEffectiveColors c = styled->EffectiveColors();
+  const TColor barColor = c.MenuBar;
+  TMemoryCanvas canvas(100, 20);
+  Paint(file, {0, 0, 60, 20}, true, canvas);
+  EXPECT_EQ(canvas.At(0, 10), c.SelectFrame) << "left edge";
+  EXPECT_EQ(canvas.At(30, 0), c.SelectFrame) << "top edge";
+  EXPECT_EQ(canvas.At(52, 10), c.SelectFrame) << "the right edge 8 pixels inside";
+  EXPECT_EQ(canvas.At(10, 18), c.SelectFill) << "open at the bottom";
+  EXPECT_EQ(canvas.At(10, 19), kMagenta) << "the bottom row is the bar's own";
+  // The drop shadow's four bands.
+  EXPECT_EQ(canvas.At(58, 10), ShadeColor(barColor, 10));
+  EXPECT_EQ(canvas.At(57, 4), ShadeColor(barColor, 30));
+  EXPECT_EQ(canvas.At(56, 10), ShadeColor(barColor, 60));
+  EXPECT_EQ(canvas.At(54, 10), ShadeColor(barColor, 100));
+  EXPECT_EQ(canvas.At(59, 0), barColor) << "the rounded top corner";
+
+  // The bar's own colour across the form, past the last item.
+  styled->SetColor(&TStyledColors::MenuBarColor, Rgb(10, 200, 10));
+  styled->DrawMenuBar = true;
+  TMemoryCanvas wide(400, 20);
+  Paint(file, {0, 0, 60, 20}, false, wide);
+  RECT client{};
+  GetClientRect(form.wnd, &client);
+  EXPECT_EQ(wide.At(5, 2), Rgb(10, 200, 10));
+  EXPECT_EQ(wide.At(61, 5), Rgb(10, 200, 10));
+  EXPECT_EQ(wide.At(client.right + 4, 5), Rgb(10, 200, 10));
+  EXPECT_EQ(wide.At(client.right + 5, 5), kMagenta);
+}
+
+TEST_F(StyledMenuWin, GradientStripAndFlatSelection) {
+  const TEffectiveColors c = styled->EffectiveColors();
+  TMenuItem& item = Item(u"Градиент");
+  styled->Gradient = true;
+  TMemoryCanvas canvas(220, 22);
+  Paint(item, {4, 0, 204, 22}, false, canvas);
+  EXPECT_EQ(canvas.At(0, 1), TintColor(c.IconStrip, 1)) << "the margin starts the gradient";
+  EXPECT_EQ(canvas.At(4, 1), TintColor(c.IconStrip, 1));
+  EXPECT_EQ(canvas.At(5, 1), TintColor(c.IconStrip, 4));
+  EXPECT_EQ(canvas.At(4 + 29, 1), TintColor(c.IconStrip, 88)) << "one per column past IconWidth + 5";
+  EXPECT_EQ(canvas.At(150, 1), TintColor(c.IconStrip, 96));
+  styled->Gradient = false;
+  styled->FlatMenu = true;
+  TMemoryCanvas flat(220, 22);
+  Paint(item, {4, 0, 204, 22}, true, flat);
+  EXPECT_EQ(flat.At(202, 10), c.SelectFrame) << "one pixel short of the right edge";
+  EXPECT_EQ(flat.At(203, 10), c.Background);
+  styled->FlatMenu = false;
+}
+
+TEST_F(StyledMenuWin, OverrideOwnerDrawAndAutoDetect) {
+  int own = 0;
+  TMenuItem& custom = Item(u"Свой");
+  custom.OnDrawItem = [&](TMenuItem&, TMenuDrawArgs&) { ++own; };
+  TRealisedMenu realised(menu);
+  styled->AddMenu(realised);
+  EXPECT_EQ(custom.DrawOwner, nullptr) << "an item that draws itself keeps its handler";
+  EXPECT_EQ(custom.MeasureOwner, styled.get());
+  styled->SetOverrideOwnerDraw(true);
+  EXPECT_EQ(custom.DrawOwner, styled.get());
+  styled->SetOverrideOwnerDraw(false);
+  TMenuItem& plain = Item(u"Позже");
+  EXPECT_FALSE(plain.OnDrawItem) << "without AutoDetect a later item stays as it is";
+  styled->AutoDetect = true;
+  TMenuItem& later = Item(u"Ещё позже");
+  EXPECT_EQ(later.DrawOwner, styled.get());
+  styled->HookMenuItem(plain, false);
+  EXPECT_EQ(plain.DrawOwner, styled.get());
+  styled->RemoveMenu(realised);
+}
