@@ -16,33 +16,13 @@ namespace {
 
 constexpr wchar_t kSubclassProp[] = L"ClientFlatSubclass";
 
-void Fill(HDC dc, const RECT& r, TColor color) {
-  if (r.right <= r.left || r.bottom <= r.top) return;
-  SetDCBrushColor(dc, color);
-  FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-}
-
-void Frame(HDC dc, const RECT& r, TColor color) {
-  if (r.right <= r.left || r.bottom <= r.top) return;
-  SetDCBrushColor(dc, color);
-  FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-}
-
-void Line(HDC dc, int x1, int y1, int x2, int y2, TColor color) {
-  SetDCPenColor(dc, color);
-  const HGDIOBJ old = SelectObject(dc, GetStockObject(DC_PEN));
-  MoveToEx(dc, x1, y1, nullptr);
-  LineTo(dc, x2, y2);
-  SelectObject(dc, old);
-}
-
 // Top and left in one colour, bottom and right in another, width pixels thick.
 void Frame3D(HDC dc, RECT& r, TColor topLeft, TColor bottomRight, int width) {
   for (int i = 0; i < width; ++i) {
-    Line(dc, r.left, r.bottom - 1, r.left, r.top, topLeft);
-    Line(dc, r.left, r.top, r.right - 1, r.top, topLeft);
-    Line(dc, r.right - 1, r.top, r.right - 1, r.bottom - 1, bottomRight);
-    Line(dc, r.left, r.bottom - 1, r.right, r.bottom - 1, bottomRight);
+    LineColor(dc, r.left, r.bottom - 1, r.left, r.top, topLeft);
+    LineColor(dc, r.left, r.top, r.right - 1, r.top, topLeft);
+    LineColor(dc, r.right - 1, r.top, r.right - 1, r.bottom - 1, bottomRight);
+    LineColor(dc, r.left, r.bottom - 1, r.right, r.bottom - 1, bottomRight);
     InflateRect(&r, -1, -1);
   }
 }
@@ -83,8 +63,8 @@ RECT ClientInWindow(HWND wnd) {
 
 void PaintCheckMark(HDC dc, int x, int y, COLORREF color) {
   for (int k = 0; k < 3; ++k) {
-    Line(dc, x, y - 2 - k, x + 2, y - k, color);
-    Line(dc, x + 2, y - k, x + 7, y - 5 - k, color);
+    LineColor(dc, x, y - 2 - k, x + 2, y - k, color);
+    LineColor(dc, x + 2, y - k, x + 7, y - 5 - k, color);
   }
 }
 
@@ -344,26 +324,26 @@ void TControlSubClass::PaintCombo(HDC dc, const RECT& client) {
   }
   const bool wide = Hot || Focused;
   const int l = client.left, t = client.top, r = client.right, b = client.bottom;
-  Frame(dc, client, parent);
-  Line(dc, l + 1, t + 1, r - 1, t + 1, parent);
-  Frame(dc, {l + 1, t + 2, r - 1, b - 1}, own);
-  if (wide) Frame(dc, {l + 2, t + 3, r - 2, b - 2}, own);
-  Frame(dc, {l + 1, t + 1, r - 1, b}, frame);
-  if (wide) Frame(dc, {l + 2, t + 2, r - 2, b - 1}, frame);
+  FrameColor(dc, client, parent);
+  LineColor(dc, l + 1, t + 1, r - 1, t + 1, parent);
+  FrameColor(dc, {l + 1, t + 2, r - 1, b - 1}, own);
+  if (wide) FrameColor(dc, {l + 2, t + 3, r - 2, b - 2}, own);
+  FrameColor(dc, {l + 1, t + 1, r - 1, b}, frame);
+  if (wide) FrameColor(dc, {l + 2, t + 2, r - 2, b - 1}, frame);
   if ((GetWindowLongPtrW(control_, GWL_STYLE) & 0x3) == CBS_SIMPLE) return;
   const int bw = GetSystemMetrics(SM_CXHTHUMB) + 1 + (wide ? 1 : 0);
   const bool rtl = IsRightToLeft(control_);
   const int inner = wide ? 2 : 1;
   // The button, the 5 pixels between it and the text in the control's colour, and a separator.
   RECT button = rtl ? RECT{l + inner, t + inner + 1, l + inner + bw, b - inner} : RECT{r - inner - bw, t + inner + 1, r - inner, b - inner};
-  Fill(dc, button, face);
+  FillColor(dc, button, face);
   const int sep = rtl ? button.right : button.left - 1;
-  Line(dc, sep, button.top, sep, button.bottom, frame);
-  Fill(dc, rtl ? RECT{sep + 1, button.top, sep + 6, button.bottom} : RECT{sep - 5, button.top, sep, button.bottom}, own);
+  LineColor(dc, sep, button.top, sep, button.bottom, frame);
+  FillColor(dc, rtl ? RECT{sep + 1, button.top, sep + 6, button.bottom} : RECT{sep - 5, button.top, sep, button.bottom}, own);
   const int ax = rtl ? l + 5 : r - 10;
-  Line(dc, ax, t + 10, ax + 5, t + 10, arrow);
-  Line(dc, ax + 1, t + 11, ax + 4, t + 11, arrow);
-  Line(dc, ax + 2, t + 12, ax + 3, t + 12, arrow);
+  LineColor(dc, ax, t + 10, ax + 5, t + 10, arrow);
+  LineColor(dc, ax + 1, t + 11, ax + 4, t + 11, arrow);
+  LineColor(dc, ax + 2, t + 12, ax + 3, t + 12, arrow);
 }
 
 void TControlSubClass::PaintEdit(HDC dc, const RECT& window) {
@@ -379,7 +359,7 @@ void TControlSubClass::PaintEdit(HDC dc, const RECT& window) {
   } else {
     color = Hot || Focused ? TintColor(c.SelectFrame, 60) : ShadeColor(parent, 60);
   }
-  Frame(dc, window, color);
+  FrameColor(dc, window, color);
 }
 
 void TControlSubClass::PaintCheck(HDC dc, const RECT& client, bool radio) {
@@ -398,7 +378,7 @@ void TControlSubClass::PaintCheck(HDC dc, const RECT& client, bool radio) {
   const bool boxRight = rtl ? (style & BS_RIGHT) == BS_RIGHT || !(style & BS_LEFTTEXT) : (style & BS_LEFTTEXT) != 0;
   const int left = boxRight ? client.right - size : client.left;
   const RECT area{left, top, left + size, top + size};
-  Fill(dc, area, ParentColorOf(control_));
+  FillColor(dc, area, ParentColorOf(control_));
   RECT box = area;
   InflateRect(&box, -2, -2);
   TColor brush = GetSysColor(COLOR_WINDOW), pen = GetSysColor(COLOR_BTNSHADOW);
@@ -445,18 +425,18 @@ void TControlSubClass::PaintButton(HDC dc, const RECT& client) {
   const TColor frame = Hot || Focused ? TintColor(c.SelectFrame, 60) : TintColor(base, 30);
   const bool pressed = SpaceDown || (ButtonDown && Hot);
   const int l = client.left, t = client.top, r = client.right, b = client.bottom;
-  Fill(dc, client, parent);
+  FillColor(dc, client, parent);
   SetDCBrushColor(dc, face);
   SetDCPenColor(dc, frame);
   RoundRect(dc, l, t, r, b, 4, 4);
   if (enabled) {
     const TColor shadow = ShadeColor(base, 50);
     if (pressed) {
-      Line(dc, l + 1, t + 1, r - 1, t + 1, shadow);
-      Line(dc, l + 1, t + 1, l + 1, b - 1, shadow);
+      LineColor(dc, l + 1, t + 1, r - 1, t + 1, shadow);
+      LineColor(dc, l + 1, t + 1, l + 1, b - 1, shadow);
     } else {
-      Line(dc, l + 1, b - 2, r - 1, b - 2, shadow);
-      Line(dc, r - 2, t + 1, r - 2, b - 1, shadow);
+      LineColor(dc, l + 1, b - 2, r - 1, b - 2, shadow);
+      LineColor(dc, r - 2, t + 1, r - 2, b - 1, shadow);
     }
   }
   if (kind_ == xcSpeedButton) {
@@ -508,24 +488,24 @@ void TControlSubClass::PaintGroupBox(HDC dc, const RECT& client) {
   const int half = extent.cy / 2;
   // The native frame painted over in the group box's colour.
   RECT native{client.left, client.top + half, client.right, client.bottom};
-  Frame(dc, native, own);
+  FrameColor(dc, native, own);
   RECT inner = native;
   InflateRect(&inner, -1, -1);
-  Frame(dc, inner, own);
-  Fill(dc, {client.left, client.top, client.right, client.top + half}, parent);
+  FrameColor(dc, inner, own);
+  FillColor(dc, {client.left, client.top, client.right, client.top + half}, parent);
   RECT line = native;
   Frame3D(dc, line, TintColor(own, 60), ShadeColor(own, 60), 1);
   if (!caption.empty()) {
     const bool rtl = IsRightToLeft(control_);
     RECT text{rtl ? client.right - 9 - extent.cx : client.left + 9, client.top,
               rtl ? client.right - 9 : client.left + 9 + extent.cx, client.top + extent.cy};
-    Fill(dc, text, own);
+    FillColor(dc, text, own);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(IsWindowEnabled(control_) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
     DrawTextW(dc, WStr(caption), static_cast<int>(caption.size()), &text, DT_SINGLELINE | DT_LEFT);
     // The frame's top line again on both sides of the caption.
-    Line(dc, client.left, native.top, text.left, native.top, TintColor(own, 60));
-    Line(dc, text.right, native.top, client.right - 1, native.top, TintColor(own, 60));
+    LineColor(dc, client.left, native.top, text.left, native.top, TintColor(own, 60));
+    LineColor(dc, text.right, native.top, client.right - 1, native.top, TintColor(own, 60));
   }
   SelectObject(dc, oldFont);
 }
@@ -541,5 +521,5 @@ void TControlSubClass::PaintPanel(HDC dc, const RECT& client) {
 }
 
 void TControlSubClass::PaintProgress(HDC dc, const RECT& window) {
-  Frame(dc, window, Hot ? menu_->EffectiveColors().SelectFrame : ShadeColor(ParentColorOf(control_), 60));
+  FrameColor(dc, window, Hot ? menu_->EffectiveColors().SelectFrame : ShadeColor(ParentColorOf(control_), 60));
 }

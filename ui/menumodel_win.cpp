@@ -55,6 +55,8 @@ HMENU TRealisedMenu::Build(TMenuItem& parent, bool bar) {
   for (size_t i = 0; i < parent.Count(); ++i) {
     TMenuItem& item = parent[i];
     if (!item.Visible) continue;
+    // A menu command id is 16 bits wide in WM_COMMAND: items past that cannot be told apart.
+    if (nextId_ > 0xFFFF) break;
     const bool ownerDraw = menu_.OwnerDraw && item.OnDrawItem;
     std::u16string text = item.Caption;
     if (!item.ShortCut.empty()) text += u"\t" + item.ShortCut;

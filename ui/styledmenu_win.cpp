@@ -60,25 +60,6 @@ class TDcMeasurer : public TMenuTextMeasurer {
   HGDIOBJ old_;
 };
 
-void Fill(HDC dc, const RECT& r, TColor color) {
-  if (r.right <= r.left || r.bottom <= r.top) return;
-  SetDCBrushColor(dc, color);
-  FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-}
-
-void Line(HDC dc, int x1, int y1, int x2, int y2, TColor color) {
-  SetDCPenColor(dc, color);
-  const HGDIOBJ old = SelectObject(dc, GetStockObject(DC_PEN));
-  MoveToEx(dc, x1, y1, nullptr);
-  LineTo(dc, x2, y2);
-  SelectObject(dc, old);
-}
-
-void Frame(HDC dc, const RECT& r, TColor color) {
-  SetDCBrushColor(dc, color);
-  FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-}
-
 // An off-screen 32-bit DIB an item is painted into.
 class TItemCanvas {
  public:
@@ -128,6 +109,26 @@ RECT Offset(RECT r, int dx, int dy) {
 }
 
 }  // namespace
+
+void FillColor(HDC dc, const RECT& r, TColor color) {
+  if (r.right <= r.left || r.bottom <= r.top) return;
+  SetDCBrushColor(dc, color);
+  FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+}
+
+void FrameColor(HDC dc, const RECT& r, TColor color) {
+  if (r.right <= r.left || r.bottom <= r.top) return;
+  SetDCBrushColor(dc, color);
+  FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+}
+
+void LineColor(HDC dc, int x1, int y1, int x2, int y2, TColor color) {
+  SetDCPenColor(dc, color);
+  const HGDIOBJ old = SelectObject(dc, GetStockObject(DC_PEN));
+  MoveToEx(dc, x1, y1, nullptr);
+  LineTo(dc, x2, y2);
+  SelectObject(dc, old);
+}
 
 LOGFONTW ScreenMenuFont() {
   NONCLIENTMETRICSW metrics{};
@@ -441,18 +442,18 @@ void TStyledMenu::PaintItem(TMenuItem& item, TMenuDrawArgs& args) {
       if (last && form_ && GetClientRect(form_, &client)) {
         // The bar's rest, right of its last item (left of it in a right-to-left bar).
         const RECT rest = rtl ? RECT{3, r.top, r.left, r.bottom - 1} : RECT{r.right, r.top, client.right + 5, r.bottom - 1};
-        Fill(args.Dc, rest, bar);
+        FillColor(args.Dc, rest, bar);
       }
     }
-    Fill(dc, {0, 0, width, height}, bar);
+    FillColor(dc, {0, 0, width, height}, bar);
   } else if (high && Gradient) {
     for (int x = 0; x < width; ++x) {
       const int distance = rtl ? item_r.right - 1 - x : x - item_r.left;
-      Fill(dc, {x, 0, x + 1, height}, TintColor(c.IconStrip, GradientLevel(distance, IconWidth)));
+      FillColor(dc, {x, 0, x + 1, height}, TintColor(c.IconStrip, GradientLevel(distance, IconWidth)));
     }
   } else {
-    Fill(dc, {0, 0, width, height}, c.Background);
-    Fill(dc, strip, c.IconStrip);
+    FillColor(dc, {0, 0, width, height}, c.Background);
+    FillColor(dc, strip, c.IconStrip);
   }
 
   // Selection.
@@ -460,35 +461,35 @@ void TStyledMenu::PaintItem(TMenuItem& item, TMenuDrawArgs& args) {
     const TColor bar = effective_.MenuBar;
     const int l = item_r.left, t = item_r.top, rr = item_r.right, b = height;
     if (high && !rtl) {
-      Fill(dc, {l, t, rr - 7, b}, c.SelectFill);
-      Line(dc, l, b, l, t, c.SelectFrame);
-      Line(dc, l, t, rr - 8, t, c.SelectFrame);
-      Line(dc, rr - 8, t, rr - 8, b, c.SelectFrame);
-      Fill(dc, {rr - 7, t, rr, b}, ShadeColor(bar, 10));
-      Fill(dc, {rr - 7, t + 3, rr - 2, b}, ShadeColor(bar, 30));
-      Fill(dc, {rr - 7, t + 5, rr - 3, b}, ShadeColor(bar, 60));
-      Fill(dc, {rr - 7, t + 6, rr - 5, b}, ShadeColor(bar, 100));
+      FillColor(dc, {l, t, rr - 7, b}, c.SelectFill);
+      LineColor(dc, l, b, l, t, c.SelectFrame);
+      LineColor(dc, l, t, rr - 8, t, c.SelectFrame);
+      LineColor(dc, rr - 8, t, rr - 8, b, c.SelectFrame);
+      FillColor(dc, {rr - 7, t, rr, b}, ShadeColor(bar, 10));
+      FillColor(dc, {rr - 7, t + 3, rr - 2, b}, ShadeColor(bar, 30));
+      FillColor(dc, {rr - 7, t + 5, rr - 3, b}, ShadeColor(bar, 60));
+      FillColor(dc, {rr - 7, t + 6, rr - 5, b}, ShadeColor(bar, 100));
       // The shadow's top corner rounded off.
       canvas.Set(rr - 1, t, bar);
       canvas.Set(rr - 2, t, bar);
       canvas.Set(rr - 1, t + 1, bar);
     } else {
       const TColor own = ResolveColor(colors_.MenuBarColor, SystemColors());
-      Fill(dc, {l, t, rr - 2, b}, c.SelectFill);
-      Line(dc, l, b, l, t, c.SelectFrame);
-      Line(dc, l, t, rr - 3, t, c.SelectFrame);
-      Line(dc, rr - 3, t, rr - 3, b, c.SelectFrame);
-      Fill(dc, {rr - 2, t, rr, t + 2}, own);
-      Fill(dc, {rr - 2, t + 2, rr, b}, TintColor(own, 70));
+      FillColor(dc, {l, t, rr - 2, b}, c.SelectFill);
+      LineColor(dc, l, b, l, t, c.SelectFrame);
+      LineColor(dc, l, t, rr - 3, t, c.SelectFrame);
+      LineColor(dc, rr - 3, t, rr - 3, b, c.SelectFrame);
+      FillColor(dc, {rr - 2, t, rr, t + 2}, own);
+      FillColor(dc, {rr - 2, t + 2, rr, b}, TintColor(own, 70));
     }
   } else if (DrawSelect && !top && args.Selected && enabled) {
     const RECT box{item_r.left, item_r.top + 1, item_r.right - (FlatMenu ? 1 : 0), item_r.bottom - 1};
-    Fill(dc, box, c.SelectFill);
-    Frame(dc, box, c.SelectFrame);
+    FillColor(dc, box, c.SelectFill);
+    FrameColor(dc, box, c.SelectFrame);
   } else if (DrawSelect && hotTop) {
     const RECT box{item_r.left, 0, item_r.right - 7, height};
-    Fill(dc, box, c.SelectFill);
-    Frame(dc, box, c.SelectFrame);
+    FillColor(dc, box, c.SelectFill);
+    FrameColor(dc, box, c.SelectFrame);
   }
 
   const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(DC_BRUSH));
@@ -518,11 +519,11 @@ void TStyledMenu::PaintItem(TMenuItem& item, TMenuDrawArgs& args) {
       if (!glyph) {
         const int x = box.left, y = box.top, w = box.right - box.left, h = box.bottom - box.top;
         const TColor mark = enabled ? Rgb(0, 0, 0) : c.DisabledCaption;
-        Line(dc, x + 1, y + 5, x + 4, y + h - 2, mark);
-        Line(dc, x + 2, y + 5, x + 4, y + h - 3, mark);
-        Line(dc, x + 2, y + 4, x + 5, y + h - 3, mark);
-        Line(dc, x + 4, y + h - 3, x + w + 2, y - 1, mark);
-        Line(dc, x + 4, y + h - 2, x + w - 2, y + 3, mark);
+        LineColor(dc, x + 1, y + 5, x + 4, y + h - 2, mark);
+        LineColor(dc, x + 2, y + 5, x + 4, y + h - 3, mark);
+        LineColor(dc, x + 2, y + 4, x + 5, y + h - 3, mark);
+        LineColor(dc, x + 4, y + h - 3, x + w + 2, y - 1, mark);
+        LineColor(dc, x + 4, y + h - 2, x + w - 2, y + 3, mark);
       }
     } else if (glyph) {
       RoundRect(dc, box.left, box.top, box.right, box.bottom, 6, 6);
@@ -576,9 +577,9 @@ void TStyledMenu::PaintItem(TMenuItem& item, TMenuDrawArgs& args) {
   if (item.IsSeparator()) {
     const int y = item_r.top + HalfRoundedEven(item_r.bottom - item_r.top);
     if (rtl) {
-      Line(dc, 0, y, strip.left - 7, y, c.Separator);
+      LineColor(dc, 0, y, strip.left - 7, y, c.Separator);
     } else {
-      Line(dc, strip.right + 7, y, width, y, c.Separator);
+      LineColor(dc, strip.right + 7, y, width, y, c.Separator);
     }
   } else {
     // Caption.
@@ -704,8 +705,8 @@ void TStyledMenu::PaintFlatMenuFrame(HWND popup) {
   HDC dc = GetWindowDC(popup);
   const int fw = shadow ? w - 2 : w, fh = shadow ? h - 2 : h;
   if (shadow) {
-    Fill(dc, {fw, 2, w, h}, c.PopupShadow);
-    Fill(dc, {2, fh, w, h}, c.PopupShadow);
+    FillColor(dc, {fw, 2, w, h}, c.PopupShadow);
+    FillColor(dc, {2, fh, w, h}, c.PopupShadow);
   }
   // The rows between the frame and the items take the first item row's look.
   RECT client{};
@@ -717,9 +718,9 @@ void TStyledMenu::PaintFlatMenuFrame(HWND popup) {
   if (client.right > 0 && fh - cy - client.bottom > 1) {
     StretchBlt(dc, cx, cy + client.bottom, client.right, fh - 1 - cy - client.bottom, dc, cx, cy, client.right, 1, SRCCOPY);
   }
-  Fill(dc, {1, 1, cx, fh - 1}, c.IconStrip);
-  Fill(dc, {cx + client.right, 1, fw - 1, fh - 1}, c.Background);
-  Frame(dc, {0, 0, fw, fh}, c.PopupFrame);
+  FillColor(dc, {1, 1, cx, fh - 1}, c.IconStrip);
+  FillColor(dc, {cx + client.right, 1, fw - 1, fh - 1}, c.Background);
+  FrameColor(dc, {0, 0, fw, fh}, c.PopupFrame);
   ReleaseDC(popup, dc);
   framePainting_ = false;
 }

@@ -171,6 +171,11 @@ class TStyledMenuManager {
   HWND hooked_ = nullptr;
 };
 
+// Drawing in one colour on a DC (its DC brush and pen): a filled or framed rectangle, a line.
+void FillColor(HDC dc, const RECT& r, TColor color);
+void FrameColor(HDC dc, const RECT& r, TColor color);
+void LineColor(HDC dc, int x1, int y1, int x2, int y2, TColor color);
+
 // The screen's menu font.
 LOGFONTW ScreenMenuFont();
 // The system's colours now.

@@ -18,6 +18,7 @@ namespace styled_demo {
 
 using TCaptureRect = bool (*)(const RECT&, const std::string&);
 using TCaptureWindow = bool (*)(HWND, const std::string&);
+using TPump = void (*)(DWORD);
 
 inline HWND DemoForm(const wchar_t* caption, int width, int height) {
   static const bool registered = [] {
@@ -141,19 +142,7 @@ inline HWND DemoControl(HWND parent, const wchar_t* cls, const wchar_t* text, DW
   return control;
 }
 
-inline void PumpDemo(DWORD milliseconds) {
-  const DWORD start = GetTickCount();
-  MSG msg;
-  while (GetTickCount() - start < milliseconds) {
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(10);
-  }
-}
-
-inline bool FlatControlsPicture(const std::string& fileName, TCaptureWindow capture) {
+inline bool FlatControlsPicture(const std::string& fileName, TCaptureWindow capture, TPump pump) {
   const HWND form = DemoForm(L"Плоские элементы", 360, 250);
   if (!form) return false;
   DemoControl(form, L"Button", L"Параметры печати", BS_GROUPBOX, 8, 6, 336, 112);
@@ -181,10 +170,10 @@ inline bool FlatControlsPicture(const std::string& fileName, TCaptureWindow capt
     styled.SetActive(true);
     SetForegroundWindow(form);
     SetFocus(edit);
-    PumpDemo(300);
+    pump(300);
     // The mouse over OK.
     SendMessageW(ok, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
-    PumpDemo(100);
+    pump(100);
     if (TControlSubClass* sub = TControlSubClass::Of(ok)) sub->Paint();
     captured = capture(form, fileName);
   }

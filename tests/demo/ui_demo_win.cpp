@@ -147,7 +147,7 @@ int main(int argc, char** argv) {
     std::printf("styledmenuform.bmp: not captured\n");
     ++failed;
   }
-  if (FlatControlsPicture(out + "/flatcontrolsform.bmp", CaptureWindow)) {
+  if (FlatControlsPicture(out + "/flatcontrolsform.bmp", CaptureWindow, PumpFor)) {
     std::printf("flatcontrolsform.bmp: a form with flat controls\n");
   } else {
     std::printf("flatcontrolsform.bmp: not captured\n");
