@@ -664,10 +664,15 @@ LRESULT CALLBACK FlatMenuWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     RECT r{};
     GetWindowRect(wnd, &r);
     const LRESULT result = CallWindowProcW(previous, wnd, msg, wp, lp);
-    // The popup this one opened from, when it is flat too, repaints the part it covered.
-    for (const POINT p : {POINT{r.left - 2, r.top + 2}, POINT{r.left - 2, r.bottom - 2}}) {
-      const HWND under = WindowFromPoint(p);
-      if (under && under != wnd && GetPropW(under, kFlatFrameProp)) InvalidateRect(under, nullptr, TRUE);
+    // The flat popup lying under this one's top-left or bottom-left corner (the menu it opened from)
+    // repaints the part this one covered.
+    const POINT corners[] = {{r.left + 2, r.top + 2}, {r.left + 2, r.bottom - 3}};
+    for (HWND under = GetWindow(wnd, GW_HWNDNEXT); under; under = GetWindow(under, GW_HWNDNEXT)) {
+      RECT ur{};
+      if (!IsWindowVisible(under) || !GetWindowRect(under, &ur)) continue;
+      if (!PtInRect(&ur, corners[0]) && !PtInRect(&ur, corners[1])) continue;
+      if (GetPropW(under, kFlatFrameProp)) InvalidateRect(under, nullptr, TRUE);
+      break;
     }
     return result;
   }

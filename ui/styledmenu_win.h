@@ -77,6 +77,7 @@ class TStyledMenu {
   void SetDisableSubclassing(bool value);
 
   // The form's menus, which the look is applied to (the menu bar attached to the form and its popups).
+  // A menu stays until it is removed or the component ends.
   void AddMenu(TRealisedMenu& menu);
   void RemoveMenu(TRealisedMenu& menu);
   // Styles one item created after activation and, when asked, all its sub-items.

@@ -14,6 +14,19 @@
 
 namespace {
 
+WNDPROC g_buttonProc = nullptr;
+int g_nestedNulls = 0;
+
+// A button that, asked with WM_APP, sends itself a message while it handles that one.
+LRESULT CALLBACK SelfSendingButtonProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_APP) {
+    ++g_nestedNulls;
+    SendMessageW(wnd, WM_NULL, 0, 0);
+    return 7;
+  }
+  return CallWindowProcW(g_buttonProc, wnd, msg, wp, lp);
+}
+
 class FlatControlsWin : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -76,6 +89,44 @@ TEST_F(FlatControlsWin, ButtonHotPressedAndSpace) {
   EXPECT_FALSE(sub->SpaceDown);
   EXPECT_FALSE(sub->SpaceGuard);
   PumpStyled();
+}
+
+TEST_F(FlatControlsWin, ButtonFacesAndTag1000) {
+  HWND onParent = form.Add(L"Button", L"", BS_PUSHBUTTON, 100, 10, 80, 24);
+  SetControlTag(onParent, kTagParentColor);
+  Activate();
+  const TColor parent = GetSysColor(COLOR_BTNFACE);
+  SendMessageW(button, WM_PAINT, 0, 0);
+  SendMessageW(onParent, WM_PAINT, 0, 0);
+  EXPECT_EQ(WindowPixel(button, 5, 12), styled->EffectiveColors().IconStrip) << "the face in the strip colour";
+  EXPECT_EQ(WindowPixel(onParent, 5, 12), TintColor(parent, TStyledMenu::kPercentNormal)) << "tag 1000: the parent's";
+  SendMessageW(onParent, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(WindowPixel(onParent, 5, 12), TintColor(parent, TStyledMenu::kPercentHot));
+  SendMessageW(button, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(WindowPixel(button, 5, 12), TintColor(parent, TStyledMenu::kPercentHot));
+}
+
+TEST_F(FlatControlsWin, ComboButtonFollowsHoverAndFocus) {
+  Activate();
+  TControlSubClass* sub = TControlSubClass::Of(combo);
+  ASSERT_NE(sub, nullptr);
+  const TEffectiveColors c = styled->EffectiveColors();
+  RECT client{};
+  GetClientRect(combo, &client);
+  const auto face = [&] { return WindowPixel(combo, client.right - 4, 5); };
+  SendMessageW(combo, WM_PAINT, 0, 0);
+  EXPECT_EQ(face(), GetSysColor(COLOR_BTNFACE)) << "at rest";
+  SendMessageW(combo, WM_MOUSEMOVE, 0, MAKELPARAM(client.right - 4, 5));
+  EXPECT_TRUE(sub->Hot);
+  EXPECT_EQ(face(), c.SelectFill) << "under the mouse";
+  SendMessageW(combo, WM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(face(), GetSysColor(COLOR_BTNFACE)) << "the mouse left";
+  SetFocus(combo);  // the combo box's own edit takes it and tells the combo box
+  EXPECT_TRUE(sub->Focused);
+  EXPECT_TRUE(sub->Hot);
+  EXPECT_EQ(face(), c.SelectFill);
+  SendMessageW(combo, WM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(face(), c.CheckArea) << "focused, the mouse elsewhere";
 }
 
 TEST_F(FlatControlsWin, EditFrameColoursAndItsEdge) {
@@ -161,6 +212,21 @@ TEST_F(FlatControlsWin, InactiveGivesBackProcedureAndEdgeAtTheNextMessage) {
   EXPECT_TRUE(GetWindowLongPtrW(edit, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) << "the 3D edge is back";
   EXPECT_EQ(SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0), 2) << "the control answers as before";
   EXPECT_TRUE(styled->Subclasses().empty());
+}
+
+TEST_F(FlatControlsWin, ReleasedInsideItsOwnMessage) {
+  g_buttonProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SelfSendingButtonProc)));
+  Activate();
+  ASSERT_NE(TControlSubClass::Of(button), nullptr);
+  styled->SetActive(false);
+  // The nested message finds the component inactive while the outer one is still being handled.
+  g_nestedNulls = 0;
+  EXPECT_EQ(SendMessageW(button, WM_APP, 0, 0), 7) << "the control's own answer";
+  EXPECT_EQ(g_nestedNulls, 1);
+  EXPECT_EQ(TControlSubClass::Of(button), nullptr);
+  EXPECT_EQ(GetWindowLongPtrW(button, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(SelfSendingButtonProc));
+  EXPECT_EQ(SendMessageW(button, WM_APP, 0, 0), 7) << "and the control works on";
 }
 
 TEST_F(FlatControlsWin, DestroyedControlEndsItsSubclass) {

@@ -304,6 +304,11 @@ TEST_F(StyledMenuWin, RealPopupIsMeasuredAndDrawnByTheComponent) {
 
 TEST(StyledMenuFrameWin, RegionOnWindows7AndNoneOnXP) {
   TStyledRigForm form;
+  {
+    const TStyledMenu asReported(form.wnd);
+    EXPECT_TRUE(asReported.Environment().NTFamily);
+    EXPECT_FALSE(asReported.Environment().WinXP) << "Wine reports Windows 7";
+  }
   for (const bool xp : {false, true}) {
     TStyledMenu styled(form.wnd, StyledEnvironment(xp));
     styled.SetActive(true);
