@@ -78,6 +78,8 @@ TControlSubClass* TControlSubClass::Of(HWND control) {
 TControlSubClass* TControlSubClass::Install(HWND control, TStyledMenu& menu, TStyledControl kind) {
   if (!control) return nullptr;
   if (TControlSubClass* existing = Of(control)) return existing;
+  // A control already running this procedure without an object of its own has no procedure to give back.
+  if (GetWindowLongPtrW(control, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(SubclassWndProc)) return nullptr;
   auto* sub = new TControlSubClass(control, menu, kind);
   sub->savedStyle_ = GetWindowLongPtrW(control, GWL_STYLE);
   sub->savedExStyle_ = GetWindowLongPtrW(control, GWL_EXSTYLE);
@@ -85,10 +87,8 @@ TControlSubClass* TControlSubClass::Install(HWND control, TStyledMenu& menu, TSt
     delete sub;
     return nullptr;
   }
-  if (GetWindowLongPtrW(control, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(SubclassWndProc)) {
-    sub->previous_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassWndProc)));
-  }
+  sub->previous_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassWndProc)));
   menu.Subclasses().push_back(sub);
   return sub;
 }

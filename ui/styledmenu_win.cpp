@@ -498,8 +498,13 @@ void TStyledMenu::PaintItem(TMenuItem& item, TMenuDrawArgs& args) {
   if (item.Checked && !top && !item.IsSeparator()) {
     RECT box{};
     if (glyph) {
-      box = {strip.left + (rtl ? 3 : 1), 2, strip.right - (rtl ? 1 : 3), height - 2};
-      if (!rtl) box.left = item_r.left + 1, box.right = std::max(item_r.left + IconWidth - 3, item_r.left + 1 + glyph->Width);
+      // The item's part of the strip less 1 pixel on the item's outer side, 3 on the text's side (as
+      // wide as a glyph wider than the strip).
+      const int boxWidth = std::max(IconWidth - 4, glyph->Width);
+      box.top = 2;
+      box.bottom = height - 2;
+      box.left = rtl ? item_r.right - 1 - boxWidth : item_r.left + 1;
+      box.right = box.left + boxWidth;
     } else {
       const int sl = rtl ? item_r.right - IconWidth : item_r.left;
       box.left = sl + (IconWidth - 10) / 2;
