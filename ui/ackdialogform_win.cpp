@@ -6,6 +6,8 @@
 
 #include "foundation/cl_tools_store_win.h"
 #include "foundation/lib_api_win.h"
+#include "foundation/lib_codepage.h"
+#include "foundation/lib_str_win.h"
 #include "foundation/lib_unicode_win.h"
 #include "ui/ackdialogform_res.h"
 #include "ui/frmlib_win.h"
@@ -42,6 +44,7 @@ RECT ClientRectOf(HWND parent, HWND control) {
 
 TAckDialogForm::TAckDialogForm(TAckPresenter& presenter)
     : TForm(u"TAckDialogForm", IDD_ACKDIALOGFORM, L"ICON_ACKDIALOGFORM"),
+      DefaultCharset(GetDefaultCharset()),
       presenter_(presenter),
       bindings_{TControlValue{IDC_ACK_EDITCOPIES, TValueKind::Text, &values_.Copies, nullptr},
                 TControlValue{IDC_ACK_CPAGES, TValueKind::Combo, &values_.Pages, &values_.PagesIndex}} {}
@@ -53,6 +56,7 @@ void TAckDialogForm::WriteAnswer() { WriteValues(bindings_); }
 
 void TAckDialogForm::OnCreate() {
   SetCaption(presenter_.Caption());
+  if (DefaultCharset != RUSSIAN_CHARSET_ID) styled_ = AttachStyledMenu(Handle());
   logo_.Reset(LoadImageW(GetModuleHandleW(nullptr), L"BITMAP_LOGOBMP", IMAGE_BITMAP, 0, 0, 0));
   if (logo_) SendMessageW(Control(IDC_ACK_IMAGELOGO), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_.Get()));
   const HWND status = Control(IDC_ACK_STATBAR);

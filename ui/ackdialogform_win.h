@@ -6,12 +6,14 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "coding/cl_macrolib.h"
 #include "foundation/lib_handle_win.h"
 #include "ui/ackdialogform.h"
 #include "ui/forms_win.h"
+#include "ui/styledmenu_win.h"
 
 class TAckDialogForm : public TForm {
  public:
@@ -19,6 +21,10 @@ class TAckDialogForm : public TForm {
 
   explicit TAckDialogForm(TAckPresenter& presenter);
   ~TAckDialogForm() override;
+
+  // The system's default character set: other than Cyrillic, the form gets the flat look.
+  uint8_t DefaultCharset;
+  TStyledMenu* StyledMenu() const { return styled_.get(); }
 
  protected:
   void OnCreate() override;
@@ -38,6 +44,7 @@ class TAckDialogForm : public TForm {
   TAckValues values_;
   std::array<TControlValue, 2> bindings_;
   TGdiObject logo_;
+  std::unique_ptr<TStyledMenu> styled_;
 };
 
 // Asks for the copies of a job and which carry the code: answer is the copies string, empty when the

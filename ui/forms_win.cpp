@@ -57,6 +57,19 @@ bool PostActivateDialog(HWND form) {
   return app && PostMessageW(app, WM_ACTIVATEDIALOG, reinterpret_cast<WPARAM>(form), 0);
 }
 
+// The tag is a window property: it costs a control nothing until it is set.
+constexpr wchar_t kTagProperty[] = L"ClientControlTag";
+
+void SetControlTag(HWND wnd, int tag) {
+  if (tag == 0) {
+    RemovePropW(wnd, kTagProperty);
+  } else {
+    SetPropW(wnd, kTagProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(tag)));
+  }
+}
+
+int ControlTag(HWND wnd) { return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(wnd, kTagProperty))); }
+
 bool RegisterFormClass(std::u16string_view className, const wchar_t* iconName) {
   InitControls();
   const std::u16string name(className);

@@ -20,6 +20,11 @@ HWND GetApplicationWindow();
 // may be waiting for the thread that shows the form. False without an application window.
 bool PostActivateDialog(HWND form);
 
+// A control's (or form's) tag, 0 when it has none: 999 keeps the native look of the styled forms,
+// 1000 paints a control on its parent's colour.
+void SetControlTag(HWND wnd, int tag);
+int ControlTag(HWND wnd);
+
 // Registers the form's window class: the default dialog procedure with DLGWINDOWEXTRA, so that the
 // template's CLASS gives the dialog the form's name, which other processes look windows up by.
 bool RegisterFormClass(std::u16string_view className, const wchar_t* iconName);

@@ -5,6 +5,7 @@
 
 #include "foundation/lib_unicode_win.h"
 #include "ui/frmlib.h"
+#include "ui/styledmenu_win.h"
 
 std::u16string WindowTextOf(HWND wnd) {
   const int length = GetWindowTextLengthW(wnd);
@@ -23,4 +24,14 @@ void KeepDigitsOnly(HWND control) {
   // The caret after the text, where the user goes on typing.
   HWND edit = FindWindowExW(control, nullptr, L"Edit", nullptr);
   SendMessageW(edit ? edit : control, EM_SETSEL, digits.size(), digits.size());
+}
+
+std::unique_ptr<TStyledMenu> AttachStyledMenu(HWND form) {
+  auto styled = std::make_unique<TStyledMenu>(form);
+  LOGFONTW font = ScreenMenuFont();
+  font.lfCharSet = RUSSIAN_CHARSET;
+  styled->SetFont(font, styled->FontColor());
+  styled->AutoDetect = true;
+  styled->SetActive(true);
+  return styled;
 }

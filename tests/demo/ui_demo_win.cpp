@@ -13,6 +13,7 @@
 #include "support/code_image.h"
 #include "support/coder_fakes.h"
 #include "ui/ackdialogform_win.h"
+#include "demo/styledmenu_demo_win.h"
 
 namespace {
 
@@ -78,6 +79,21 @@ bool CaptureWindow(HWND wnd, const std::string& fileName) {
   return !bytes.empty() && WriteFileBytes(fileName, bytes);
 }
 
+// A rectangle of the screen as the screen shows it.
+bool CaptureScreenRect(const RECT& r, const std::string& fileName) {
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  if (width <= 0 || height <= 0) return false;
+  HDC screen = GetDC(nullptr);
+  TDeviceContext memory(CreateCompatibleDC(screen));
+  TGdiObject bitmap(CreateCompatibleBitmap(screen, width, height));
+  const HGDIOBJ old = SelectObject(memory.Get(), bitmap.Get());
+  BitBlt(memory.Get(), 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+  SelectObject(memory.Get(), old);
+  ReleaseDC(nullptr, screen);
+  const std::vector<uint8_t> bytes = BmpFile(memory.Get(), static_cast<HBITMAP>(bitmap.Get()), width, height);
+  return !bytes.empty() && WriteFileBytes(fileName, bytes);
+}
+
 // The copies dialog of a job whose data have errors, on an A4 page.
 bool AckDialogPicture(const std::string& fileName) {
   TMemoryStore store;
@@ -123,6 +139,18 @@ int main(int argc, char** argv) {
     std::printf("ackdialogform.bmp: the copies dialog with job information and errors\n");
   } else {
     std::printf("ackdialogform.bmp: not captured\n");
+    ++failed;
+  }
+  if (StyledMenuPicture(out + "/styledmenuform.bmp", CaptureScreenRect)) {
+    std::printf("styledmenuform.bmp: an open styled popup menu\n");
+  } else {
+    std::printf("styledmenuform.bmp: not captured\n");
+    ++failed;
+  }
+  if (FlatControlsPicture(out + "/flatcontrolsform.bmp", CaptureWindow, PumpFor)) {
+    std::printf("flatcontrolsform.bmp: a form with flat controls\n");
+  } else {
+    std::printf("flatcontrolsform.bmp: not captured\n");
     ++failed;
   }
   return failed == 0 ? 0 : 1;
