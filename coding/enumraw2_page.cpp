@@ -123,7 +123,9 @@ void ResolveOverprint(TText& early, TText& late) {
   if (early.CharWidth <= 0 || late.CharWidth <= 0) return;
   for (size_t j = 0; j < late.Text.size(); ++j) {
     const int64_t centre = int64_t{late.Rect.Left} + static_cast<int64_t>(j) * late.CharWidth + late.CharWidth / 2;
-    const int64_t i = (centre - early.Rect.Left) / early.CharWidth + 1;
+    // Rounded down: a character centred left of the early text's start is over none of its cells.
+    const int64_t offset = centre - early.Rect.Left;
+    const int64_t i = (offset >= 0 ? offset / early.CharWidth : -((-offset + early.CharWidth - 1) / early.CharWidth)) + 1;
     if (i > static_cast<int64_t>(early.Text.size())) break;
     if (i < 1) continue;
     char16_t& e = early.Text[static_cast<size_t>(i - 1)];

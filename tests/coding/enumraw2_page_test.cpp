@@ -418,3 +418,23 @@ TEST(RawPage, TextsOfAnEarlierPageComeBackAsNew) {
   EXPECT_EQ(seen(*reused.coder), seen(*fresh.coder));
   EXPECT_EQ(reused.Dump(), fresh.Dump());
 }
+
+// A later text that ends where an earlier one begins, in another style so that the two are not joined,
+// covers none of the earlier one's characters.
+TEST(RawPage, OverprintLeftOfAnEarlierTextErasesNothing) {
+  const struct {
+    std::string stream;
+    std::vector<std::u16string> texts;
+  } cases[] = {
+      {"  CD\r\x1B-\x01" "AB\x1B-\x00\r\n", {u"AB", u"CD"}},    // underlined
+      {"  CD\r\x0F" "AB\x12\r\n", {u"AB", u"CD"}},              // condensed: narrower cells
+      {"  CD\r\x1B-\x01" "ABX\x1B-\x00\r\n", {u"ABX", u"D"}},  // one cell over the earlier text
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stream);
+    TPage page;
+    page.Parse(c.stream);
+    ASSERT_TRUE(page.ok);
+    EXPECT_EQ(page.Texts(), c.texts);
+  }
+}
