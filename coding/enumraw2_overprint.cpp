@@ -47,12 +47,17 @@ void TOverprints::Index() {
   indexed_ = true;
   const size_t n = texts_.size();
   // By value: the texts done with may be cut into runs or freed by now, and are left out.
+  // lowest_: a bound from below of the Ident of any text from k on that may hold a character (a text
+  // only ever loses them). Where it is not below a text's own, no earlier print is left to meet it.
   starts_.resize(n);
+  lowest_.assign(n + 1, INT64_MAX);
   for (size_t k = current_ + 1; k < n; ++k) {
     const TText& t = *texts_[k];
     starts_[k] = TStart{t.Rect.Top, t.Rect.Left, t.Underline, t.CharWidth};
     byStart_.push_back(static_cast<uint32_t>(k));
+    if (!t.Text.empty() && t.CharWidth > 0) lowest_[k] = t.Ident;
   }
+  for (size_t k = n; k-- > current_ + 1;) lowest_[k] = std::min(lowest_[k], lowest_[k + 1]);
   // The texts come by top and left already; only texts of one start in other styles need the sort.
   const auto byStart = [this](uint32_t a, uint32_t b) { return starts_[a] < starts_[b]; };
   if (!std::is_sorted(byStart_.begin(), byStart_.end(), byStart)) std::stable_sort(byStart_.begin(), byStart_.end(), byStart);
@@ -60,6 +65,12 @@ void TOverprints::Index() {
   for (const uint32_t k : byStart_) sortedStarts_.push_back(starts_[k]);
   for (size_t i = 0; i + 1 < byStart_.size(); ++i)
     if (sortedStarts_[i] == sortedStarts_[i + 1]) state_[byStart_[i]].NextSameStart = byStart_[i + 1];
+}
+
+// The tree of the Idents of texts that still hold a character, made when such a text may be met.
+void TOverprints::Tree() {
+  if (!earlier_.empty()) return;
+  const size_t n = texts_.size();
   leaves_ = std::bit_ceil(std::max<size_t>(n, 1));
   earlier_.assign(2 * leaves_, INT64_MAX);
   for (size_t k = current_ + 1; k < n; ++k) earlier_[leaves_ + k] = EarlierKey(k);
@@ -72,9 +83,9 @@ int64_t TOverprints::EarlierKey(size_t k) {
 }
 
 void TOverprints::Update(size_t k) {
-  if (!indexed_) return;
-  // The walk asks only after the text at hand: the texts up to it count as holding nothing.
-  const int64_t key = k <= current_ ? INT64_MAX : EarlierKey(k);
+  // The walk asks only after the text at hand.
+  if (earlier_.empty() || k <= current_) return;
+  const int64_t key = EarlierKey(k);
   size_t i = leaves_ + k;
   if (earlier_[i] == key) return;
   earlier_[i] = key;
@@ -86,7 +97,9 @@ void TOverprints::Update(size_t k) {
   }
 }
 
-size_t TOverprints::FirstEarlier(size_t from, size_t to, int64_t ident) const {
+size_t TOverprints::FirstEarlier(size_t from, size_t to, int64_t ident) {
+  if (from >= to || lowest_[from] >= ident) return to;
+  Tree();
   // Down the tree, left part first, into the parts that overlap [from, to) and hold a smaller Ident.
   struct TFrame {
     size_t Node, Lo, Hi;
@@ -124,9 +137,15 @@ uint32_t TOverprints::NextJoinable(size_t a) {
   Index();
   const TText& t = *texts_[a];
   const TStart key{t.Rect.Top, t.Rect.Right, t.Underline, t.CharWidth};
-  const auto it = std::lower_bound(sortedStarts_.begin(), sortedStarts_.end(), key);
-  if (it == sortedStarts_.end() || *it != key) return kNone;
-  const uint32_t head = byStart_[static_cast<size_t>(it - sortedStarts_.begin())];
+  // Texts over one place ask for one start after another.
+  if (!joinAsked_ || key != joinKey_) {
+    const auto it = std::lower_bound(sortedStarts_.begin(), sortedStarts_.end(), key);
+    joinHead_ = it == sortedStarts_.end() || *it != key ? kNone : byStart_[static_cast<size_t>(it - sortedStarts_.begin())];
+    joinKey_ = key;
+    joinAsked_ = true;
+  }
+  if (joinHead_ == kNone) return kNone;
+  const uint32_t head = joinHead_;
   uint32_t found = head;
   while (found != kNone && Gone(found)) found = state_[found].NextSameStart;
   for (uint32_t k = head; k != found;) {
@@ -222,7 +241,6 @@ bool TOverprints::Walk(size_t k, const std::function<bool()>& inTime) {
     return inTime();
   };
   current_ = k;
-  Update(k);
   TText& a = *texts_[k];
   if (a.Text.empty()) return step();
   const size_t n = texts_.size();

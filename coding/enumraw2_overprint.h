@@ -54,7 +54,8 @@ class TOverprints {
   bool Gone(uint32_t k) const;
   uint32_t NextJoinable(size_t a);
   // The earliest text in [from, to) printed before ident that still holds a character, or to.
-  size_t FirstEarlier(size_t from, size_t to, int64_t ident) const;
+  size_t FirstEarlier(size_t from, size_t to, int64_t ident);
+  void Tree();
   void Update(size_t k);
 
   std::vector<TText*> texts_;
@@ -62,7 +63,11 @@ class TOverprints {
   std::vector<TStart> starts_;
   std::vector<uint32_t> byStart_;  // texts by row, left edge, underline, width and order
   std::vector<TStart> sortedStarts_;  // their starts, for the search
+  std::vector<int64_t> lowest_;    // by text: a bound below the Idents from it on
   std::vector<int64_t> earlier_;   // segment tree: the least Ident of a text that still holds a character
+  TStart joinKey_{};
+  uint32_t joinHead_ = kNone;
+  bool joinAsked_ = false;
   size_t leaves_ = 1;
   bool indexed_ = false;
   size_t current_ = 0;
