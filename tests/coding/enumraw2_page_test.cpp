@@ -458,6 +458,10 @@ TEST(RawPage, ManyPrintsOverOnePlace) {
       {"bars and carriage return", times("\xB3 \xB3\r", 2500) + "\n", {u"\u00A6 \u00A6"}},
       {"bar and backspace", times("\xB3\b", 5000) + "\r\n", {u"\u00A6"}},
       {"underline and backspace", times("A\b_\b", 2500) + "\r\n", {u"A"}},
+      // A text printed before the stack and starting inside it loses the cell the stack covers.
+      {"stack over an earlier text", "  CD\r" + times("ABC\b\b\b", 2500) + "\r\n", {u"ABC", u"D"}},
+      // A text printed after the stack erases all of it.
+      {"later text over a stack", times("XY\b\b", 2500) + "\rABCDEFGH\r\n", {u"ABCDEFGH"}},
   };
   for (const TModel& model : {kEscP24, kEscP9, kPCL, kIBM, kMT}) {
     for (const auto& c : cases) {
