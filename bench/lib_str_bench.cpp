@@ -1,6 +1,7 @@
 // Outside text at 1 MB and 10 MB: a hexadecimal byte list (context files), a list with long runs of
 // delimiters walked to its end, and replacements in a template file (many occurrences, and a shorter
-// replacement whose every join forms the next occurrence).
+// replacement whose every join forms the next occurrence). Character lists at n, 4n and 16n: one range
+// n characters wide, and n ranges of 16 characters each.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -40,5 +41,30 @@ void BM_ReplaceAll(benchmark::State& state, const char* unit, const char* from, 
 }
 BENCHMARK_CAPTURE(BM_ReplaceAll, placeholders, "%Page% ", "%Page%", "12")->Name("ReplaceAll/placeholders")->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ReplaceAll, joins, "a", "aa", "a")->Name("ReplaceAll/joining_run")->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
+
+void BM_CharListWideRange(benchmark::State& state) {
+  const auto n = static_cast<char16_t>(state.range(0));
+  const std::u16string list{u'\u0002', u'.', u'.', static_cast<char16_t>(2 + n - 1)};
+  TWideCharSet set;
+  for (auto _ : state) {
+    ParseWideCharList(set, list);
+    benchmark::DoNotOptimize(set.Size());
+  }
+}
+BENCHMARK(BM_CharListWideRange)->Name("ParseWideCharList/one_range")->Arg(1000)->Arg(4000)->Arg(16000)->Unit(benchmark::kMicrosecond);
+
+void BM_CharListManyRanges(benchmark::State& state) {
+  std::u16string list;
+  for (int64_t i = 0; i < state.range(0); ++i) {
+    const auto from = static_cast<char16_t>(0x100 + 16 * i);
+    list += {from, u'.', u'.', static_cast<char16_t>(from + 15)};
+  }
+  TWideCharSet set;
+  for (auto _ : state) {
+    ParseWideCharList(set, list);
+    benchmark::DoNotOptimize(set.Size());
+  }
+}
+BENCHMARK(BM_CharListManyRanges)->Name("ParseWideCharList/many_ranges")->Arg(200)->Arg(800)->Arg(3200)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -2,7 +2,7 @@
 // occurrence of a section or of a value in it wins, as with GetPrivateProfileString.
 #include "coding/cl_blank_ini.h"
 
-#include <unordered_set>
+#include <vector>
 
 #include "foundation/lib_str.h"
 
@@ -28,11 +28,13 @@ std::u16string_view Unquoted(std::u16string_view value) {
 std::u16string_view UpToNul(std::u16string_view text) { return text.substr(0, text.find(u'\0')); }
 }  // namespace
 
-std::u16string TIniFile::Key(std::u16string_view section, std::u16string_view name) {
-  // A line break cannot occur inside a name, so it separates the two.
-  std::u16string key = LowerCaseW(section);
-  key.push_back(u'\n');
-  key += LowerCaseW(name);
+// The section's number, then the lower-cased name: each section's name is kept once, in sections_,
+// however many values it holds.
+std::u16string TIniFile::Key(uint32_t section, std::u16string_view name) {
+  std::u16string key(2 + name.size(), u'\0');
+  key[0] = static_cast<char16_t>(section >> 16);
+  key[1] = static_cast<char16_t>(section & 0xFFFF);
+  for (size_t i = 0; i < name.size(); ++i) key[2 + i] = LowerCharW(name[i]);
   return key;
 }
 
@@ -40,8 +42,9 @@ TIniFile TIniFile::Parse(std::span<const uint8_t> bytes, TAnsiDecoder ansi) {
   const std::u16string text = DecodeText(bytes, ansi);
   const std::u16string_view all(text);
   TIniFile ini;
-  std::unordered_set<std::u16string> sections;
-  std::u16string section;
+  // Values before the first header belong to the nameless section, which a header may still open.
+  uint32_t section = ini.sections_.try_emplace(std::u16string(), 0).first->second;
+  std::vector<bool> headerSeen(1, false);
   bool skipSection = false;  // a later section of a name already seen
   size_t pos = 0;
   while (pos < all.size()) {
@@ -53,8 +56,12 @@ TIniFile TIniFile::Parse(std::span<const uint8_t> bytes, TAnsiDecoder ansi) {
     if (line.front() == u'[') {
       const size_t close = line.rfind(u']');
       if (close != std::u16string_view::npos) {
-        section = std::u16string(Trimmed(line.substr(1, close - 1)));
-        skipSection = !sections.insert(LowerCaseW(section)).second;
+        const auto it =
+            ini.sections_.try_emplace(LowerCaseW(Trimmed(line.substr(1, close - 1))), static_cast<uint32_t>(ini.sections_.size())).first;
+        section = it->second;
+        if (section == headerSeen.size()) headerSeen.push_back(false);
+        skipSection = headerSeen[section];
+        headerSeen[section] = true;
         continue;
       }
     }
@@ -68,7 +75,9 @@ TIniFile TIniFile::Parse(std::span<const uint8_t> bytes, TAnsiDecoder ansi) {
 }
 
 std::optional<std::u16string> TIniFile::Find(std::u16string_view section, std::u16string_view name) const {
-  const auto it = values_.find(Key(section, name));
+  const auto s = sections_.find(LowerCaseW(section));
+  if (s == sections_.end()) return std::nullopt;
+  const auto it = values_.find(Key(s->second, name));
   if (it == values_.end()) return std::nullopt;
   return it->second;
 }

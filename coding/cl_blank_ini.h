@@ -23,6 +23,7 @@ class TIniFile {
   size_t Count() const { return values_.size(); }
 
  private:
-  static std::u16string Key(std::u16string_view section, std::u16string_view name);
+  static std::u16string Key(uint32_t section, std::u16string_view name);
+  std::unordered_map<std::u16string, uint32_t> sections_;  // lower-cased name: number
   std::unordered_map<std::u16string, std::u16string> values_;
 };

@@ -149,7 +149,6 @@ bool TCoder::LoadParam() {
   const std::u16string src = store_.ReadText(key, u"ChrCnvSrc", kDefaultChrCnvSrc);
   const std::u16string dst = store_.ReadText(key, u"ChrCnvDst", kDefaultChrCnvDst);
   CharMap = TCharMap(src, dst);
-  CharList.clear();
   ParseWideCharList(CharList, store_.ReadText(key, u"CharList", kDefaultCharList) + u"\r\n");
   LogLine(u"Тип документа: " + Quoted(DocType));
 
@@ -158,7 +157,7 @@ bool TCoder::LoadParam() {
   Debug = LogEnabled() && store_.ReadInteger(ConfigKey, u"Debug", 0) != 0 ? 1 : 0;
 
   Delims = ReadCodeDelimiters(store_, SubKeyPath(key, u"Format"));
-  if (!CharList.empty()) {
+  if (!CharList.Empty()) {
     IncludeWideChar(CharList, u' ');
     for (char16_t c : Delims.LinesDelim) IncludeWideChar(CharList, c);
   }

@@ -30,7 +30,7 @@ size_t Utf8SequenceLength(uint8_t b) {
 
 std::u16string InvalidFieldChars(std::u16string_view value, const TWideCharSet& charList) {
   std::u16string list;
-  if (charList.empty()) return list;
+  if (charList.Empty()) return list;
   for (char16_t c : value) {
     if (InWideCharSet(c, charList)) continue;
     const std::u16string item =

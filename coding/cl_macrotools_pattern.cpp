@@ -5,17 +5,21 @@
 
 #include "foundation/lib_str.h"
 
-TCharMap::TCharMap() : FMap(0x10000) {
-  for (size_t c = 0; c < FMap.size(); ++c) FMap[c] = static_cast<char16_t>(c);
-}
-
-TCharMap::TCharMap(std::u16string_view source, std::u16string_view target) : TCharMap() {
-  std::vector<bool> seen(0x10000, false);
-  for (size_t p = 0; p < source.size(); ++p) {
+TCharMap::TCharMap(std::u16string_view source, std::u16string_view target) {
+  // A code's first occurrence counts: a later one finds it set already.
+  std::vector<std::array<bool, 256>> set;
+  for (size_t p = 0; p < source.size() && p < target.size(); ++p) {
     const char16_t c = source[p];
-    if (seen[c]) continue;
-    seen[c] = true;
-    if (p < target.size()) FMap[c] = target[p];
+    uint16_t& block = FBlockOf[c >> 8];
+    if (block == 0) {
+      auto& table = FBlocks.emplace_back();
+      for (size_t i = 0; i < table.size(); ++i) table[i] = static_cast<char16_t>((c & 0xFF00) | i);
+      set.emplace_back().fill(false);
+      block = static_cast<uint16_t>(FBlocks.size());
+    }
+    if (set[block - 1u][c & 0xFF]) continue;
+    set[block - 1u][c & 0xFF] = true;
+    FBlocks[block - 1u][c & 0xFF] = target[p];
   }
 }
 

@@ -2,6 +2,7 @@
 // folded together, with spaces and NULs of the text ignored inside a match.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -9,19 +10,24 @@
 
 #include "foundation/lib_codepage.h"
 
-// Folding table over every UTF-16 code.
+// Folding table over every UTF-16 code, by blocks of 256 codes: only a block that holds a code mapped
+// elsewhere has a table (a coder builds one per document type, and most codes map to themselves).
 class TCharMap {
  public:
   // Every code maps to itself.
-  TCharMap();
+  TCharMap() = default;
   // A code found in source at position p maps to target[p] (its first occurrence counts); a code that is
   // not in source, or whose position lies past the end of target, maps to itself.
   TCharMap(std::u16string_view source, std::u16string_view target);
 
-  char16_t operator[](char16_t c) const { return FMap[c]; }
+  char16_t operator[](char16_t c) const {
+    const uint16_t block = FBlockOf[c >> 8];
+    return block ? FBlocks[block - 1u][c & 0xFF] : c;
+  }
 
  private:
-  std::vector<char16_t> FMap;
+  std::array<uint16_t, 256> FBlockOf{};  // 1 + the block's table, 0 for none
+  std::vector<std::array<char16_t, 256>> FBlocks;
 };
 
 // What the matcher reads besides the pattern and the text: the folding table and the word delimiters

@@ -6,9 +6,11 @@
 #include <array>
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <typeinfo>
 
 #include "coding/enumraw2_interp.h"
+#include "coding/enumraw2_overprint.h"
 #include "coding/cl_macrotools_lines.h"
 #include "coding/lib_datcoder_random.h"
 #include "foundation/lib_codepage.h"
@@ -116,22 +118,6 @@ bool IsOneRun(const TText& text) {
     if (s[i] == kBlank && i + 1 < s.size() && (s[i + 1] == kBlank || s[i + 1] == kNul)) return false;
   }
   return int64_t{text.Rect.Right} - static_cast<int64_t>(s.size()) * text.CharWidth == text.Rect.Left;
-}
-
-// The later print wins, except that a later blank does not erase an earlier character.
-void ResolveOverprint(TText& early, TText& late) {
-  if (early.CharWidth <= 0 || late.CharWidth <= 0) return;
-  for (size_t j = 0; j < late.Text.size(); ++j) {
-    const int64_t centre = int64_t{late.Rect.Left} + static_cast<int64_t>(j) * late.CharWidth + late.CharWidth / 2;
-    const int64_t i = (centre - early.Rect.Left) / early.CharWidth + 1;
-    if (i > static_cast<int64_t>(early.Text.size())) break;
-    if (i < 1) continue;
-    char16_t& e = early.Text[static_cast<size_t>(i - 1)];
-    if (late.Text[j] == kBlank && e != kNul && e != kBlank)
-      late.Text[j] = kNul;
-    else
-      e = kNul;
-  }
 }
 
 // Lines of one direction sorted by their fixed coordinate, for the texts to find theirs by search.
@@ -244,7 +230,8 @@ class TRawPageParser {
   void FindCodePosition(size_t pageEnd);  // pageEnd: where the page's own bytes end
   double LinesFromUnderlines();
   double LinesFromLineChars();
-  void AssembleTexts(int32_t t);
+  // False when the page ran out of time.
+  bool AssembleTexts(int32_t t, uint32_t startTick);
   void TrailingText(size_t from, size_t end, size_t pageEnd);
   // Lines are records until the clean-up is over: most of them are merged away.
   void TakeLineObjects();
@@ -657,7 +644,7 @@ double TRawPageParser::LinesFromLineChars() {
   return chars ? static_cast<double>(widths) / static_cast<double>(chars) : 0.0;
 }
 
-void TRawPageParser::AssembleTexts(int32_t t) {
+bool TRawPageParser::AssembleTexts(int32_t t, uint32_t startTick) {
   const TLineIndex v(VLines, true), h(HLines, false);
   // Clean: known to be one run, the test of every character done or not needed.
   struct TPiece {
@@ -678,34 +665,25 @@ void TRawPageParser::AssembleTexts(int32_t t) {
   }
   c_.Texts->clear();
   StableSort(pieces, [](const TPiece& a, const TPiece& b) { return TopLeftLess(AsText(a.Object), AsText(b.Object)); });
+  std::vector<TText*> sorted;
+  sorted.reserve(pieces.size());
+  for (const TPiece& piece : pieces) sorted.push_back(AsText(piece.Object));
+  enumraw2::TOverprints overprints(std::move(sorted));
+  const std::function<bool()> inTime = [this, startTick] { return c_.CheckTimeOut(startTick); };
   auto putText = [this](std::unique_ptr<TRectProTo> piece, bool) { c_.Texts->push_back(std::move(piece)); };
   for (size_t ai = 0; ai < pieces.size(); ++ai) {
     TText& a = *AsText(pieces[ai].Object);
     if (a.Text.empty()) continue;
-    for (size_t bi = ai + 1; bi < pieces.size(); ++bi) {
-      TText& b = *AsText(pieces[bi].Object);
-      if (b.Rect.Top != a.Rect.Top || b.Rect.Left > a.Rect.Right) break;
-      if (b.Text.empty()) continue;
-      pieces[ai].Clean = pieces[bi].Clean = false;
-      if (b.Rect.Left == a.Rect.Right && b.Underline == a.Underline && b.CharWidth == a.CharWidth) {
-        a.Text += b.Text;
-        a.Rect.Right = b.Rect.Right;
-        a.EndOffset = std::max(a.EndOffset, b.EndOffset);
-        b.Text.clear();
-      } else if (b.Ident < a.Ident) {
-        ResolveOverprint(b, a);
-      } else {
-        ResolveOverprint(a, b);
-      }
-    }
+    if (!overprints.Walk(ai, inTime)) return false;
     // The pieces before this one are final: a moves on whole when it is one run.
     const size_t first = c_.Texts->size();
-    if (pieces[ai].Clean || IsOneRun(a))
+    if ((pieces[ai].Clean && !overprints.Changed(ai)) || IsOneRun(a))
       c_.Texts->push_back(std::move(pieces[ai].Object));
     else
       SplitTextRuns(c_, std::move(pieces[ai].Object), putText);
     for (size_t i = first; i < c_.Texts->size(); ++i) OemTextToAnsi(AsText((*c_.Texts)[i])->Text);
   }
+  return true;
 }
 
 // Lines already in the model (a page parsed without Reinit; only this parser makes them, so all are
@@ -844,7 +822,11 @@ bool TRAWCoder::ParsePageModel(TByteReader& reader, bool& pageEnded, int32_t& er
   const TSmallPoint lineLen{Small(w * LineLenX), Small(h * LineLenY)};
   std::erase_if(p.HLines, [&](const TLineRecord& r) { return IsShortLine(r.Rect, r.Special, lineLen.X); });
   std::erase_if(p.VLines, [&](const TLineRecord& r) { return IsShortLine(r.Rect, r.Special, lineLen.Y); });
-  p.AssembleTexts(SortTolerance.X);
+  // Out of time: abandoned as the stream loop abandons it, the rest of the stream read.
+  if (!CheckTimeOut(start) || !p.AssembleTexts(SortTolerance.X, start)) {
+    reader.Seek(static_cast<int64_t>(reader.Size()));
+    return false;
+  }
   ::MergeLines(p.HLines, SortTolerance, false);
   ::MergeLines(p.VLines, SortTolerance, true);
   p.PutLineObjects();

@@ -2,8 +2,11 @@
 #include "foundation/lib_str.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include "foundation/lib_codepage.h"
 
@@ -482,25 +485,61 @@ std::u16string UpperCaseW(std::u16string_view text) {
   return out;
 }
 
-bool InWideCharSet(char16_t ch, const TWideCharSet& set) { return set.find(ch) != TWideCharSet::npos; }
-
-void IncludeWideChar(TWideCharSet& set, char16_t ch) {
-  if (!InWideCharSet(ch, set)) set.push_back(ch);
+void TWideCharSet::Clear() {
+  words_.fill(0);
+  count_ = 0;
 }
 
+void TWideCharSet::Include(char16_t ch) {
+  const uint64_t bit = uint64_t{1} << (ch % 64);
+  if (words_[ch / 64] & bit) return;
+  words_[ch / 64] |= bit;
+  ++count_;
+}
+
+void TWideCharSet::IncludeRange(char16_t from, char16_t to) {
+  if (to < from) return;
+  for (size_t w = from / 64; w <= size_t{to} / 64; ++w) {
+    uint64_t mask = ~uint64_t{0};
+    if (w == from / 64) mask &= ~uint64_t{0} << (from % 64);
+    if (w == to / 64) mask &= ~uint64_t{0} >> (63 - to % 64);
+    count_ += static_cast<size_t>(std::popcount(mask & ~words_[w]));
+    words_[w] |= mask;
+  }
+}
+
+std::u16string TWideCharSet::Chars() const {
+  std::u16string out;
+  out.reserve(count_);
+  for (size_t w = 0; w < words_.size(); ++w)
+    for (uint64_t bits = words_[w]; bits != 0; bits &= bits - 1)
+      out.push_back(static_cast<char16_t>(w * 64 + static_cast<size_t>(std::countr_zero(bits))));
+  return out;
+}
+
+bool InWideCharSet(char16_t ch, const TWideCharSet& set) { return set.Contains(ch); }
+
+void IncludeWideChar(TWideCharSet& set, char16_t ch) { set.Include(ch); }
+
 void ParseWideCharList(TWideCharSet& set, std::u16string_view text) {
-  set.clear();
+  set.Clear();
+  // The ranges merged first: many ranges over one another fill each word once.
+  std::vector<std::pair<char16_t, char16_t>> ranges;
   size_t i = 0;
   while (i < text.size()) {
     if (i + 2 < text.size() && text[i + 1] == u'.' && text[i + 2] == u'.') {
-      // x..y: the characters x to y; nothing when y is missing or below x.
-      if (i + 3 < text.size() && text[i + 3] >= text[i]) {
-        for (uint32_t c = text[i]; c <= text[i + 3]; ++c) IncludeWideChar(set, static_cast<char16_t>(c));
-      }
+      if (i + 3 < text.size() && text[i + 3] >= text[i]) ranges.emplace_back(text[i], text[i + 3]);
       i += 4;
       continue;
     }
-    IncludeWideChar(set, text[i]);
+    set.Include(text[i]);
     ++i;
+  }
+  std::sort(ranges.begin(), ranges.end());
+  for (size_t r = 0; r < ranges.size();) {
+    const char16_t from = ranges[r].first;
+    char16_t to = ranges[r].second;
+    for (++r; r < ranges.size() && ranges[r].first <= to; ++r) to = std::max(to, ranges[r].second);
+    set.IncludeRange(from, to);
   }
 }

@@ -2,6 +2,7 @@
 // 8-bit strings hold bytes of the ANSI code page; positions are 1-based.
 #pragma once
 
+#include <array>
 #include <bitset>
 #include <cstdint>
 #include <span>
@@ -11,8 +12,24 @@
 #include "foundation/lib_sys.h"
 
 using TCharSet = std::bitset<256>;
-// A wide character set kept as the list of its members.
-using TWideCharSet = std::u16string;
+// A set of UTF-16 code units, a bit each: membership at once, and a range of the whole plane costs
+// a thousand words, not a search per character.
+class TWideCharSet {
+ public:
+  bool Empty() const { return count_ == 0; }
+  size_t Size() const { return count_; }
+  void Clear();
+  bool Contains(char16_t ch) const { return (words_[ch / 64] >> (ch % 64)) & 1u; }
+  void Include(char16_t ch);
+  void IncludeRange(char16_t from, char16_t to);  // from to to, both in; nothing when to < from
+  // The members in code order.
+  std::u16string Chars() const;
+  bool operator==(const TWideCharSet&) const = default;
+
+ private:
+  std::array<uint64_t, 1024> words_{};
+  size_t count_ = 0;
+};
 
 // Hexadecimal and number texts.
 std::string HexDecode(std::string_view text);
@@ -82,6 +99,7 @@ std::u16string UpperCaseW(std::u16string_view text);
 
 bool InWideCharSet(char16_t ch, const TWideCharSet& set);
 void IncludeWideChar(TWideCharSet& set, char16_t ch);
+// "x..y" is the characters x to y (none when y is missing or below x); any other character is itself.
 void ParseWideCharList(TWideCharSet& set, std::u16string_view text);
 
 // Characters of at most U+0020, as Trim removes them.

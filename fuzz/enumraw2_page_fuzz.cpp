@@ -1,10 +1,12 @@
 // Fuzz target of the raw page parse: the input is a settings header and a raw stream, parsed page after
-// page in each of the five languages as the job loop does. Header: byte 0 bits 0-1 PicTop and TrimTrail,
-// bits 2-7 the marker's length (0-3 bytes, which follow), then one byte of code pitch (a command of that
-// first byte and the next one, at 12 characters per inch; 0 none), one byte of PicPlace's vertical half
-// (signed) and one of MaxAllowedPages. Every page must leave the reader inside the stream and further on
-// (or end the stream), and CodePosition inside the stream.
+// page as the job loop does. Header: byte 0 bits 0-1 PicTop and TrimTrail, bits 2-7 the marker's length
+// (0-3 bytes, which follow), then one byte of code pitch (a command of that first byte and the next one,
+// at 12 characters per inch; 0 none), one byte of PicPlace's vertical half (signed) and one whose bits
+// 0-2 are MaxAllowedPages and bits 3-7 the printer model (of five, so each language in turn: one parse
+// per input keeps page-sized inputs quick). Every page must leave the reader inside the stream and
+// further on (or end the stream), and CodePosition inside the stream.
 #include <cstdint>
+#include <iterator>
 #include <string>
 
 #include "coding/enumraw2.h"
@@ -32,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto place = static_cast<int8_t>(data[2]);
   const std::span<const uint8_t> stream(data + 4 + markerLength, size - 4 - markerLength);
   const std::u16string doc = std::u16string(kConfigDosKey) + u"\\AB";
-  for (const TModel& model : kModels) {
+  {
+    const TModel& model = kModels[(data[3] >> 3) % std::size(kModels)];
     TMemoryStore store;
     store.AddKey(doc);
     store.SetInteger(doc, u"PicTop", flags & 1);

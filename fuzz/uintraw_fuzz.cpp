@@ -60,6 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     steps.AddKeywordType(u"@@", u"", u"C", 0);
     steps.store.SetInteger(kConfigKey, u"PrnMonServEnable", 1);
   }
+  // The codes start at one layer and grow as the message needs: at the default sixteen every document
+  // would cost a large symbol's check words, and the loop, not the code, is what this target explores.
+  for (const char16_t* type : {u"AB", u"CD", u"@@"})
+    if (steps.store.KeyExists(steps.DosKey(type))) steps.store.SetInteger(steps.DosKey(type) + u"\\Code", u"Layers", 1 | (31 << 16));
   steps.store.SetInteger(dos, u"CreateCpy", (flags >> 3) & 1);
   steps.store.SetInteger(dos, u"AllPages", (flags >> 4) & 1);
   steps.store.SetInteger(dos, u"CRAfterFF", (flags >> 5) & 1);

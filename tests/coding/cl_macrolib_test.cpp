@@ -183,7 +183,7 @@ TEST(Coder, StoredSettings) {
   EXPECT_EQ(coder->Delims.FieldDelim, std::string("\x1F\x00", 2)) << "byte blocks as stored";
   EXPECT_EQ(coder->Delims.LinesDelim, u"¦|");
   EXPECT_EQ(coder->Delims.GridCDelim, "\xB9");
-  EXPECT_EQ(coder->CharList, u"ABC\r\n ¦|");
+  EXPECT_EQ(coder->CharList.Chars(), u"\n\r ABC|¦");
 }
 
 TEST(Coder, SideWideAckPagesOverrulesTheType) {

@@ -418,3 +418,93 @@ TEST(RawPage, TextsOfAnEarlierPageComeBackAsNew) {
   EXPECT_EQ(seen(*reused.coder), seen(*fresh.coder));
   EXPECT_EQ(reused.Dump(), fresh.Dump());
 }
+
+// A later text that ends where an earlier one begins, in another style so that the two are not joined,
+// covers none of the earlier one's characters.
+TEST(RawPage, OverprintLeftOfAnEarlierTextErasesNothing) {
+  const struct {
+    std::string stream;
+    std::vector<std::u16string> texts;
+  } cases[] = {
+      {"  CD\r\x1B-\x01" "AB\x1B-\x00\r\n", {u"AB", u"CD"}},    // underlined
+      {"  CD\r\x0F" "AB\x12\r\n", {u"AB", u"CD"}},              // condensed: narrower cells
+      {"  CD\r\x1B-\x01" "ABX\x1B-\x00\r\n", {u"ABX", u"D"}},  // one cell over the earlier text
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stream);
+    TPage page;
+    page.Parse(c.stream);
+    ASSERT_TRUE(page.ok);
+    EXPECT_EQ(page.Texts(), c.texts);
+  }
+}
+
+// Thousands of texts printed over one place, in every command set: the last print wins and the page
+// takes about as long as one of as many plain rows (each case is a few milliseconds, not minutes).
+TEST(RawPage, ManyPrintsOverOnePlace) {
+  auto times = [](std::string_view piece, size_t n) {
+    std::string s;
+    for (size_t i = 0; i < n; ++i) s += piece;
+    return s;
+  };
+  const struct {
+    const char* shape;
+    std::string stream;
+    std::vector<std::u16string> texts;
+  } cases[] = {
+      {"letter and backspace", times("A\b", 5000) + "B\r\n", {u"B"}},
+      {"a line and carriage return", times("ABCDEFGH\r", 1000) + "\n", {u"ABCDEFGH"}},
+      // One row's bars make lines too short to keep: they stay text.
+      {"bars and carriage return", times("\xB3 \xB3\r", 2500) + "\n", {u"\u00A6 \u00A6"}},
+      {"bar and backspace", times("\xB3\b", 5000) + "\r\n", {u"\u00A6"}},
+      {"underline and backspace", times("A\b_\b", 2500) + "\r\n", {u"A"}},
+      // A text printed before the stack and starting inside it loses the cell the stack covers.
+      {"stack over an earlier text", "  CD\r" + times("ABC\b\b\b", 2500) + "\r\n", {u"ABC", u"D"}},
+      // A text printed after the stack erases all of it.
+      {"later text over a stack", times("XY\b\b", 2500) + "\rABCDEFGH\r\n", {u"ABCDEFGH"}},
+  };
+  for (const TModel& model : {kEscP24, kEscP9, kPCL, kIBM, kMT}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(WideToUtf8(model.Name) + ": " + c.shape);
+      TPage page(model);
+      page.Parse(c.stream);
+      ASSERT_TRUE(page.ok);
+      EXPECT_EQ(page.Texts(), c.texts);
+    }
+  }
+}
+
+// The time limit holds for the whole page: a clock that passes it only after the stream was read, while
+// the texts printed over one another are resolved, abandons the page as the stream loop does (time-out
+// line, the stream read to its end). One tick less on the clock and the page is parsed.
+TEST(RawPage, TimeLimitCoversTheTextAssembly) {
+  static uint32_t calls = 0;
+  const TTickSource previous = SetTickSource([] { return ++calls; });
+  std::string stream;
+  for (int i = 0; i < 12000; ++i) stream += "A\b";
+  stream += "\r\n";
+  size_t end = 0;
+  auto parse = [&](int32_t limit) {
+    calls = 0;
+    auto page = std::make_unique<TPage>();
+    page->store.SetInteger(kDoc + u"\\Model", u"TimeOut", limit);
+    end = page->Parse(stream);
+    return page;
+  };
+  // Every clock reading is one tick: the last one, elapsed calls - 1, is the walk's over the texts.
+  ASSERT_TRUE(parse(INT32_MAX)->ok);
+  const auto all = static_cast<int32_t>(calls);
+  ASSERT_GT(all, 10);
+  const struct {
+    int32_t limit;
+    bool ok;
+  } cases[] = {{all - 1, true}, {all - 2, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.limit);
+    const auto page = parse(c.limit);
+    EXPECT_EQ(page->ok, c.ok);
+    EXPECT_EQ(page->Logged(u"--> Timeout error!"), !c.ok);
+    EXPECT_EQ(end, stream.size());
+  }
+  SetTickSource(previous);
+}

@@ -6,6 +6,8 @@
 #include <random>
 #include <vector>
 
+#include "foundation/lib_codepage.h"
+
 TEST(HexText, DecodeStopsAtTheFirstPairThatIsNotHex) {
   struct Case {
     std::string in, out, why;
@@ -260,17 +262,51 @@ TEST(Pieces, CharactersAndSets) {
 TEST(Pieces, WideCharLists) {
   TWideCharSet set;
   ParseWideCharList(set, u"a..cx");
-  EXPECT_EQ(set, u"abcx");
+  EXPECT_EQ(set.Chars(), u"abcx");
   ParseWideCharList(set, u"z..a");  // y below x: nothing
-  EXPECT_EQ(set, u"");
+  EXPECT_EQ(set.Chars(), u"");
+  EXPECT_TRUE(set.Empty());
   ParseWideCharList(set, u"q..");  // y missing: nothing
-  EXPECT_EQ(set, u"");
+  EXPECT_EQ(set.Chars(), u"");
   ParseWideCharList(set, u"а..гаа");
-  EXPECT_EQ(set, u"абвг");
+  EXPECT_EQ(set.Chars(), u"абвг");
   IncludeWideChar(set, u'а');
-  EXPECT_EQ(set, u"абвг");
+  EXPECT_EQ(set.Chars(), u"абвг");
+  EXPECT_EQ(set.Size(), 4u);
   EXPECT_TRUE(InWideCharSet(u'в', set));
   EXPECT_FALSE(InWideCharSet(u'д', set));
+}
+
+// Ranges to the ends of the plane, over one another and in any order give the characters a walk over
+// every listed character would; a list of a thousand whole-plane ranges is read at once.
+TEST(Pieces, WideCharListRanges) {
+  const struct {
+    std::u16string list;
+    size_t size;
+    std::u16string in, out;
+  } cases[] = {
+      {u"\u0002..\uFFFF", 0xFFFE, u"\u0002\u0040\uFFFF", u"\u0001"},
+      {std::u16string(1, u'\0') + u"..\uFFFF", 0x10000, std::u16string(1, u'\0') + u"\uFFFF", u""},
+      {u"x..zc..ea..d", 8, u"abcdexyz", u"fw"},
+      {u"m..mm..m", 1, u"m", u"ln"},
+      {u"....", 1, u".", u"-"},            // "." to "."
+      {u"ab..", 1, u"a", u"b."},           // "b.." without its end is nothing
+      {u"\u003F..\u0040\u007F..\u0080", 4, u"\u003F\u0040\u007F\u0080", u"\u003E\u0041\u007E\u0081"},  // across words
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(WideToUtf8(c.list));
+    TWideCharSet set;
+    ParseWideCharList(set, c.list);
+    EXPECT_EQ(set.Size(), c.size);
+    EXPECT_EQ(set.Chars().size(), c.size);
+    for (char16_t ch : c.in) EXPECT_TRUE(InWideCharSet(ch, set)) << int(ch);
+    for (char16_t ch : c.out) EXPECT_FALSE(InWideCharSet(ch, set)) << int(ch);
+  }
+  std::u16string many;
+  for (int i = 0; i < 1000; ++i) many += u"\u0001..\uFFFF";
+  TWideCharSet set;
+  ParseWideCharList(set, many);
+  EXPECT_EQ(set.Size(), 0xFFFFu);
 }
 
 TEST(Pieces, CaseFolding) {
