@@ -262,9 +262,8 @@ TEST_F(TrayIconTest, RightReleasePopsTheMenuUpAtTheCursor) {
   watcher.join();
   Pump();
   ASSERT_TRUE(seen.Found) << "the menu opened";
-  POINT cursor{};
-  GetCursorPos(&cursor);
-  EXPECT_EQ(at.x, cursor.x);
+  // The desktop is shared with other programs that may move the cursor later: the menu is compared
+  // with where the icon saw the cursor at the release.
   EXPECT_EQ(seen.Rect.left, at.x) << "the menu's corner at the cursor";
   EXPECT_EQ(seen.Rect.top, at.y);
   // The chosen item's command reaches the owner, and WM_NULL follows the menu.
