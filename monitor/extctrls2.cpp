@@ -15,19 +15,29 @@ TTrayCallback DecodeTrayCallback(uint32_t message) {
   using enum TTrayAction;
   using enum TMouseButton;
   switch (message) {
-    case kMouseMove: return {MouseMove, mbLeft, 0};
-    case kLButtonDown: return {MouseDown, mbLeft, ssLeft};
-    case kLButtonUp: return {MouseUp, mbLeft, ssLeft};
-    case kRButtonDown: return {MouseDown, mbRight, ssRight};
-    case kRButtonUp: return {MouseUp, mbRight, ssRight};
-    case kMButtonDown: return {MouseDown, mbMiddle, ssMiddle};
-    case kMButtonUp: return {MouseUp, mbMiddle, ssMiddle};
+    case kMouseMove:
+      return {MouseMove, mbLeft, 0};
+    case kLButtonDown:
+      return {MouseDown, mbLeft, ssLeft};
+    case kLButtonUp:
+      return {MouseUp, mbLeft, ssLeft};
+    case kRButtonDown:
+      return {MouseDown, mbRight, ssRight};
+    case kRButtonUp:
+      return {MouseUp, mbRight, ssRight};
+    case kMButtonDown:
+      return {MouseDown, mbMiddle, ssMiddle};
+    case kMButtonUp:
+      return {MouseUp, mbMiddle, ssMiddle};
     case kLButtonDblClk:
     case kRButtonDblClk:
-    case kMButtonDblClk: return {DblClick, mbLeft, 0};
+    case kMButtonDblClk:
+      return {DblClick, mbLeft, 0};
     case kBalloonHide:
-    case kBalloonTimeout: return {BalloonGone, mbLeft, 0};
-    default: return {};  // balloon shown (1026), balloon clicked (1029) and the rest
+    case kBalloonTimeout:
+      return {BalloonGone, mbLeft, 0};
+    default:
+      return {};  // balloon shown (1026), balloon clicked (1029) and the rest
   }
 }
 

@@ -73,12 +73,14 @@ UINT TaskbarCreatedMessage() { return gTaskbarCreated; }
 bool TTrayShell::NotifyW(DWORD message, NOTIFYICONDATAW& record) {
   using TNotifyW = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAW);
   const HMODULE shell = GetModuleHandleW(L"shell32.dll");
-  const auto notify = shell ? reinterpret_cast<TNotifyW>(reinterpret_cast<void*>(GetProcAddress(shell, "Shell_NotifyIconW")))
-                            : nullptr;
+  const auto notify =
+      shell ? reinterpret_cast<TNotifyW>(reinterpret_cast<void*>(GetProcAddress(shell, "Shell_NotifyIconW"))) : nullptr;
   return notify && notify(message, &record);
 }
 
-bool TTrayShell::NotifyA(DWORD message, NOTIFYICONDATAA& record) { return Shell_NotifyIconA(message, &record) != FALSE; }
+bool TTrayShell::NotifyA(DWORD message, NOTIFYICONDATAA& record) {
+  return Shell_NotifyIconA(message, &record) != FALSE;
+}
 
 TTrayIcon::TTrayIcon(HWND owner, TTrayShell* shell)
     : owner_(owner), shell_(shell ? shell : &ownShell_), wide_(UseWideApi()) {

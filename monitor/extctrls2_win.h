@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, which they build on.
 #include <commctrl.h>
 #include <shellapi.h>
 

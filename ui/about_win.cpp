@@ -85,7 +85,8 @@ void TAboutForm::OnCreate() {
     ShowWindow(Control(IDC_ABOUT_IMAGE1), SW_HIDE);
   } else {
     ShowWindow(Control(IDC_ABOUT_IMAGELOGO), SW_HIDE);
-    for (const int id : {IDC_ABOUT_LABELPRODUCT, IDC_ABOUT_LABELVERSION, IDC_ABOUT_LABELCOPYRIGHT, IDC_ABOUT_LABELEMAIL}) {
+    for (const int id :
+         {IDC_ABOUT_LABELPRODUCT, IDC_ABOUT_LABELVERSION, IDC_ABOUT_LABELCOPYRIGHT, IDC_ABOUT_LABELEMAIL}) {
       MoveLeft(Handle(), Control(id), kAboutLeftMargin);
     }
   }
@@ -107,8 +108,9 @@ void TAboutForm::Layout() {
   }
   if (!view_.Border) {
     const LONG_PTR style = GetWindowLongPtrW(Handle(), GWL_STYLE);
-    SetWindowLongPtrW(Handle(), GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_CAPTION | WS_BORDER | WS_DLGFRAME |
-                                                                          WS_THICKFRAME | WS_SYSMENU | DS_MODALFRAME));
+    SetWindowLongPtrW(Handle(), GWL_STYLE,
+                      style & ~static_cast<LONG_PTR>(WS_CAPTION | WS_BORDER | WS_DLGFRAME | WS_THICKFRAME | WS_SYSMENU |
+                                                     DS_MODALFRAME));
     const LONG_PTR ex = GetWindowLongPtrW(Handle(), GWL_EXSTYLE);
     SetWindowLongPtrW(Handle(), GWL_EXSTYLE, ex & ~static_cast<LONG_PTR>(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE));
   }

@@ -26,14 +26,21 @@ size_t FlipRowBytes(int width, int bitsPerPixel) {
   if (width <= 0) return 0;
   const size_t w = static_cast<size_t>(width);
   switch (bitsPerPixel) {
-    case 1: return (w + 7) / 8;
-    case 4: return (w + 1) / 2;
-    case 8: return w;
+    case 1:
+      return (w + 7) / 8;
+    case 4:
+      return (w + 1) / 2;
+    case 8:
+      return w;
     case 15:
-    case 16: return 2 * w;
-    case 24: return 3 * w;
-    case 32: return 4 * w;
-    default: return 0;
+    case 16:
+      return 2 * w;
+    case 24:
+      return 3 * w;
+    case 32:
+      return 4 * w;
+    default:
+      return 0;
   }
 }
 

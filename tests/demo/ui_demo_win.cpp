@@ -145,8 +145,10 @@ int main(int argc, char** argv) {
     const char* name;
     bool logo;
     const char* what;
-  } abouts[] = {{"aboutform.bmp", true, "the About box with the logo"},
-                {"aboutgradientform.bmp", false, "the About box without the logo: gradient band, no border, extra text"}};
+  } abouts[] = {
+      {"aboutform.bmp", true, "the About box with the logo"},
+      {"aboutgradientform.bmp", false, "the About box without the logo: gradient band, no border, extra text"},
+  };
   for (const auto& about : abouts) {
     if (AboutPicture(out + "/" + about.name, about.logo)) {
       std::printf("%s: %s\n", about.name, about.what);

@@ -13,12 +13,21 @@ TEST(TrayCallback, Decoding) {
     TMouseButton button;
     TShiftState shift;
   } cases[] = {
-      {0x200, MouseMove, mbLeft, 0},         {0x201, MouseDown, mbLeft, ssLeft},  {0x202, MouseUp, mbLeft, ssLeft},
-      {0x203, DblClick, mbLeft, 0},          {0x204, MouseDown, mbRight, ssRight}, {0x205, MouseUp, mbRight, ssRight},
-      {0x206, DblClick, mbLeft, 0},          {0x207, MouseDown, mbMiddle, ssMiddle},
-      {0x208, MouseUp, mbMiddle, ssMiddle},  {0x209, DblClick, mbLeft, 0},
-      {1027, BalloonGone, mbLeft, 0},        {1028, BalloonGone, mbLeft, 0},
-      {1026, None, mbLeft, 0},               {1029, None, mbLeft, 0},             {0x20A, None, mbLeft, 0},
+      {0x200, MouseMove, mbLeft, 0},
+      {0x201, MouseDown, mbLeft, ssLeft},
+      {0x202, MouseUp, mbLeft, ssLeft},
+      {0x203, DblClick, mbLeft, 0},
+      {0x204, MouseDown, mbRight, ssRight},
+      {0x205, MouseUp, mbRight, ssRight},
+      {0x206, DblClick, mbLeft, 0},
+      {0x207, MouseDown, mbMiddle, ssMiddle},
+      {0x208, MouseUp, mbMiddle, ssMiddle},
+      {0x209, DblClick, mbLeft, 0},
+      {1027, BalloonGone, mbLeft, 0},
+      {1028, BalloonGone, mbLeft, 0},
+      {1026, None, mbLeft, 0},
+      {1029, None, mbLeft, 0},
+      {0x20A, None, mbLeft, 0},
       {0, None, mbLeft, 0},
   };
   for (const Case& c : cases) {

@@ -186,7 +186,8 @@ TEST_F(TrayIconTest, MouseEventsInOrder) {
   TTrayIcon icon(nullptr, &shell);
   std::vector<std::string> log;
   icon.OnMouseDown = [&](TTrayIcon&, TMouseButton b, TShiftState s, int, int) {
-    log.push_back("down" + std::to_string(static_cast<int>(b)) + ":" + std::to_string(s & (ssLeft | ssRight | ssMiddle)));
+    log.push_back("down" + std::to_string(static_cast<int>(b)) + ":" +
+                  std::to_string(s & (ssLeft | ssRight | ssMiddle)));
   };
   icon.OnMouseUp = [&](TTrayIcon&, TMouseButton b, TShiftState s, int, int) {
     log.push_back("up" + std::to_string(static_cast<int>(b)) + ":" + std::to_string(s & (ssLeft | ssRight | ssMiddle)));

@@ -2,8 +2,8 @@
 // recorded shell call, and the modal box closed by its OK button.
 #include "ui/about_win.h"
 
-#include <gtest/gtest.h>
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include "foundation/lib_unicode_win.h"
 #include "ui/about_res.h"
@@ -86,7 +86,8 @@ TEST(AboutBoxWin, LogoLayout) {
   EXPECT_NE(SendMessageW(form.Control(IDC_ABOUT_IMAGELOGO), STM_GETIMAGE, IMAGE_BITMAP, 0), 0) << "the logo bitmap";
   EXPECT_FALSE(IsWindowVisible(form.Control(IDC_ABOUT_IMAGE1)));
   EXPECT_GT(RectIn(form.Handle(), form.Control(IDC_ABOUT_LABELVERSION)).left,
-            RectIn(form.Handle(), form.Control(IDC_ABOUT_IMAGELOGO)).right) << "labels beside the logo";
+            RectIn(form.Handle(), form.Control(IDC_ABOUT_IMAGELOGO)).right)
+      << "labels beside the logo";
   EXPECT_EQ(form.Text(IDC_ABOUT_LABELVERSION), u"Версия: 4.01.23");
   EXPECT_EQ(form.Text(IDC_ABOUT_LABELCOPYRIGHT), AboutCopyright());
   EXPECT_EQ(form.Text(IDC_ABOUT_LABELEMAIL), u"E-mail: " + SupportEMail());
@@ -120,7 +121,8 @@ TEST(AboutBoxWin, GradientLayout) {
   EXPECT_FALSE(IsWindowVisible(form.Control(IDC_ABOUT_LABELPRODUCT1)));
   EXPECT_FALSE(IsWindowVisible(form.Control(IDC_ABOUT_IMAGELOGO)));
   EXPECT_EQ(form.Text(IDC_ABOUT_LABELPRODUCT), u"Tevoran-Клиент");
-  for (const int id : {IDC_ABOUT_LABELPRODUCT, IDC_ABOUT_LABELVERSION, IDC_ABOUT_LABELCOPYRIGHT, IDC_ABOUT_LABELEMAIL}) {
+  for (const int id :
+       {IDC_ABOUT_LABELPRODUCT, IDC_ABOUT_LABELVERSION, IDC_ABOUT_LABELCOPYRIGHT, IDC_ABOUT_LABELEMAIL}) {
     EXPECT_EQ(RectIn(wnd, form.Control(id)).left, kAboutLeftMargin) << id;
   }
   const HWND band = form.Control(IDC_ABOUT_IMAGE1);
@@ -174,8 +176,8 @@ void CALLBACK PressAboutOk(HWND, UINT, UINT_PTR timer, DWORD) {
 }  // namespace
 
 TEST(AboutBoxWin, ShowAboutBoxIsModal) {
-  g_owner = CreateWindowExW(0, L"Static", L"owner", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                            nullptr);
+  g_owner =
+      CreateWindowExW(0, L"Static", L"owner", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(g_owner, nullptr);
   SetTimer(nullptr, 0, 30, PressAboutOk);
   ShowAboutBox(u"Tevoran-Клиент", u"4.01.23", SupportEMail(), true, g_owner, u"");

@@ -101,7 +101,13 @@ TEST(ComboChoice, PrinterDestination) {
     bool tookDefault, askedDefault;
     const char* why;
   } cases[] = {
-      {installed, u"epson lx", u"Laser", {1, u"Epson LX"}, false, false, "stored and installed: the default is not asked"},
+      {installed,
+       u"epson lx",
+       u"Laser",
+       {1, u"Epson LX"},
+       false,
+       false,
+       "stored and installed: the default is not asked"},
       {installed, u"Removed", u"Laser", {0, u"Laser"}, true, true, "stored not installed: the default"},
       {installed, u"", u"Epson LX", {1, u"Epson LX"}, true, true, "nothing stored: the default"},
       {installed, u"Removed", u"", {-1, u""}, true, true, "no default either: nothing selected"},
@@ -140,7 +146,8 @@ TEST(FolderBrowse, StartAndResult) {
       {u"C:\\", u"C:\\"},
       {u"", u""},
   };
-  for (const Start& s : starts) EXPECT_EQ(FolderBrowseStart(s.directory), s.start) << FolderBrowseStart(s.directory).size();
+  for (const Start& s : starts)
+    EXPECT_EQ(FolderBrowseStart(s.directory), s.start) << FolderBrowseStart(s.directory).size();
 
   struct Case {
     std::optional<std::u16string> chosen;

@@ -2,8 +2,8 @@
 // stand-in printer list, the destinations' submenu, and the folder browser answered from a second thread.
 #include "ui/frmlib_controls_win.h"
 
-#include <gtest/gtest.h>
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdio>
@@ -96,7 +96,8 @@ TEST(FormFillersWin, WrapControlHintsInsideTheControlOnly) {
   HWND panel = CreateWindowExW(0, L"Static", L"", WS_CHILD, 0, 0, 100, 100, w.Parent, nullptr, nullptr, nullptr);
   HWND inner = CreateWindowExW(0, L"Edit", L"", WS_CHILD, 0, 0, 50, 20, panel, nullptr, nullptr, nullptr);
   HWND outside = CreateWindowExW(0, L"Edit", L"", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, nullptr, nullptr);
-  HWND tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP, 0, 0, 0, 0, w.Parent, nullptr, nullptr, nullptr);
+  HWND tooltip =
+      CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP, 0, 0, 0, 0, w.Parent, nullptr, nullptr, nullptr);
   ASSERT_NE(tooltip, nullptr);
   std::u16string words;
   for (int i = 0; i < 12; ++i) words += u"подсказка ";
@@ -238,7 +239,8 @@ void AnswerBrowser(int button, std::u16string leaf, std::atomic<bool>* found) {
     HWND tree = dialog ? GetDlgItem(dialog, 14145) : nullptr;
     if (tree && IsWindowVisible(dialog) && (leaf.empty() || SameTextW(SelectedFolder(tree), leaf))) {
       *found = true;
-      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
       return;
     }
     Sleep(10);

@@ -10,7 +10,7 @@ TEST(FlipRows, RowBytesByFormat) {
     int width, bits;
     size_t bytes;
   } cases[] = {
-      {7, 1, 1}, {9, 1, 2}, {5, 4, 3}, {4, 4, 2}, {5, 8, 5},  {5, 15, 10},
+      {7, 1, 1},   {9, 1, 2},   {5, 4, 3},   {4, 4, 2}, {5, 8, 5},  {5, 15, 10},
       {5, 16, 10}, {5, 24, 15}, {5, 32, 20}, {5, 2, 0}, {5, 48, 0}, {0, 24, 0},
   };
   for (const Case& c : cases) EXPECT_EQ(FlipRowBytes(c.width, c.bits), c.bytes) << c.width << "x" << c.bits;
@@ -66,7 +66,8 @@ TEST(FlipRows, RefusesWhatDoesNotFit) {
         << c.why;
     EXPECT_EQ(image, before) << c.why;
   }
-  EXPECT_TRUE(FlipRowsVertically(std::span<uint8_t>(image.data(), 11), 4, 3, 3, 8)) << "a last row without padding fits";
+  EXPECT_TRUE(FlipRowsVertically(std::span<uint8_t>(image.data(), 11), 4, 3, 3, 8))
+      << "a last row without padding fits";
   EXPECT_TRUE(FlipRowsVertically({}, 4, 3, 0, 8)) << "no rows: nothing to do";
 }
 
