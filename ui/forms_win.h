@@ -66,6 +66,8 @@ class TForm {
   void SetCaption(std::u16string_view text);
   void FocusControl(int id);
   void SetHint(int id, std::u16string_view text);
+  // The tooltip that shows the hints (null before the first), for WrapControlHints.
+  HWND HintWindow() const { return tooltip_; }
   void StartTimer(UINT_PTR id, UINT milliseconds);
   void StopTimer(UINT_PTR id);
   // Settings record <-> controls.

@@ -12,6 +12,7 @@
 #include "foundation/lib_handle_win.h"
 #include "support/code_image.h"
 #include "support/coder_fakes.h"
+#include "ui/about_win.h"
 #include "ui/ackdialogform_win.h"
 #include "demo/styledmenu_demo_win.h"
 
@@ -56,13 +57,14 @@ std::vector<uint8_t> BmpFile(HDC dc, HBITMAP bitmap, int width, int height) {
 }
 
 // The client area as the screen shows it, under the caption the system draws for the window (under
-// Xvfb no window manager draws one on the screen).
+// Xvfb no window manager draws one on the screen); a window without a caption gets none.
 bool CaptureWindow(HWND wnd, const std::string& fileName) {
   RECT client{};
   GetClientRect(wnd, &client);
   POINT origin{0, 0};
   ClientToScreen(wnd, &origin);
-  const int caption = GetSystemMetrics(SM_CYCAPTION);
+  const bool captioned = (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_CAPTION) == WS_CAPTION;
+  const int caption = captioned ? GetSystemMetrics(SM_CYCAPTION) : 0;
   const int width = client.right;
   const int height = caption + client.bottom;
   if (width <= 0 || client.bottom <= 0) return false;
@@ -126,6 +128,20 @@ bool AckDialogPicture(const std::string& fileName) {
   return CaptureWindow(form.Handle(), fileName);
 }
 
+// The About box in its logo layout, or without the logo (gradient band, no border) with extra text.
+bool AboutPicture(const std::string& fileName, bool logo) {
+  TAboutRequest request;
+  request.Product = u"Tevoran-Клиент";
+  request.Version = u"4.01.23";
+  request.EMail = SupportEMail();
+  request.ShowLogo = logo;
+  if (!logo) request.ExtraText = u"Счёт-фактура (DC01): ИНН, КПП, номер и дата документа, сумма";
+  TAboutForm form(std::move(request));
+  if (!form.ShowModeless()) return false;
+  PumpFor(500);
+  return CaptureWindow(form.Handle(), fileName);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -152,6 +168,22 @@ int main(int argc, char** argv) {
   } else {
     std::printf("flatcontrolsform.bmp: not captured\n");
     ++failed;
+  }
+  const struct {
+    const char* name;
+    bool logo;
+    const char* what;
+  } abouts[] = {
+      {"aboutform.bmp", true, "the About box with the logo"},
+      {"aboutgradientform.bmp", false, "the About box without the logo: gradient band, no border, extra text"},
+  };
+  for (const auto& about : abouts) {
+    if (AboutPicture(out + "/" + about.name, about.logo)) {
+      std::printf("%s: %s\n", about.name, about.what);
+    } else {
+      std::printf("%s: not captured\n", about.name);
+      ++failed;
+    }
   }
   return failed == 0 ? 0 : 1;
 }
