@@ -29,15 +29,8 @@ HFONT DerivedFont(HWND dialog, bool bold, bool underline) {
   return CreateFontIndirectW(&font);
 }
 
-RECT RectIn(HWND parent, HWND control) {
-  RECT r{};
-  GetWindowRect(control, &r);
-  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
 void MoveLeft(HWND parent, HWND control, int left) {
-  const RECT r = RectIn(parent, control);
+  const RECT r = ControlRectIn(parent, control);
   SetWindowPos(control, nullptr, left, r.top, r.right - left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -99,8 +92,8 @@ void TAboutForm::Layout() {
   RECT client{};
   GetClientRect(Handle(), &client);
   if (!view_.ShowMemo) {
-    const RECT memoRect = RectIn(Handle(), memo);
-    const RECT okRect = RectIn(Handle(), ok);
+    const RECT memoRect = ControlRectIn(Handle(), memo);
+    const RECT okRect = ControlRectIn(Handle(), ok);
     ShowWindow(memo, SW_HIDE);
     const int shift = okRect.top - memoRect.top;
     SetWindowPos(ok, nullptr, okRect.left, memoRect.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -114,19 +107,10 @@ void TAboutForm::Layout() {
     const LONG_PTR ex = GetWindowLongPtrW(Handle(), GWL_EXSTYLE);
     SetWindowLongPtrW(Handle(), GWL_EXSTYLE, ex & ~static_cast<LONG_PTR>(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE));
   }
-  RECT frame = client;
-  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(Handle(), GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongPtrW(Handle(), GWL_EXSTYLE)));
-  RECT work{};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
-  SetWindowPos(Handle(), nullptr, work.left + (work.right - work.left - width) / 2,
-               work.top + (work.bottom - work.top - height) / 2, width, height,
-               SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  PlaceFormCentred(Handle(), client, SWP_FRAMECHANGED);
   if (view_.Gradient) {
     const HWND band = Control(IDC_ABOUT_IMAGE1);
-    RECT r = RectIn(Handle(), band);
+    RECT r = ControlRectIn(Handle(), band);
     // The band runs across the whole client.
     GetClientRect(Handle(), &client);
     SetWindowPos(band, nullptr, 0, r.top, client.right, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);

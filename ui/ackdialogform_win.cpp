@@ -33,13 +33,6 @@ void SetStatusText(HWND status, int panel, const std::u16string& text) {
   SendMessageW(status, SB_SETTEXTW, panel, reinterpret_cast<LPARAM>(WStr(text)));
 }
 
-RECT ClientRectOf(HWND parent, HWND control) {
-  RECT r{};
-  GetWindowRect(control, &r);
-  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
 }  // namespace
 
 TAckDialogForm::TAckDialogForm(TAckPresenter& presenter)
@@ -79,21 +72,13 @@ void TAckDialogForm::Layout() {
   const HWND memo = Control(IDC_ACK_MINFO);
   const HWND status = Control(IDC_ACK_STATBAR);
   ShowWindow(memo, presenter_.HasJobInfo() ? SW_SHOW : SW_HIDE);
-  const RECT memoRect = ClientRectOf(Handle(), memo);
+  const RECT memoRect = ControlRectIn(Handle(), memo);
   RECT statusRect{};
   GetWindowRect(status, &statusRect);
   const int bottom = presenter_.HasJobInfo() ? memoRect.bottom : memoRect.top;
   RECT client{};
   GetClientRect(Handle(), &client);
-  RECT frame{0, 0, client.right, bottom + kBottomMargin + (statusRect.bottom - statusRect.top)};
-  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(Handle(), GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongPtrW(Handle(), GWL_EXSTYLE)));
-  RECT work{};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
-  SetWindowPos(Handle(), nullptr, work.left + (work.right - work.left - width) / 2,
-               work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  PlaceFormCentred(Handle(), RECT{0, 0, client.right, bottom + kBottomMargin + (statusRect.bottom - statusRect.top)});
   SendMessageW(status, WM_SIZE, 0, 0);
 }
 

@@ -70,6 +70,26 @@ void SetControlTag(HWND wnd, int tag) {
 
 int ControlTag(HWND wnd) { return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(wnd, kTagProperty))); }
 
+RECT ControlRectIn(HWND parent, HWND control) {
+  RECT r{};
+  GetWindowRect(control, &r);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+void PlaceFormCentred(HWND form, RECT client, UINT flags) {
+  RECT frame = client;
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(form, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrW(form, GWL_EXSTYLE)));
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  SetWindowPos(form, nullptr, work.left + (work.right - work.left - width) / 2,
+               work.top + (work.bottom - work.top - height) / 2, width, height,
+               SWP_NOZORDER | SWP_NOACTIVATE | flags);
+}
+
 bool RegisterFormClass(std::u16string_view className, const wchar_t* iconName) {
   InitControls();
   const std::u16string name(className);

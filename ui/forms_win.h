@@ -25,6 +25,12 @@ bool PostActivateDialog(HWND form);
 void SetControlTag(HWND wnd, int tag);
 int ControlTag(HWND wnd);
 
+// A control's rectangle in its parent's client coordinates.
+RECT ControlRectIn(HWND parent, HWND control);
+// Sizes the form so that its client area is `client` under its present styles, and centres it on the
+// work area; `flags` are added to SetWindowPos's (SWP_FRAMECHANGED after a style change).
+void PlaceFormCentred(HWND form, RECT client, UINT flags = 0);
+
 // Registers the form's window class: the default dialog procedure with DLGWINDOWEXTRA, so that the
 // template's CLASS gives the dialog the form's name, which other processes look windows up by.
 bool RegisterFormClass(std::u16string_view className, const wchar_t* iconName);
