@@ -12,6 +12,7 @@
 #include "foundation/lib_str.h"
 #include "foundation/lib_unicode.h"
 #include "support/memory_store.h"
+#include "support/printers_host_fake.h"
 
 namespace {
 // The printer keys in memory: every value of every key reads as the same stored text until written.
@@ -24,31 +25,6 @@ class TFuzzStore : public TMemoryStore {
     return Get(key, name) ? TMemoryStore::ReadText(key, name, def) : Stored;
   }
   int32_t ReadInteger(std::u16string_view, std::u16string_view, int32_t) const override { return int32_t(Stored.size() % 4); }
-};
-
-// The spooler in memory.
-class TFuzzHost : public TPrintersHost {
- public:
-  std::vector<std::u16string> System;
-  bool PrinterExists(std::u16string_view name) override {
-    return std::any_of(System.begin(), System.end(), [&](const std::u16string& p) { return SameTextW(p, name); });
-  }
-  std::u16string DefaultPrinterName() override { return System.empty() ? std::u16string() : System[0]; }
-  bool IsDefaultPrinter(std::u16string_view name) override { return !System.empty() && SameTextW(System[0], name); }
-  void SetDefaultPrinterName(std::u16string_view) override {}
-  int32_t RemovePrinter(std::u16string_view) override { return 0; }
-  bool ListPrinterNames(std::vector<std::u16string>& names) override {
-    names = System;
-    return true;
-  }
-  bool RunWorker(std::function<void()> work, uint32_t) override {
-    work();
-    return true;
-  }
-  bool IsRemoteSession() override { return false; }
-  bool IsTerminalServer() override { return false; }
-  bool IsAdministrator() override { return true; }
-  void SignalUpdateEvent() override {}
 };
 
 // Key and printer names are never empty.
@@ -64,8 +40,10 @@ std::vector<std::u16string> Names(std::u16string_view text) {
 // Printer keys named by the user text, system printers named by the printer text, every value the
 // stored text.
 void LoadList(const std::u16string& stored, const std::u16string& keys, const std::u16string& system) {
-  auto host = std::make_shared<TFuzzHost>();
-  host->System = Names(system);
+  // The spooler in memory; its first printer is the default.
+  auto host = std::make_shared<TListPrintersHost>();
+  host->Names = Names(system);
+  if (!host->Names.empty()) host->Default = host->Names[0];
   TFuzzStore machine, user;
   for (TFuzzStore* store : {&machine, &user}) {
     store->Stored = stored;

@@ -13,6 +13,7 @@
 #include "foundation/lib_unicode.h"
 #include "foundation/lib_unicode_win.h"
 #include "support/memory_store.h"
+#include "support/printers_host_fake.h"
 #include "support/win_fixtures.h"
 #include "ui/frmlib_win.h"
 
@@ -47,32 +48,8 @@ struct TWindows {
 };
 
 // The system's printers of the stand-in list: the virtual printer "Tevoran" and two destinations.
-class TStandInHost : public TPrintersHost {
- public:
-  std::vector<std::u16string> Names{u"Laser", u"Tevoran", u"R&D Epson"};
-  std::u16string Default;
-  bool PrinterExists(std::u16string_view name) override {
-    for (const auto& n : Names) {
-      if (n == name) return true;
-    }
-    return false;
-  }
-  std::u16string DefaultPrinterName() override { return Default; }
-  bool IsDefaultPrinter(std::u16string_view name) override { return name == Default; }
-  void SetDefaultPrinterName(std::u16string_view name) override { Default = name; }
-  int32_t RemovePrinter(std::u16string_view) override { return 0; }
-  bool ListPrinterNames(std::vector<std::u16string>& names) override {
-    names = Names;
-    return true;
-  }
-  bool RunWorker(std::function<void()> work, uint32_t) override {
-    work();
-    return true;
-  }
-  bool IsRemoteSession() override { return false; }
-  bool IsTerminalServer() override { return false; }
-  bool IsAdministrator() override { return true; }
-  void SignalUpdateEvent() override {}
+struct TStandInHost : TListPrintersHost {
+  TStandInHost() { Names = {u"Laser", u"Tevoran", u"R&D Epson"}; }
 };
 
 struct TStandInPrinters {
