@@ -107,36 +107,29 @@ TTrayIcon::~TTrayIcon() {
   if (icon_) DestroyIcon(icon_);
 }
 
-void TTrayIcon::FillRecord() {
+// The wide and the 8-bit record have the same fields; only their texts are copied differently.
+template <class TRecord, class TCopyText>
+void TTrayIcon::FillFields(TRecord& record, DWORD size, TCopyText copyText) {
   // The window handle is the icon's identifier; handles keep to 32 bits on 64-bit Windows too.
-  const UINT id = static_cast<UINT>(reinterpret_cast<UINT_PTR>(wnd_));
-  if (wide_) {
-    recordW_ = NOTIFYICONDATAW{};
-    recordW_.cbSize = NOTIFYICONDATAW_V2_SIZE;
-    recordW_.hWnd = wnd_;
-    recordW_.uID = id;
-    recordW_.uFlags = flags_;
-    recordW_.uCallbackMessage = kTrayCallbackMessage;
-    recordW_.hIcon = current_;
-    CopyWide(recordW_.szTip, tip_);
-    CopyWide(recordW_.szInfo, balloonHint_);
-    recordW_.uTimeout = timeout_;
-    CopyWide(recordW_.szInfoTitle, balloonTitle_);
-    recordW_.dwInfoFlags = infoFlags_;
-  } else {
-    recordA_ = NOTIFYICONDATAA{};
-    recordA_.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    recordA_.hWnd = wnd_;
-    recordA_.uID = id;
-    recordA_.uFlags = flags_;
-    recordA_.uCallbackMessage = kTrayCallbackMessage;
-    recordA_.hIcon = current_;
-    CopyAnsi(recordA_.szTip, tip_);
-    CopyAnsi(recordA_.szInfo, balloonHint_);
-    recordA_.uTimeout = timeout_;
-    CopyAnsi(recordA_.szInfoTitle, balloonTitle_);
-    recordA_.dwInfoFlags = infoFlags_;
-  }
+  record = TRecord{};
+  record.cbSize = size;
+  record.hWnd = wnd_;
+  record.uID = static_cast<UINT>(reinterpret_cast<UINT_PTR>(wnd_));
+  record.uFlags = flags_;
+  record.uCallbackMessage = kTrayCallbackMessage;
+  record.hIcon = current_;
+  copyText(record.szTip, tip_);
+  copyText(record.szInfo, balloonHint_);
+  record.uTimeout = timeout_;
+  copyText(record.szInfoTitle, balloonTitle_);
+  record.dwInfoFlags = infoFlags_;
+}
+
+void TTrayIcon::FillRecord() {
+  if (wide_)
+    FillFields(recordW_, NOTIFYICONDATAW_V2_SIZE, [](auto& field, const std::u16string& text) { CopyWide(field, text); });
+  else
+    FillFields(recordA_, NOTIFYICONDATAA_V2_SIZE, [](auto& field, const std::u16string& text) { CopyAnsi(field, text); });
 }
 
 bool TTrayIcon::NotifyShell(DWORD message) {

@@ -116,6 +116,8 @@ class TTrayIcon {
   void EnableTimer(bool on);
   void Callback(UINT message);
   void FillRecord();
+  template <class TRecord, class TCopyText>
+  void FillFields(TRecord& record, DWORD size, TCopyText copyText);
 
   HWND owner_;
   TTrayShell* shell_;
