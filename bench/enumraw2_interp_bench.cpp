@@ -8,6 +8,7 @@
 
 #include "coding/enumraw2.h"
 #include "foundation/cl_tools_config.h"
+#include "bench/raw_bench_coder.h"
 #include "tests/support/coder_fakes.h"
 #include "tests/support/raw_walk.h"
 
@@ -105,27 +106,14 @@ BENCHMARK_CAPTURE(BM_Interpret, ibm, kLangIBM)->Name("RawInterp/IBM")->Unit(benc
 BENCHMARK_CAPTURE(BM_Interpret, mt, kLangMT)->Name("RawInterp/MT")->Unit(benchmark::kMillisecond);
 
 
-const char16_t* const kModels[][2] = {{u"HP LaserJet", u"300,300,Rastr"},
-                                      {u"EPSON FX-9", u"120,72,8,\x1B*\x01"},
-                                      {u"EPSON LQ-24", u"180,180,24,\x1B*'"},
-                                      {u"IBM Proprinter", u"120,72,9,\x1B*\x01"},
-                                      {u"MANNESMANN Tally", u"120,72,MTPlot"}};
 
 void BM_ParsePage(benchmark::State& state, uint8_t lang) {
   const std::string stream = Stream(lang, 4 << 20);
   const std::span bytes(reinterpret_cast<const uint8_t*>(stream.data()), stream.size());
   TMemoryStore store;
-  const std::u16string doc = std::u16string(kConfigDosKey) + u"\\AB";
-  const std::u16string printers = std::u16string(kConfigDosKey) + u"\\Printers";
-  const std::u16string model = kModels[lang][0];
-  store.AddKey(doc);
-  store.SetText(printers, u"Model", model);
-  store.SetText(printers + u"\\" + model, u"Mode", u"M");
-  store.SetText(printers + u"\\" + model + u"\\Modes", u"M", kModels[lang][1]);
   TMemoryLog log(false);
-  auto coder = TCoder::Create<TRAWCoder>(store, TDocIdClass::CreateFromText("AB"), nullptr,
-                                         TDosPrinterState{8, 0, 6.0, 10.0}, 0, &log.file, u"");
-  if (!coder->LoadParam()) {
+  auto coder = MakeRawBenchCoder(store, log, lang);
+  if (!coder) {
     state.SkipWithError("LoadParam");
     return;
   }

@@ -7,15 +7,11 @@
 
 #include "coding/enumraw2.h"
 #include "foundation/cl_tools_config.h"
+#include "bench/raw_bench_coder.h"
 #include "tests/support/coder_fakes.h"
 
 namespace {
 
-const char16_t* const kModels[][2] = {{u"HP LaserJet", u"300,300,Rastr"},
-                                      {u"EPSON FX-9", u"120,72,8,\x1B*\x01"},
-                                      {u"EPSON LQ-24", u"180,180,24,\x1B*'"},
-                                      {u"IBM Proprinter", u"120,72,9,\x1B*\x01"},
-                                      {u"MANNESMANN Tally", u"120,72,MTPlot"}};
 
 enum TShape { kBackspaced, kReturned, kBars, kBarsBackspaced, kPlain };
 
@@ -38,19 +34,10 @@ void BM_OverOnePlace(benchmark::State& state, TShape shape) {
   const std::string stream = Page(shape, state.range(0));
   const std::span bytes(reinterpret_cast<const uint8_t*>(stream.data()), stream.size());
   TMemoryStore store;
-  const std::u16string doc = std::u16string(kConfigDosKey) + u"\\AB";
-  const std::u16string printers = std::u16string(kConfigDosKey) + u"\\Printers";
-  const std::u16string model = kModels[lang][0];
-  store.AddKey(doc);
-  // The cost itself is measured, not the time limit.
-  store.SetInteger(doc + u"\\Model", u"TimeOut", 1 << 30);
-  store.SetText(printers, u"Model", model);
-  store.SetText(printers + u"\\" + model, u"Mode", u"M");
-  store.SetText(printers + u"\\" + model + u"\\Modes", u"M", kModels[lang][1]);
   TMemoryLog log(false);
-  auto coder = TCoder::Create<TRAWCoder>(store, TDocIdClass::CreateFromText("AB"), nullptr,
-                                         TDosPrinterState{8, 0, 6.0, 10.0}, 0, &log.file, u"");
-  if (!coder->LoadParam()) {
+  // The cost itself is measured, not the time limit.
+  auto coder = MakeRawBenchCoder(store, log, lang, 1 << 30);
+  if (!coder) {
     state.SkipWithError("LoadParam");
     return;
   }
