@@ -41,6 +41,10 @@ struct TMonitorContext {
   TKernelHandle SpareEvent;
   TKernelHandle PrinterReadyEvent;
   TKernelHandle CaptureReadyEvent;
+  // Manual-reset, signalled while the workers may go on; a service pause resets it and the workers wait
+  // for it at their next safe point (a thread suspended at random may hold the heap or the log's lock).
+  // No event: never paused.
+  TKernelHandle RunGate;
   uint8_t PrintersChanged = 0;
   TKernelHandle PrinterThread;
   TKernelHandle CaptureThread;
