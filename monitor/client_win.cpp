@@ -26,6 +26,16 @@ uint8_t __stdcall ProcessFileDos(const wchar_t*, const wchar_t*, const char*, co
 void __stdcall Support() {}
 }
 
+namespace {
+
+// The roles built so far; an empty slot is logged as not available.
+TClientRoles MakeClientRoles() {
+  TClientRoles roles;
+  return roles;
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   try {
     UsePointDecimalSeparator();
@@ -34,7 +44,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     SeedRandomGenerator();
     // Tests and the demo start the program with CLIENT_STANDIN_SPOOLER; nothing else sets it.
     const TStandInSwitch standIn;
-    const TClientRoles roles;
+    const TClientRoles roles = MakeClientRoles();
     const TInstallerFunctions installer;
     return RunClient(roles, installer, ProgramArguments());
   } catch (...) {
