@@ -100,3 +100,11 @@ std::atomic<TClientApplication*> gApplication{nullptr};
 
 TClientApplication* ClientApplication() { return gApplication.load(); }
 void SetClientApplication(TClientApplication* app) { gApplication.store(app); }
+
+TAppInUse::TAppInUse() : app_(ClientApplication()) {
+  if (!app_) {
+    own_ = std::make_unique<TClientApplication>();
+    own_->Start();
+    app_ = own_.get();
+  }
+}

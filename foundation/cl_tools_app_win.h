@@ -97,3 +97,15 @@ class TClientApplication {
 // otherwise. Process-wide by design: the exported functions reach the start routines without RunClient.
 TClientApplication* ClientApplication();
 void SetClientApplication(TClientApplication* app);
+
+// The process's application object, or one made and started for the holder's run alone.
+class TAppInUse {
+ public:
+  TAppInUse();
+  TClientApplication& operator*() const { return *app_; }
+  TClientApplication* operator->() const { return app_; }
+
+ private:
+  TClientApplication* app_;
+  std::unique_ptr<TClientApplication> own_;
+};

@@ -27,24 +27,6 @@ namespace {
 const std::u16string kKavrelKey = u"Software\\Kavrel";
 const std::u16string kRunOnceKey = u"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
-// The process's application object, or one made and started for this routine alone.
-class TAppInUse {
- public:
-  TAppInUse() : app_(ClientApplication()) {
-    if (!app_) {
-      own_ = std::make_unique<TClientApplication>();
-      own_->Start();
-      app_ = own_.get();
-    }
-  }
-  TClientApplication& operator*() const { return *app_; }
-  TClientApplication* operator->() const { return app_; }
-
- private:
-  TClientApplication* app_;
-  std::unique_ptr<TClientApplication> own_;
-};
-
 void LogNotAvailable(TClientApplication& app, std::string_view what) {
   if (app.Context.Log) app.Context.Log->Add(std::string(what) + " not available");
 }

@@ -10,6 +10,7 @@
 #include "foundation/lib_prn_standin_win.h"
 #include "foundation/lib_str_win.h"
 #include "foundation/lib_sysinfo_win.h"
+#include "monitor/cl_monitor_start_win.h"
 #include "monitor/client_dispatch_win.h"
 
 // The exports (names and ordinals in client.def) answer their failure values until the coding functions
@@ -31,6 +32,9 @@ namespace {
 // The roles built so far; an empty slot is logged as not available.
 TClientRoles MakeClientRoles() {
   TClientRoles roles;
+  roles.StartMonitor = StartMonitor;
+  roles.RunQueueMonitor = RunQueueMonitor;
+  roles.StopMonitorService = StopMonitorService;
   return roles;
 }
 
