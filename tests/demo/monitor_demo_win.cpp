@@ -1,12 +1,13 @@
-// The demo's printer monitor run (scripts/demo): a virtual printer of the stand-in spooler with both
-// sides, printing to the destination printer "Client Test PS" (a PostScript file port), served by the
-// monitor thread. A two-page Windows job (an invoice a page) recorded by Wine's GDI and then a DOS
-// invoice job are submitted; the thread runs until both have left the queue and is stopped. Each job's output is taken from the
-// port file before the next job (the port does not truncate it). Written to the output directory:
+// The demo's monitor run (scripts/demo): client.exe started as a user starts it (the tray monitor), on
+// the stand-in spooler, whose virtual printer with both sides prints to the destination printer
+// "Client Test PS" (a PostScript file port). A two-page Windows job (an invoice a page) recorded by
+// Wine's GDI and then a DOS invoice job are submitted; the program codes and prints them, and its
+// monitor window is then closed as another program closes it. Each job's output is taken from the port
+// file before the next job (the port does not truncate it). Written to the output directory:
 // windows_job.ps, dos_job.prn (as printed), dos_job.bmp (the code picture the tests' reader rebuilds
 // from the DOS job's printer commands), dos_job.header (the first bytes of the message the coder makes
-// for that invoice, those that do not change from run to run) and monitor.log (the thread's log).
-// Usage: monitor_demo <output directory>
+// for that invoice, those that do not change from run to run) and monitor.log (the program's log).
+// Usage: monitor_demo <output directory> <client.exe>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -21,14 +22,13 @@
 #include "foundation/lib_prn_win.h"
 #include "foundation/lib_sysinfo_win.h"
 #include "foundation/lib_unicode_win.h"
-#include "monitor/cl_monitor_win.h"
 #include "monitor/uintemf.h"
 #include "support/code_image.h"
 #include "support/coder_fakes.h"
 #include "support/coding_scope_win.h"
 #include "support/e2e_dos.h"
 #include "support/e2e_page_win.h"
-#include "support/monitor_run_win.h"
+#include "support/monitor_program_win.h"
 #include "support/prn_test_support.h"
 
 namespace {
@@ -37,36 +37,20 @@ const std::u16string kDestination = u"Client Test PS";
 const std::u16string kDestinationFile = u"C:\\client-print\\out.ps";
 const std::u16string kVirtual = u"Демо-принтер";
 
-// Waits (at most maxMs) for the queue to empty and the port file to settle (Wine's driver writes a GDI
-// job to the port after its end); what the job printed, taken off the port.
-std::vector<uint8_t> Printed(int maxMs) {
-  int waited = 0;
-  for (; waited < maxMs && QueuedJobs(kVirtual) != 0; waited += 100) Sleep(100);
-  if (QueuedJobs(kVirtual) != 0) return {};
-  std::vector<uint8_t> bytes = ReadFileBytes(kDestinationFile);
-  for (int still = 0; waited < maxMs && still < 1000; waited += 100) {
-    Sleep(100);
-    std::vector<uint8_t> now = ReadFileBytes(kDestinationFile);
-    still = !now.empty() && now.size() == bytes.size() ? still + 100 : 0;
-    bytes.swap(now);
-  }
-  DeleteFileW(WStr(kDestinationFile));
-  return bytes;
-}
-
-void AddVirtualPrinter(TStandInScope& spooler, TClientApplication& app, TSettingsStore& machine,
-                       TSettingsStore& user) {
+// The virtual printer of the stand-in in the program's printer list, and the default printer, as the
+// DOS printing check wants it.
+void AddVirtualPrinter(TStandInScope& spooler) {
   spooler.StandIn->AddStandInPrinter(MonitoredPrinter(kVirtual));
-  app.Printers = std::make_unique<TPrinters>(CreateWindowsPrintersHost(), machine, user);
-  GetCurrentUserName(app.Printers->UserName);
-  TPrinterListItem& item = app.Printers->Items[app.Printers->Add(kVirtual)];
+  TPrinters printers(CreateWindowsPrintersHost(), MachineSettingsStore(), UserSettingsStore());
+  GetCurrentUserName(printers.UserName);
+  TPrinterListItem& item = printers.Items[printers.Add(kVirtual)];
   item.AllUsers = true;
   item.WinSide = true;
   item.DosSide = true;
-  app.Printers->SaveAll();
-  app.Printers->SetPrintToOfUser(kVirtual, u"", kPrintToWin, kDestination);
-  app.Printers->SetPrintToOfUser(kVirtual, u"", kPrintToDos, kDestination);
-  app.Printers->Refresh();
+  printers.SaveAll();
+  printers.SetPrintToOfUser(kVirtual, u"", kPrintToWin, kDestination);
+  printers.SetPrintToOfUser(kVirtual, u"", kPrintToDos, kDestination);
+  WriteProfileStringW(L"Windows", L"Device", WStr(kVirtual + u",winspool,LPT1:"));
 }
 
 // The message's tag, type, version, letter and TAB: the rest differs from run to run.
@@ -99,11 +83,12 @@ bool WriteDosCode(const TDosForm& form, const std::string& stream, const std::st
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: monitor_demo <output directory>\n");
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: monitor_demo <output directory> <client.exe>\n");
     return 2;
   }
   const std::string out = argv[1];
+  const std::u16string client = AnsiToWide(argv[2]);
   TCodingScope scope{L"monitor_demo"};
   TMachineTypes types(kE2EPageOrder);
   PlaceInvoiceCodeLowerRight(types.Store());
@@ -120,23 +105,8 @@ int main(int argc, char** argv) {
   machine.WriteText(invoice, u"Pages", u"CN");
   machine.WriteInteger(invoice, u"AckPages", 0);
   machine.WriteTextA(kConfigDosKey, u"Version", std::string(kProgramVersion));
-  // The product's check would ask to make the printer the default one and to queue DOS printing.
-  TMonitorThreadSteps steps;
-  steps.Queue.CheckDosPrintingSetup = [](const std::u16string&) { return true; };
-  SetMonitorThreadSteps(steps);
-
-  TTestRegistryRoots roots{u"monitor_demo"};
   TStandInScope spooler{u"monitor_demo"};
-  TRegistryStore listMachine{roots.Machine.Get()}, listUser{roots.User.Get()};
-  TClientApplication app;
-  AddVirtualPrinter(spooler, app, listMachine, listUser);
-  TMemoryLog log;
-  TMonitorContext ctx;
-  ctx.App = &app;
-  ctx.Log = log;
-  ctx.Components = kComponentWin | kComponentDos;
-  ctx.StopEvent.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-  ctx.PrinterReadyEvent.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  AddVirtualPrinter(spooler);
 
   const TEnhMetaFile first = RecordE2EPage(E2EDocument("SCHT"), &InvoiceTable());
   const TEnhMetaFile second = RecordE2EPage(E2EDocument("SCHT"), &InvoiceTable());
@@ -145,35 +115,33 @@ int main(int argc, char** argv) {
     return 1;
   }
   DeleteFileW(WStr(kDestinationFile));  // a file port is not truncated before a job
-  TKernelHandle thread(CreateThread(nullptr, 0, PrinterMonitorThread, &ctx, 0, nullptr));
+  TMonitorProgram monitor(client, u"", spooler.Directory.Path);
   int failed = 0;
-  if (!thread || WaitForSingleObject(ctx.PrinterReadyEvent.Get(), 20000) != WAIT_OBJECT_0) {
-    std::printf("the monitor thread did not start\n");
+  if (!monitor.WaitWindow(L"TFormVirtPrinter", 20000)) {
+    std::printf("client.exe shows no monitor window\n");
     ++failed;
   } else {
+    std::printf("client.exe runs as the tray monitor\n");
     spooler.StandIn->SubmitEmfJob(kVirtual, u"Два счёта",
                                   {EnhMetaFileBytes(first.Get()), EnhMetaFileBytes(second.Get())});
-    const std::vector<uint8_t> windows = Printed(90000);
+    const std::vector<uint8_t> windows = TakePrinted(kVirtual, kDestinationFile, 90000);
     std::printf("Windows job (2 pages): %zu bytes of PostScript printed\n", windows.size());
     if (windows.empty() || !WriteFileBytes(out + "/windows_job.ps", windows)) ++failed;
 
     const std::string stream = DosInvoiceStream(form, DosInvoices()[0], true);
     spooler.StandIn->SubmitRawJob(kVirtual, u"Счёт DOS",
                                   {reinterpret_cast<const uint8_t*>(stream.data()), stream.size()});
-    const std::vector<uint8_t> dos = Printed(60000);
+    const std::vector<uint8_t> dos = TakePrinted(kVirtual, kDestinationFile, 60000);
     const std::string printed(dos.begin(), dos.end());
     std::printf("DOS job (%s): %zu bytes printed\n", form.Name, printed.size());
     if (printed.empty() || !WriteFileBytes(out + "/dos_job.prn", printed) ||
         !WriteDosCode(form, stream, printed, out))
       ++failed;
-    if (!StopMonitorThread(ctx.StopEvent.Get(), thread.Get())) {
-      std::printf("the monitor thread did not stop\n");
-      ++failed;
-    }
+    const DWORD code = monitor.CloseWindow(L"TFormVirtPrinter", 30000);
+    std::printf("client.exe closed from outside -> exit code %lu\n", static_cast<unsigned long>(code));
+    if (code != 0) ++failed;
   }
   std::printf("jobs left in the queue: %lu\n", static_cast<unsigned long>(QueuedJobs(kVirtual)));
-  SetMonitorThreadSteps({});
-  std::ofstream file(out + "/monitor.log", std::ios::binary);
-  for (const std::u16string& line : log.Lines) file << WideToUtf8(line) << "\n";
+  std::ofstream(out + "/monitor.log", std::ios::binary) << scope.LogText();
   return failed == 0 ? 0 : 1;
 }

@@ -251,22 +251,12 @@ TEST_F(MonitorThreadDos, CodesADosJobAndPrintsItsCopiesOnTheDestination) {
   EXPECT_EQ(boxes, 0);
 
   // What a printer would draw from the PCL raster, as a picture for the native step's zxing-cpp.
-  // The code's commands alone: from the first graphics command to the end of the last raster.
-  const size_t graphics = printed.find("\x1B*");
-  const size_t last = printed.rfind("\x1B*r");
-  ASSERT_TRUE(graphics != std::string::npos && last != std::string::npos);
-  const TReadCode read = ReadPclCode(printed.substr(graphics, last + 4 - graphics), 300);
-  EXPECT_EQ(read.Error, "");
-  ASSERT_FALSE(read.Dots.Empty());
-  const TPictureSize size{static_cast<int32_t>(read.Dots.Right()),
-                          static_cast<int32_t>(read.Dots.Bottom() - read.Dots.Top())};
-  const size_t stride = (static_cast<size_t>(size.Width) + 7) / 8;
-  TMonoPicture picture(stride * static_cast<size_t>(size.Height), 0);
-  for (int32_t y = 0; y < size.Height; ++y)
-    for (int32_t x = 0; x < size.Width; ++x)
-      if (read.Dots.Get(x, read.Dots.Top() + y)) picture[y * stride + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+  std::string error;
+  const std::vector<uint8_t> image = PrintedPclCodeImage(printed, error);
+  EXPECT_EQ(error, "");
+  ASSERT_FALSE(image.empty());
   std::filesystem::create_directories("cl_monitor");
-  EXPECT_TRUE(WriteFileBytes("cl_monitor/dos_job_code.bmp", SymbolImage(picture, size, 0, size.Width, 16, 1)));
+  EXPECT_TRUE(WriteFileBytes("cl_monitor/dos_job_code.bmp", image));
 }
 
 // A DOS program's job the spooler split in two: the parts share the DOS document name, and the rest is

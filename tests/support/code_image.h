@@ -29,3 +29,8 @@ inline bool WriteFileBytes(const std::string& path, std::string_view bytes) {
 inline bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   return WriteFileBytes(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
+
+// What a printer draws from the PCL raster of a coded DOS print at 300 dots per inch, from its first
+// graphics command to the end of its last raster, as a BMP image for zxing-cpp; empty (with the
+// reader's complaint in error) when the print carries no readable code.
+std::vector<uint8_t> PrintedPclCodeImage(const std::string& printed, std::string& error);

@@ -2,6 +2,8 @@
 // so a test sees stray bytes as well as wrong pictures.
 #include "support/raw_code_reader.h"
 
+#include "support/code_image.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -429,4 +431,27 @@ std::vector<uint8_t> SampleModules(const TReadCode& read, int32_t width, int32_t
       if (read.Dots.Get(cx, cy)) picture[static_cast<size_t>(y) * rowBytes + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
     }
   return picture;
+}
+
+std::vector<uint8_t> PrintedPclCodeImage(const std::string& printed, std::string& error) {
+  const size_t graphics = printed.find("\x1B*");
+  const size_t last = printed.rfind("\x1B*r");
+  if (graphics == std::string::npos || last == std::string::npos || last < graphics) {
+    error = "no PCL graphics in the print";
+    return {};
+  }
+  const TReadCode read = ReadPclCode(std::string_view(printed).substr(graphics, last + 4 - graphics), 300);
+  error = read.Error;
+  if (read.Dots.Empty()) {
+    if (error.empty()) error = "the PCL graphics draw nothing";
+    return {};
+  }
+  const TPictureSize size{static_cast<int32_t>(read.Dots.Right()),
+                          static_cast<int32_t>(read.Dots.Bottom() - read.Dots.Top())};
+  const size_t stride = (static_cast<size_t>(size.Width) + 7) / 8;
+  TMonoPicture picture(stride * static_cast<size_t>(size.Height), 0);
+  for (int32_t y = 0; y < size.Height; ++y)
+    for (int32_t x = 0; x < size.Width; ++x)
+      if (read.Dots.Get(x, read.Dots.Top() + y)) picture[y * stride + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+  return SymbolImage(picture, size, 0, size.Width, 16, 1);
 }

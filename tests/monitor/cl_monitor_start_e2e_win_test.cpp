@@ -1,0 +1,174 @@
+// client.exe as a user starts it, on the stand-in spooler: the tray monitor (no argument) and the queue
+// monitor ("/M") each code and print a Windows invoice and a DOS job on the destination PostScript
+// printer, and end when their window is closed from outside. A job in the middle of its coding (its
+// copies dialog open) is not lost when the program is stopped or ended by force: the next run prints
+// it. The printed jobs go to monitor_program/<role>/ for the native step that reads the codes back.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "foundation/cl_tools_cfgkey.h"
+#include "foundation/cl_tools_store_win.h"
+#include "foundation/lib_prn_printers.h"
+#include "foundation/lib_prn_printers_host_win.h"
+#include "foundation/lib_reg_win.h"
+#include "foundation/lib_sysinfo_win.h"
+#include "foundation/lib_unicode_win.h"
+#include "support/code_image.h"
+#include "support/dos_job_fakes.h"
+#include "support/e2e_page_win.h"
+#include "support/monitor_program_win.h"
+#include "support/saved_key_win.h"
+#include "support/win_fixtures.h"
+
+namespace {
+
+const std::u16string kConfig = u"Software\\Kavrel\\Client\\Config";
+const std::u16string kConfigDos = u"Software\\Kavrel\\Client\\ConfigDos";
+const std::u16string kDestination = u"Client Test PS";
+const std::u16string kDestinationFile = u"C:\\client-print\\out.ps";
+const std::u16string kVirtual = u"Монитор-клиент";
+const wchar_t* const kMonitorWindow = L"TFormVirtPrinter";
+const std::string kDosDocument = "\x1B&l6DAAA 1 invoice\r\n\f";
+
+// The profile's default printer for one test: the DOS printing check wants the virtual printer there.
+class TDefaultPrinter {
+ public:
+  explicit TDefaultPrinter(const std::u16string& printer) {
+    wchar_t old[512]{};
+    GetProfileStringW(L"Windows", L"Device", L"", old, 512);
+    old_ = old;
+    WriteProfileStringW(L"Windows", L"Device", WStr(printer + u",winspool,LPT1:"));
+  }
+  ~TDefaultPrinter() { WriteProfileStringW(L"Windows", L"Device", old_.empty() ? nullptr : old_.c_str()); }
+
+ private:
+  std::wstring old_;
+};
+
+class MonitorProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    machine.WriteTextA(kConfigKey, u"Version", std::string(kProgramVersion));
+    machine.WriteText(kConfigKey, u"LogFile", LogFile());
+    machine.WriteInteger(kConfigKey, u"AsService", 0);
+    ASSERT_TRUE(types.Ok()) << E2EConfigPath();
+    PlaceInvoiceCodeLowerRight(types.Store());
+    machine.WriteTextA(kConfigDosKey, u"Version", std::string(kProgramVersion));
+    machine.WriteText(kConfigDosKey, u"DocOrder", u"DJ");
+    WriteDosModel(machine, u"HP Monitor Program", u"300,300,Rastr");
+    WriteDosKeywordType(machine, u"DJ", u"AAA", u"CN", 0);
+
+    ASSERT_TRUE(spooler.StandIn->AddStandInPrinter(MonitoredPrinter(kVirtual)));
+    TPrinters printers(CreateWindowsPrintersHost(), MachineSettingsStore(), UserSettingsStore());
+    GetCurrentUserName(printers.UserName);
+    TPrinterListItem& item = printers.Items[printers.Add(kVirtual)];
+    item.AllUsers = true;
+    item.WinSide = true;
+    item.DosSide = true;
+    printers.SaveAll();
+    printers.SetPrintToOfUser(kVirtual, u"", kPrintToWin, kDestination);
+    printers.SetPrintToOfUser(kVirtual, u"", kPrintToDos, kDestination);
+    DeleteFileW(WStr(kDestinationFile));  // a file port is not truncated before a job
+  }
+
+  std::u16string LogFile() const { return scratch.File(u"client.log"); }
+  std::string Log() const { return ReadFixture(LogFile()); }
+  std::unique_ptr<TMonitorProgram> Start(const std::u16string& arguments) {
+    return std::make_unique<TMonitorProgram>(AnsiToWide(CLIENT_EXE_PATH), arguments, spooler.Directory.Path);
+  }
+
+  void SubmitInvoice() {
+    const TEnhMetaFile page = RecordE2EPage(E2EDocument("SCHT"), &InvoiceTable());
+    ASSERT_TRUE(page) << "the destination printer of scripts/setup";
+    ASSERT_NE(spooler.StandIn->SubmitEmfJob(kVirtual, u"Счёт 15", {EnhMetaFileBytes(page.Get())}), 0u);
+  }
+  void SubmitDosJob() {
+    ASSERT_NE(spooler.StandIn->SubmitRawJob(
+                  kVirtual, u"Счёт DOS", {reinterpret_cast<const uint8_t*>(kDosDocument.data()), kDosDocument.size()}),
+              0u);
+  }
+
+  // Both jobs through a running monitor, their prints kept in monitor_program/<role>/.
+  void PrintBothJobs(const std::string& role) {
+    const std::filesystem::path dir = std::filesystem::path("monitor_program") / role;
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    SubmitInvoice();
+    const std::vector<uint8_t> windows = TakePrinted(kVirtual, kDestinationFile, 90000);
+    const std::string postscript(windows.begin(), windows.end());
+    EXPECT_NE(postscript.find("%%Page:"), std::string::npos) << "the invoice was printed";
+    std::ofstream(dir / "emf_job.ps", std::ios::binary) << postscript;
+
+    SubmitDosJob();
+    const std::vector<uint8_t> dos = TakePrinted(kVirtual, kDestinationFile, 30000);
+    const std::string printed(dos.begin(), dos.end());
+    EXPECT_EQ(printed.substr(0, 12), kDosDocument.substr(0, 12));
+    std::string error;
+    const std::vector<uint8_t> image = PrintedPclCodeImage(printed, error);
+    EXPECT_EQ(error, "");
+    EXPECT_TRUE(WriteFileBytes((dir / "dos_job_code.bmp").string(), image));
+  }
+
+  TScratchDir scratch{u"monitor_program"};
+  TSavedKey config{kConfig, u"monitor_program"};
+  TSavedKey configDos{kConfigDos, u"monitor_program"};
+  TRegistryStore machine;
+  TMachineTypes types{kE2EPageOrder};
+  TStandInScope spooler{u"monitor_program_spool"};
+  TDefaultPrinter defaultPrinter{kVirtual};
+};
+
+}  // namespace
+
+TEST_F(MonitorProgram, TrayMonitorCodesAndPrintsBothJobsAndEndsWhenClosedFromOutside) {
+  const auto client = Start(u"");
+  ASSERT_TRUE(client->Started());
+  ASSERT_NE(client->WaitWindow(kMonitorWindow, 20000), nullptr) << Log();
+  PrintBothJobs("tray");
+  EXPECT_EQ(client->CloseWindow(kMonitorWindow, 20000), 0u) << Log();
+  const std::string log = Log();
+  EXPECT_NE(log.find("Stand-in spooler: "), std::string::npos) << log;
+  EXPECT_NE(log.find(";ModeMonitor=1;"), std::string::npos) << log;
+  EXPECT_NE(log.find("Monitoring started. 1 Printers found"), std::string::npos) << log;
+  EXPECT_NE(log.find("Monitoring stopped"), std::string::npos) << log;
+}
+
+TEST_F(MonitorProgram, QueueMonitorCodesAndPrintsBothJobs) {
+  const auto client = Start(u"/M");
+  ASSERT_NE(client->WaitWindow(kMonitorWindow, 20000), nullptr) << Log();
+  PrintBothJobs("queue");
+  EXPECT_EQ(client->CloseWindow(kMonitorWindow, 20000), 0u) << Log();
+  EXPECT_EQ(Log().find("UserName="), std::string::npos) << "the queue monitor logs no user line";
+}
+
+TEST_F(MonitorProgram, AJobInTheMiddleOfItsCodingSurvivesAStopAndAKill) {
+  // The copies dialog holds the job in the middle of its coding.
+  WriteDosKeywordType(machine, u"DJ", u"AAA", u"CN", 1);
+  SubmitDosJob();
+  {
+    const auto client = Start(u"");
+    ASSERT_NE(client->WaitWindow(L"TAckDialogForm", 30000), nullptr) << Log();
+    // The printer monitor cannot leave the dialog for the stop: the program ends without it.
+    EXPECT_EQ(client->CloseWindow(kMonitorWindow, 30000), 0u) << Log();
+    EXPECT_NE(Log().find("thread did not stop"), std::string::npos) << Log();
+  }
+  EXPECT_EQ(QueuedJobs(kVirtual), 1u) << "the job stays queued";
+  {
+    const auto client = Start(u"");
+    ASSERT_NE(client->WaitWindow(L"TAckDialogForm", 30000), nullptr) << Log();
+    client->Kill();
+  }
+  EXPECT_EQ(QueuedJobs(kVirtual), 1u) << "the job stays queued";
+  const auto client = Start(u"");
+  HWND dialog = client->WaitWindow(L"TAckDialogForm", 30000);
+  ASSERT_NE(dialog, nullptr) << Log();
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  const std::vector<uint8_t> printed = TakePrinted(kVirtual, kDestinationFile, 30000);
+  EXPECT_NE(std::string(printed.begin(), printed.end()).find("\x1B*r"), std::string::npos) << "printed with its code";
+  EXPECT_EQ(client->CloseWindow(kMonitorWindow, 20000), 0u) << Log();
+}
