@@ -259,28 +259,44 @@ void TMonitService::ServiceThread() {
   }
   if (status_ == nullptr) return;
   Report(kServiceStartPending);
-  const HWND wnd = CreateServiceWindow(this);
-  if (wnd == nullptr) {
-    Report(kServiceStopped, GetLastError());
-    return;
+  DWORD exitCode = 0;
+  try {
+    exitCode = RunWindow();
+  } catch (...) {
+    exitCode = ERROR_EXCEPTION_IN_SERVICE;
   }
-  window_.store(wnd);
-  const HWND previousApplicationWindow = GetApplicationWindow();
-  SetApplicationWindow(wnd);
+  // Reported last, once the window is gone: the manager may end the process after it.
+  Report(kServiceStopped, exitCode);
+}
+
+DWORD TMonitService::RunWindow() {
+  const HWND wnd = CreateServiceWindow(this);
+  if (wnd == nullptr) return GetLastError();
+  // The window stays the application's (the target of the dialogs' WM_ACTIVATEDIALOG) while it lives.
+  struct TWindowScope {
+    TMonitService& service;
+    HWND wnd;
+    HWND previous = GetApplicationWindow();
+    TWindowScope(TMonitService& s, HWND w) : service(s), wnd(w) {
+      service.window_.store(wnd);
+      SetApplicationWindow(wnd);
+    }
+    ~TWindowScope() {
+      service.window_.store(nullptr);
+      SetApplicationWindow(previous);
+      DestroyWindow(wnd);
+    }
+  } scope(*this, wnd);
   bool started = true;
   ServiceStart(started);
-  if (started) {
-    Report(kServiceRunning);
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
+  if (!started) return 0;
+  Report(kServiceRunning);
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
   }
-  window_.store(nullptr);
-  SetApplicationWindow(previousApplicationWindow);
-  DestroyWindow(wnd);
-  Report(kServiceStopped);
+  return 0;
 }
 
 DWORD TMonitService::Run() {

@@ -49,6 +49,8 @@ class TMonitService {
 
  private:
   void Act(TServiceControl control);
+  // The hidden window and its message loop, until a stop; 0, or the error that ended the start.
+  DWORD RunWindow();
   void Report(uint32_t state, DWORD exitCode = 0);
 
   std::atomic<HWND> window_{nullptr};
