@@ -15,14 +15,16 @@
 
 static_assert(kServiceWin32OwnProcess == SERVICE_WIN32_OWN_PROCESS && kServiceAutoStart == SERVICE_AUTO_START &&
               kServiceErrorNormal == SERVICE_ERROR_NORMAL);
-static_assert(kServiceAcceptStop == SERVICE_ACCEPT_STOP && kServiceAcceptPauseContinue == SERVICE_ACCEPT_PAUSE_CONTINUE &&
+static_assert(kServiceAcceptStop == SERVICE_ACCEPT_STOP &&
+              kServiceAcceptPauseContinue == SERVICE_ACCEPT_PAUSE_CONTINUE &&
               kServiceAcceptShutdown == SERVICE_ACCEPT_SHUTDOWN);
 static_assert(kServiceStopped == SERVICE_STOPPED && kServiceStartPending == SERVICE_START_PENDING &&
               kServiceStopPending == SERVICE_STOP_PENDING && kServiceRunning == SERVICE_RUNNING &&
               kServiceContinuePending == SERVICE_CONTINUE_PENDING && kServicePausePending == SERVICE_PAUSE_PENDING &&
               kServicePaused == SERVICE_PAUSED);
 static_assert(kServiceControlStop == SERVICE_CONTROL_STOP && kServiceControlPause == SERVICE_CONTROL_PAUSE &&
-              kServiceControlContinue == SERVICE_CONTROL_CONTINUE && kServiceControlShutdown == SERVICE_CONTROL_SHUTDOWN);
+              kServiceControlContinue == SERVICE_CONTROL_CONTINUE &&
+              kServiceControlShutdown == SERVICE_CONTROL_SHUTDOWN);
 
 namespace {
 
@@ -131,8 +133,9 @@ DWORD RegisterMonitService() {
 }
 
 void RunRegistration(TServiceRunKind kind) {
-  const DWORD error = kind == TServiceRunKind::Install ? RegisterMonitService()
-                                                       : UnregisterService(std::u16string(kMonitServiceProperties.Name));
+  const DWORD error = kind == TServiceRunKind::Install
+                          ? RegisterMonitService()
+                          : UnregisterService(std::u16string(kMonitServiceProperties.Name));
   if (HasCmdLineSwitch(kSilentSwitch)) return;
   const std::u16string text = ServiceRegistrationText(kind, error == 0, error ? FormatErrorCode(error) : u"");
   if (error == 0) {
@@ -203,7 +206,8 @@ void TMonitService::Report(uint32_t state, DWORD exitCode) {
   SERVICE_STATUS status{};
   status.dwServiceType = kMonitServiceProperties.ServiceType;
   status.dwCurrentState = state;
-  status.dwControlsAccepted = state == kServiceRunning || state == kServicePaused ? kMonitServiceProperties.AcceptedControls : 0;
+  const bool settled = state == kServiceRunning || state == kServicePaused;
+  status.dwControlsAccepted = settled ? kMonitServiceProperties.AcceptedControls : 0;
   status.dwWin32ExitCode = exitCode;
   status.dwCheckPoint = checkPoint_;
   status.dwWaitHint = pending ? kMonitServiceProperties.WaitHintMs : 0;

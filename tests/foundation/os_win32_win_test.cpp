@@ -334,7 +334,8 @@ TEST(CommandLine, TestSwitchFromTheEnvironmentOrAnArgument) {
     int expected;
     const char* why;
   } cases[] = {
-      {{"--value", "CLIENT_TEST_VALUE", "CLIENT_TEST_VALUE=C:\\a b"}, nullptr, kWon, "the argument, as a service gets it"},
+      {{"--value", "CLIENT_TEST_VALUE", "CLIENT_TEST_VALUE=C:\\a b"}, nullptr, kWon,
+       "the argument, as a service gets it"},
       {{"--value", "CLIENT_TEST_VALUE", "client_test_value=C:\\a b"}, nullptr, kWon, "the name in any case"},
       {{"--value", "CLIENT_TEST_VALUE", "CLIENT_TEST_VALUE=C:\\other"}, "C:\\a b", kWon, "the environment first"},
       {{"--value", "CLIENT_TEST_VALUE", "/CLIENT_TEST_VALUE"}, nullptr, kLost, "neither"},
