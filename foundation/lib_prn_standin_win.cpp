@@ -8,6 +8,7 @@
 #include <cwchar>
 
 #include "foundation/lib_file_win.h"
+#include "foundation/os_win32_win.h"
 #include "foundation/lib_prn_spool.h"
 #include "foundation/lib_prn_standin_session_win.h"
 #include "foundation/lib_unicode.h"
@@ -453,7 +454,7 @@ LONG TSpoolerStandIn::DocumentProperties(HWND owner, HANDLE handle, LPWSTR devic
 }
 
 TStandInSwitch::TStandInSwitch() {
-  const std::u16string directory = GetEnvVar(std::u16string(kStandInSpoolerVariable));
+  const std::u16string directory = TestSwitchValue(kStandInSpoolerVariable);
   if (directory.empty()) return;
   standIn_ = std::make_unique<TSpoolerStandIn>(directory);
   UseSpooler(standIn_.get());

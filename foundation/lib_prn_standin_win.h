@@ -103,7 +103,9 @@ class TSpoolerStandIn : public TSpoolerApi {
 };
 
 // The test and demo switch: started with this environment variable naming a directory, the program
-// uses the stand-in kept there instead of winspool. The product never sets it.
+// uses the stand-in kept there instead of winspool. A service process never sees its starter's
+// environment, so there the argument "CLIENT_STANDIN_SPOOLER=<directory>" in the service's registered
+// command line does the same (TestSwitchValue). The product never sets either.
 inline constexpr char16_t kStandInSpoolerVariable[] = u"CLIENT_STANDIN_SPOOLER";
 
 // While it lives, the stand-in of the directory the variable names is the process's spooler; when

@@ -42,3 +42,12 @@ bool FindCmdLineSwitch(const std::vector<std::u16string>& args, std::u16string_v
   }
   return false;
 }
+
+std::u16string FindCmdLineValue(const std::vector<std::u16string>& args, std::u16string_view name) {
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::u16string_view a = args[i];
+    if (a.size() > name.size() && a[name.size()] == u'=' && SameTextW(a.substr(0, name.size()), name))
+      return std::u16string(a.substr(name.size() + 1));
+  }
+  return {};
+}

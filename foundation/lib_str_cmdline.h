@@ -16,3 +16,8 @@ char16_t GetCommandLetter(const std::vector<std::u16string>& args);
 
 // Whether some argument is "/" or "-" followed by the word, compared without regard to case.
 bool FindCmdLineSwitch(const std::vector<std::u16string>& args, std::u16string_view word);
+
+// The value of the first argument "NAME=value" (the name compared without regard to case); empty when
+// there is none. A service process gets only its registered command line, not its starter's
+// environment, so the test switches reach it this way.
+std::u16string FindCmdLineValue(const std::vector<std::u16string>& args, std::u16string_view name);

@@ -79,3 +79,25 @@ void ServiceStateText(const TNTServiceControlManager& service, std::string& text
     default: break;
   }
 }
+
+namespace {
+const wchar_t* OrNull(const std::u16string& text) { return text.empty() ? nullptr : WStr(text); }
+}  // namespace
+
+DWORD RegisterService(const TServiceRegistration& service) {
+  const TServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
+  if (!manager) return GetLastError();
+  const TServiceHandle created(CreateServiceW(
+      manager.Get(), WStr(service.Name), WStr(service.DisplayName), SERVICE_ALL_ACCESS, service.ServiceType,
+      service.StartType, service.ErrorControl, WStr(service.ImagePath), OrNull(service.Group), nullptr,
+      OrNull(service.Dependencies), OrNull(service.Account), nullptr));
+  return created ? 0 : GetLastError();
+}
+
+DWORD UnregisterService(const std::u16string& name) {
+  const TServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+  if (!manager) return GetLastError();
+  const TServiceHandle service(OpenServiceW(manager.Get(), WStr(name), DELETE));
+  if (!service) return GetLastError();
+  return DeleteService(service.Get()) ? 0 : GetLastError();
+}

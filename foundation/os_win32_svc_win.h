@@ -47,3 +47,21 @@ class TNTServiceControlManager {
 
 // The 8-bit text of the service's state; the text stays unchanged for state 0 or an unknown state.
 void ServiceStateText(const TNTServiceControlManager& service, std::string& text);
+
+// A service as the service manager registers it. Dependencies: names each ended by NUL, the list by a
+// second NUL; an empty Account is the local system account.
+struct TServiceRegistration {
+  std::u16string Name;
+  std::u16string DisplayName;
+  std::u16string ImagePath;
+  std::u16string Dependencies;
+  std::u16string Group;
+  std::u16string Account;
+  DWORD ServiceType = SERVICE_WIN32_OWN_PROCESS;
+  DWORD StartType = SERVICE_DEMAND_START;
+  DWORD ErrorControl = SERVICE_ERROR_NORMAL;
+};
+// 0, or the system's error code of the failure.
+DWORD RegisterService(const TServiceRegistration& service);
+// Removes the registration (a running service goes once it stops); 0, or the system's error code.
+DWORD UnregisterService(const std::u16string& name);

@@ -124,6 +124,45 @@ bool StopThread(HANDLE stopEvent, DWORD /*threadId*/, TKernelHandle& threadHandl
   return true;
 }
 
+bool WaitRunGate(HANDLE stopEvent, HANDLE runGate) {
+  if (runGate == nullptr) return false;
+  // The stop event first: when both are signalled the wait reports the stop.
+  const HANDLE handles[2] = {stopEvent, runGate};
+  const DWORD count = stopEvent ? 2 : 1;
+  const DWORD r = WaitForMultipleObjects(count, stopEvent ? handles : handles + 1, FALSE, INFINITE);
+  return stopEvent != nullptr && r == WAIT_OBJECT_0;
+}
+
+namespace {
+
+bool ReadablePage(const MEMORY_BASIC_INFORMATION& info) {
+  constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                              PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+  return info.State == MEM_COMMIT && (info.Protect & kReadable) != 0 && (info.Protect & PAGE_GUARD) == 0;
+}
+
+}  // namespace
+
+bool ReadAnsiTextAt(const void* address, size_t maxLength, std::string& text) {
+  text.clear();
+  auto at = reinterpret_cast<uintptr_t>(address);
+  if (at == 0) return false;
+  // Each region is checked before its bytes are read, so a bad pointer costs a query, not a fault.
+  while (text.size() <= maxLength) {
+    MEMORY_BASIC_INFORMATION info{};
+    if (VirtualQuery(reinterpret_cast<const void*>(at), &info, sizeof info) != sizeof info || !ReadablePage(info))
+      break;
+    const uintptr_t end = reinterpret_cast<uintptr_t>(info.BaseAddress) + info.RegionSize;
+    for (; at < end && text.size() <= maxLength; ++at) {
+      const char c = *reinterpret_cast<const char*>(at);
+      if (c == '\0') return true;
+      text.push_back(c);
+    }
+  }
+  text.clear();
+  return false;
+}
+
 bool PauseWorkerThread(HANDLE threadHandle) {
   SuspendThread(threadHandle);
   return true;
@@ -153,8 +192,15 @@ void RebootSystem() {
   ExitWindowsEx(EWX_REBOOT, 0);
 }
 
-bool HasCmdLineSwitch(std::string_view name) {
-  const std::u16string line = UseWideApi() ? FromWStr(GetCommandLineW()) : AnsiToWide(GetCommandLineA());
-  const std::vector<std::u16string> args = SplitCommandLine(line);
-  return FindCmdLineSwitch(args, AnsiToWide(name));
+namespace {
+std::vector<std::u16string> ProcessArgs() {
+  return SplitCommandLine(UseWideApi() ? FromWStr(GetCommandLineW()) : AnsiToWide(GetCommandLineA()));
+}
+}  // namespace
+
+bool HasCmdLineSwitch(std::string_view name) { return FindCmdLineSwitch(ProcessArgs(), AnsiToWide(name)); }
+
+std::u16string TestSwitchValue(std::u16string_view name) {
+  const std::u16string fromEnvironment = GetEnvVar(std::u16string(name));
+  return fromEnvironment.empty() ? FindCmdLineValue(ProcessArgs(), name) : fromEnvironment;
 }

@@ -59,11 +59,22 @@ bool IsThreadRunning(HANDLE threadHandle);
 // True when it has ended: the handle is then closed. A thread that does not end is left running and
 // its handle open; it is never ended by force.
 bool StopThread(HANDLE stopEvent, DWORD threadId, TKernelHandle& threadHandle, DWORD pauseMs);
+// A worker's safe point: waits while the run gate (manual-reset, signalled while the workers may run)
+// is reset; true when the stop event (consumed) ended the wait. Without a gate it returns false at once.
+bool WaitRunGate(HANDLE stopEvent, HANDLE runGate);
 bool PauseWorkerThread(HANDLE threadHandle);
 bool ResumeWorkerThread(HANDLE threadHandle);
 
 // Restarts Windows (on the NT family after enabling the shutdown privilege).
 void RebootSystem();
 
+// The NUL-ended 8-bit text at an address that may be anything (a window message's pointer): read only
+// from committed readable pages, at most maxLength bytes before the NUL. False when it cannot be read.
+bool ReadAnsiTextAt(const void* address, size_t maxLength, std::string& text);
+
 // True when some argument of the process's command line is "-" or "/" and the name, ignoring case.
 bool HasCmdLineSwitch(std::string_view name);
+// A test switch: the environment variable of that name, else the process's argument "NAME=value" (the
+// road into a service process, which gets its registered command line and never its starter's
+// environment); empty when neither is given.
+std::u16string TestSwitchValue(std::u16string_view name);

@@ -20,6 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 1; i < args.size(); ++i) {
     const std::u16string& arg = args[i];
     if (!arg.empty() && (arg[0] == u'/' || arg[0] == u'-') && !FindCmdLineSwitch(args, arg.substr(1))) std::abort();
+    // A value argument is found by its name, and its value is part of the line.
+    const size_t equals = arg.find(u'=');
+    if (equals != std::u16string::npos && equals > 0) {
+      const std::u16string value = FindCmdLineValue(args, std::u16string_view(arg).substr(0, equals));
+      if (value.size() > line.size()) std::abort();
+    }
   }
   return 0;
 }

@@ -42,7 +42,7 @@ bool TPrinterMonitor::Round() {
   // The names at the start of the pass: an update inside it may reload the list under us.
   std::vector<TPrinterListItem> round = host_.Items();
   for (const TPrinterListItem& listed : round) {
-    if (stop_.Seen()) return false;
+    if (stop_.Gate()) return false;
     const TPrinterListItem* item = nullptr;
     for (const TPrinterListItem& now : host_.Items())
       if (now.Name == listed.Name) item = &now;
@@ -58,7 +58,7 @@ bool TPrinterMonitor::Round() {
 }
 
 bool TPrinterMonitor::BetweenRounds() {
-  if (stop_.Wait(kRoundWaitMs)) return false;
+  if (stop_.Wait(kRoundWaitMs) || stop_.Gate()) return false;
   // A busy lock defers the reload: the event stays set for the next round.
   if (host_.UpdateEventSet() && host_.EnterSync()) {
     host_.ReloadPrinters();

@@ -48,9 +48,9 @@ class TPrinterMonitor {
   TPrinterMonitor(TMonitorHost& host, TPrintQuuee& queue, TStopLatch& stop);
   // Every printer's states to "never opened, first pass".
   void Start();
-  // One pass over the printers; false once a stop was seen.
+  // One pass over the printers, held between them while paused; false once a stop was seen.
   bool Round();
-  // The wait between rounds and the reload; false once a stop was seen.
+  // The wait between rounds (and out of a pause) and the reload; false once a stop was seen.
   bool BetweenRounds();
   // Rounds until a stop is seen.
   void Run();

@@ -18,6 +18,7 @@
 #include "foundation/lib_unicode.h"
 #include "foundation/lib_unicode_win.h"
 #include "foundation/os_win32_process_win.h"
+#include "monitor/cl_monitor_win.h"
 #include "monitor/uintraw_win.h"
 
 namespace {
@@ -75,7 +76,8 @@ class TWatchedDirWin : public TWatchedDirHost {
     return TWatchedFile{name, SizeValue(data.nFileSizeHigh, data.nFileSizeLow), FileTimeValue(data.ftLastWriteTime),
                         data.dwFileAttributes};
   }
-  bool StopSeen() override { return scan_.Stop.Wait(0); }
+  // Between files: also where a pause holds the scan.
+  bool StopSeen() override { return scan_.Stop.Gate(); }
   void Log(std::u16string_view text) override { AddLog(scan_.Log, u"--> DirMonitor: ", text); }
 
  private:
@@ -162,7 +164,7 @@ void ProcessAndKeep(TClientApplication& app, const std::u16string& dir, const st
 // The rounds until a stop (true) or an end for a failure (false).
 bool CaptureRounds(TMonitorContext& ctx, TStopLatch& stop) {
   TClientApplication& app = *ctx.App;
-  while (!stop.Wait(0)) {
+  while (!stop.Gate()) {
     const std::u16string dir = CaptureDirectory();
     if (dir.empty()) return false;
     const std::u16string spl = dir + u"\\" + std::u16string(kCaptureFileName);
@@ -182,6 +184,7 @@ bool CaptureRounds(TMonitorContext& ctx, TStopLatch& stop) {
       return false;
     }
     change.Reset();
+    if (stop.Gate()) break;
     // A writer that still holds the file makes the rename fail; the next round tries again.
     if (GetFileSizeByName(spl) > 0 && MoveFileReplace(spl, raw)) ProcessAndKeep(app, dir, raw, ctx.Log);
   }
@@ -209,10 +212,6 @@ TMonitorContext* UsableContext(LPVOID argument) {
   auto* context = static_cast<TMonitorContext*>(argument);
   if (context == nullptr || context->App == nullptr || !context->StopEvent) return nullptr;
   return context;
-}
-
-TStopLatch StopLatchOf(TMonitorContext& ctx) {
-  return TStopLatch([&ctx](uint32_t ms) { return WaitForSingleObject(ctx.StopEvent.Get(), ms) == WAIT_OBJECT_0; });
 }
 
 }  // namespace
@@ -259,7 +258,7 @@ DWORD WINAPI CaptureMonitorThread(LPVOID argument) {
   if (context == nullptr) return 1;
   TMonitorContext& ctx = *context;
   // The stop event is not reset: a stop signalled before the thread ran still counts.
-  TStopLatch stop = StopLatchOf(ctx);
+  TStopLatch stop = ContextStopLatch(ctx);
   const bool service = ctx.App->ServiceMode;
   bool abnormal = false;
   try {
@@ -282,12 +281,12 @@ DWORD WINAPI DirMonitorThread(LPVOID argument) {
   TMonitorContext* context = UsableContext(argument);
   if (context == nullptr) return 1;
   TMonitorContext& ctx = *context;
-  TStopLatch stop = StopLatchOf(ctx);
+  TStopLatch stop = ContextStopLatch(ctx);
   bool abnormal = false;
   try {
     TRememberedFiles remembered;
     // Settings are read every round, so that the watched-directory dialog takes effect at once.
-    while (!stop.Wait(0)) {
+    while (!stop.Gate()) {
       DirRound(ctx, remembered, stop);
       if (stop.Wait(TimeOutMs())) break;
     }

@@ -78,6 +78,14 @@ void TMonitorHostWin::PrintersChanged() {
   if (app_.UpdateCallback) app_.UpdateCallback();
 }
 
+TStopLatch ContextStopLatch(TMonitorContext& context) {
+  return TStopLatch(
+      [&context](uint32_t ms) {
+        return context.StopEvent && WaitForSingleObject(context.StopEvent.Get(), ms) == WAIT_OBJECT_0;
+      },
+      [&context] { return WaitRunGate(context.StopEvent.Get(), context.RunGate.Get()); });
+}
+
 void SetMonitorThreadSteps(TMonitorThreadSteps steps) {
   std::lock_guard<std::mutex> guard(gStepsLock);
   gSteps = std::move(steps);
@@ -90,9 +98,7 @@ DWORD WINAPI PrinterMonitorThread(LPVOID argument) {
   TLogFile& log = *ctx.Log;
   const bool service = ctx.App->ServiceMode;
   // The stop event is not reset here: a stop signalled before the thread ran still counts.
-  TStopLatch stop([&ctx](uint32_t ms) {
-    return ctx.StopEvent && WaitForSingleObject(ctx.StopEvent.Get(), ms) == WAIT_OBJECT_0;
-  });
+  TStopLatch stop = ContextStopLatch(ctx);
   bool abnormal = false;
   try {
     log.ReportStarted(service);

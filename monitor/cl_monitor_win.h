@@ -33,6 +33,9 @@ class TMonitorHostWin : public TMonitorHost {
   TClientApplication& app_;
 };
 
+// The monitor threads' stop latch over the context's stop event and run gate.
+TStopLatch ContextStopLatch(TMonitorContext& context);
+
 // The thread's steps, set before it is started; the product's defaults otherwise.
 void SetMonitorThreadSteps(TMonitorThreadSteps steps);
 // The thread function; the argument is the TMonitorContext. Never throws.

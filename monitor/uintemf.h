@@ -21,12 +21,20 @@ struct TDosCodeResultRec;
 
 // The stop event is auto-reset: a wait that sees it consumes the signal, so whoever saw it first keeps
 // it here for everyone else on the thread.
+// A pause holds the workers at safe points instead: waitGate waits while they are paused and answers
+// true when a stop ended that wait (no waitGate: never paused).
 class TStopLatch {
  public:
-  explicit TStopLatch(std::function<bool(uint32_t waitMs)> wait) : wait_(std::move(wait)) {}
+  explicit TStopLatch(std::function<bool(uint32_t waitMs)> wait, std::function<bool()> waitGate = {})
+      : wait_(std::move(wait)), waitGate_(std::move(waitGate)) {}
   // Waits up to waitMs unless a stop was already seen; true once a stop was seen.
   bool Wait(uint32_t waitMs) {
     if (!seen_ && wait_(waitMs)) seen_ = true;
+    return seen_;
+  }
+  // A safe point: a stop test that also waits out a pause; true once a stop was seen.
+  bool Gate() {
+    if (!Wait(0) && waitGate_ && waitGate_()) seen_ = true;
     return seen_;
   }
   bool Seen() const { return seen_; }
@@ -34,6 +42,7 @@ class TStopLatch {
 
  private:
   std::function<bool(uint32_t)> wait_;
+  std::function<bool()> waitGate_;
   bool seen_ = false;
 };
 

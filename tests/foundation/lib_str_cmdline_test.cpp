@@ -39,3 +39,18 @@ TEST(CommandLine, SwitchWords) {
   EXPECT_FALSE(FindCmdLineSwitch(args, u"Instal"));
   EXPECT_FALSE(FindCmdLineSwitch(Args(u"/Start c.exe"), u"Start"));  // the program's own name is no switch
 }
+
+TEST(CommandLine, ValueArguments) {
+  struct Case {
+    std::u16string line;
+    std::u16string value;
+    const char* why;
+  } cases[] = {
+      {u"c.exe /Service \"NAME=C:\\a b\\\"", u"C:\\a b\\", "quoted, blanks and a final backslash kept"},
+      {u"c.exe name=x NAME=y", u"x", "the first, the name in any case"},
+      {u"c.exe NAME=", u"", "an empty value is none"},
+      {u"c.exe NAMES=x /NAME=x NAME", u"", "another name, a switch, no equals sign"},
+      {u"NAME=x", u"", "the program's own name is no argument"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FindCmdLineValue(Args(c.line), u"NAME"), c.value) << c.why;
+}

@@ -101,6 +101,7 @@ int RunChildMode(int argc, char** argv) {
   }
   if (mode == "--window" && argc == 5) return ChildWindow(argv);
   if (mode == "--switch" && argc >= 3) return HasCmdLineSwitch(argv[2]) ? kWon : kLost;
+  if (mode == "--value" && argc >= 3) return TestSwitchValue(AnsiToWide(argv[2])) == u"C:\\a b" ? kWon : kLost;
   return -1;
 }
 
@@ -324,6 +325,82 @@ TEST(CommandLine, SwitchOfTheProcess) {
     StartChild(child, c.args);
     EXPECT_EQ(child.Wait(), static_cast<DWORD>(c.expected)) << c.why;
   }
+}
+
+TEST(CommandLine, TestSwitchFromTheEnvironmentOrAnArgument) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* environment;  // nullptr: not set
+    int expected;
+    const char* why;
+  } cases[] = {
+      {{"--value", "CLIENT_TEST_VALUE", "CLIENT_TEST_VALUE=C:\\a b"}, nullptr, kWon,
+       "the argument, as a service gets it"},
+      {{"--value", "CLIENT_TEST_VALUE", "client_test_value=C:\\a b"}, nullptr, kWon, "the name in any case"},
+      {{"--value", "CLIENT_TEST_VALUE", "CLIENT_TEST_VALUE=C:\\other"}, "C:\\a b", kWon, "the environment first"},
+      {{"--value", "CLIENT_TEST_VALUE", "/CLIENT_TEST_VALUE"}, nullptr, kLost, "neither"},
+  };
+  for (const Case& c : cases) {
+    SetEnvironmentVariableA("CLIENT_TEST_VALUE", c.environment);
+    Child child;
+    StartChild(child, c.args);
+    EXPECT_EQ(child.Wait(), static_cast<DWORD>(c.expected)) << c.why;
+  }
+  SetEnvironmentVariableA("CLIENT_TEST_VALUE", nullptr);
+}
+
+namespace {
+char gText[] = "devices";
+
+DWORD WINAPI StopAfterAWhile(void* stopEvent) {
+  Sleep(50);
+  SetEvent(static_cast<HANDLE>(stopEvent));
+  return 0;
+}
+}  // namespace
+
+TEST(SafeRead, TextAtAnyAddress) {
+  SYSTEM_INFO info{};
+  GetSystemInfo(&info);
+  const size_t page = info.dwPageSize;
+  // A readable page followed by an unreadable one: text running to the boundary cannot be read.
+  auto* base = static_cast<char*>(VirtualAlloc(nullptr, 2 * page, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  ASSERT_NE(base, nullptr);
+  DWORD old = 0;
+  ASSERT_TRUE(VirtualProtect(base + page, page, PAGE_NOACCESS, &old));
+  char* edge = base + page - 3;
+  std::memcpy(edge, "Win", 3);
+  std::string text = "x";
+  EXPECT_TRUE(ReadAnsiTextAt(gText, 256, text));
+  EXPECT_EQ(text, "devices");
+  EXPECT_FALSE(ReadAnsiTextAt(edge, 256, text)) << "no NUL before the unreadable page";
+  EXPECT_TRUE(text.empty());
+  edge[2] = '\0';
+  EXPECT_TRUE(ReadAnsiTextAt(edge, 256, text)) << "the NUL is the page's last byte";
+  EXPECT_EQ(text, "Wi");
+  EXPECT_FALSE(ReadAnsiTextAt(base + page, 256, text)) << "unreadable";
+  EXPECT_FALSE(ReadAnsiTextAt(nullptr, 256, text));
+  EXPECT_FALSE(ReadAnsiTextAt(reinterpret_cast<const void*>(16), 256, text));
+  EXPECT_TRUE(ReadAnsiTextAt(gText, 7, text)) << "seven letters fit seven";
+  EXPECT_FALSE(ReadAnsiTextAt(gText, 6, text)) << "one more does not";
+  VirtualFree(base, 0, MEM_RELEASE);
+}
+
+TEST(WorkerThread, RunGateHoldsUntilOpenedOrStopped) {
+  TKernelHandle stop(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+  TKernelHandle gate(CreateEventA(nullptr, TRUE, TRUE, nullptr));
+  EXPECT_FALSE(WaitRunGate(stop.Get(), nullptr)) << "no gate: never paused";
+  EXPECT_FALSE(WaitRunGate(stop.Get(), gate.Get())) << "open";
+  ResetEvent(gate.Get());
+  DWORD id = 0;
+  TKernelHandle stopper;
+  ASSERT_TRUE(StartThread(StopAfterAWhile, stop.Get(), id, false, stopper));
+  EXPECT_TRUE(WaitRunGate(stop.Get(), gate.Get())) << "a stop ends the pause";
+  EXPECT_FALSE(IsHandleSignaled(stop.Get())) << "the signal was taken";
+  SetEvent(gate.Get());
+  SetEvent(stop.Get());
+  EXPECT_TRUE(WaitRunGate(stop.Get(), gate.Get())) << "open, but the stop comes first";
+  WaitForSingleObject(stopper.Get(), 5000);
 }
 
 int main(int argc, char** argv) {

@@ -139,6 +139,33 @@ TEST_F(Monitor, OneStopSignalBetweenPrintersEndsTheRounds) {
   EXPECT_TRUE(stop.Seen()) << "remembered for the thread's end";
 }
 
+// A pause holds the rounds at safe points, before each printer and after the wait between rounds; a
+// stop that ends the pause ends the rounds with no further printer served and no reload.
+TEST_F(Monitor, APauseHoldsTheRoundsAtSafePointsAndAStopInItEndsThem) {
+  std::vector<size_t> servedAtGate;
+  size_t stopAtGate = 2;
+  TStopLatch gated{[this](uint32_t ms) { return sys.WaitStop(ms); },
+                   [&] {
+                     servedAtGate.push_back(sys.OpenedPrinters.size());
+                     return servedAtGate.size() == stopAtGate;
+                   }};
+  TPrintQuuee gatedQueue{sys, gated, log};
+  TPrinterMonitor gatedMonitor{host, gatedQueue, gated};
+  gatedMonitor.Start();
+  EXPECT_FALSE(gatedMonitor.Round());
+  EXPECT_EQ(servedAtGate, (std::vector<size_t>{0, 1}));
+  EXPECT_EQ(sys.OpenedPrinters, std::vector<std::u16string>{u"A"});
+  EXPECT_TRUE(gated.Seen()) << "remembered for the thread's end";
+
+  TStopLatch betweenRounds{[this](uint32_t ms) { return sys.WaitStop(ms); }, [] { return true; }};
+  TPrintQuuee queue2{sys, betweenRounds, log};
+  TPrinterMonitor monitor2{host, queue2, betweenRounds};
+  sys.UpdateSet = true;
+  const int reloads = sys.Reloads;
+  EXPECT_FALSE(monitor2.BetweenRounds());
+  EXPECT_EQ(sys.Reloads, reloads) << "no reload once the stop is seen";
+}
+
 TEST_F(Monitor, AStopSeenByTheQueueEndsTheRoundsToo) {
   sys.AddJob(kDosDocumentNameNT, "part");
   sys.Mask = kComponentDos;
