@@ -12,6 +12,7 @@
 #include "foundation/lib_sysinfo_win.h"
 #include "monitor/cl_monitor_start_win.h"
 #include "monitor/client_dispatch_win.h"
+#include "monitor/monitsvc_win.h"
 
 // The exports (names and ordinals in client.def) answer their failure values until the coding functions
 // are built into the program.
@@ -35,7 +36,19 @@ TClientRoles MakeClientRoles() {
   roles.StartMonitor = StartMonitor;
   roles.RunQueueMonitor = RunQueueMonitor;
   roles.StopMonitorService = StopMonitorService;
+  // The registration runs: the command line says whether to register or remove the service.
+  roles.RunMonitService = [](TMonitorContext&) {
+    int32_t result = 0;
+    RunMonitService(nullptr, result);
+  };
   return roles;
+}
+
+// The monitor run's service and window.
+void PlugMonitorRun() {
+  TMonitorRunSteps steps;
+  steps.RunService = RunMonitService;
+  SetMonitorRunSteps(std::move(steps));
 }
 
 }  // namespace
@@ -48,6 +61,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     SeedRandomGenerator();
     // Tests and the demo start the program with CLIENT_STANDIN_SPOOLER; nothing else sets it.
     const TStandInSwitch standIn;
+    PlugMonitorRun();
     const TClientRoles roles = MakeClientRoles();
     const TInstallerFunctions installer;
     return RunClient(roles, installer, ProgramArguments());
