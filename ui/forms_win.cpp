@@ -284,7 +284,9 @@ INT_PTR TForm::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
       tooltip_ = nullptr;
       closed_ = true;
       return FALSE;
-    default:
-      return OnMessage(msg, wp, lp) ? TRUE : FALSE;
+    default: {
+      INT_PTR result = TRUE;
+      return OnMessage(msg, wp, lp, result) ? result : FALSE;
+    }
   }
 }

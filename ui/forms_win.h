@@ -98,8 +98,8 @@ class TForm {
   // The focus moved from the control to another control of the form (not to another window).
   virtual void OnExit(int /*id*/) {}
   virtual void OnTimer(UINT_PTR /*id*/) {}
-  // Any other message; true when the form handled it (the dialog's answer is then TRUE).
-  virtual bool OnMessage(UINT /*msg*/, WPARAM /*wp*/, LPARAM /*lp*/) { return false; }
+  // Any other message; true when the form handled it, with the dialog procedure's answer in result.
+  virtual bool OnMessage(UINT /*msg*/, WPARAM /*wp*/, LPARAM /*lp*/, INT_PTR& /*result*/) { return false; }
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);

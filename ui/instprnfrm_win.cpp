@@ -469,7 +469,15 @@ void TInstPrnFrm::OnCommand(int id, int code) {
   }
 }
 
-bool TInstPrnFrm::OnMessage(UINT msg, WPARAM, LPARAM lp) {
+bool TInstPrnFrm::OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
+  if (msg == WM_CTLCOLORSTATIC) {
+    // The header's texts lie on its white band.
+    const HWND control = reinterpret_cast<HWND>(lp);
+    if (control != Control(IDC_IP_LTITLE) && control != Control(IDC_IP_LSTEP)) return false;
+    SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_WINDOW));
+    result = reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
+    return true;
+  }
   if (msg != WM_SETTINGCHANGE) return false;
   const auto* section = reinterpret_cast<const wchar_t*>(lp);
   if (!section) return true;

@@ -74,7 +74,7 @@ class TInstPrnFrm : public TForm {
   void OnClose() override;
   void OnCommand(int id, int code) override;
   void OnTimer(UINT_PTR id) override;
-  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) override;
 
  private:
   void Prepare();
