@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <aclapi.h>
+
 #include <mutex>
 
 #include "foundation/lib_api_win.h"
@@ -14,6 +16,7 @@
 #include "foundation/lib_prn_standin_win.h"
 #include "foundation/lib_prn_win.h"
 #include "foundation/lib_reg_win.h"
+#include "foundation/lib_security_win.h"
 #include "foundation/lib_sysinfo_win.h"
 #include "foundation/lib_unicode_win.h"
 #include "support/memory_store.h"
@@ -99,6 +102,30 @@ struct TDriverAlias {
   ~TDriverAlias() { DeletePrinterDriverW(nullptr, nullptr, const_cast<LPWSTR>(WStr(Name))); }
 };
 
+// Whether the DACL read back from the path grants Everyone write access.
+bool EveryoneMayWrite(const std::u16string& path) {
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetNamedSecurityInfoW(WStr(path), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
+                            &descriptor) != ERROR_SUCCESS)
+    return false;
+  const TSidPtr everyone = CreateWorldSid();
+  bool granted = false;
+  ACL_SIZE_INFORMATION info{};
+  if (dacl && everyone && GetAclInformation(dacl, &info, sizeof info, AclSizeInformation)) {
+    for (DWORD i = 0; i < info.AceCount; ++i) {
+      void* ace = nullptr;
+      if (!GetAce(dacl, i, &ace)) continue;
+      const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+      if (allowed->Header.AceType == ACCESS_ALLOWED_ACE_TYPE && EqualSid(const_cast<DWORD*>(&allowed->SidStart), everyone.get()) &&
+          (allowed->Mask & (FILE_WRITE_DATA | GENERIC_WRITE | GENERIC_ALL)))
+        granted = true;
+    }
+  }
+  LocalFree(descriptor);
+  return granted;
+}
+
 class InstallWorker : public ::testing::Test {
  protected:
   TMemoryStore machine, user;
@@ -135,6 +162,20 @@ class InstallWorker : public ::testing::Test {
     TInstallState state;
     RunInstallation(job, state);
     return state.Status;
+  }
+
+  // A job on an injected Windows XP whose program directory holds a driver pack with the files from the
+  // first one on.
+  TInstallJob XpPackJob(const std::u16string& printer, const TScratchDirectory& program, size_t first) {
+    SetSysFlagsForTesting(DeriveVersionFlags(2, 5, 1));
+    TInstallJob job = Job(printer, std::u16string(kOwnDriverName));
+    job.ProgramDir = program.Path + u"\\";
+    const std::u16string pack = DriverPackFolder(job.ProgramDir, job.System);
+    EXPECT_NE(pack.find(u"\\DriverPack\\WinNT51."), std::u16string::npos);
+    EXPECT_TRUE(ForceDirectoriesW(pack));
+    for (size_t i = first; i < job.DriverFiles.size(); ++i)
+      EXPECT_TRUE(WriteFileFromString(pack + Widen(job.DriverFiles[i]), job.DriverFiles[i]));
+    return job;
   }
 
   static bool RunOnceLeft() {
@@ -225,18 +266,12 @@ TEST_F(InstallWorker, RefusedNameEndsWithStatus2AndABoxNamingIt) {
 }
 
 TEST_F(InstallWorker, DriverPackOnWindowsXpCopiesAddsAndRemovesTheFiles) {
-  SetSysFlagsForTesting(DeriveVersionFlags(2, 5, 1));
   TSpoolerScope spooler(u"instprn_pack");
   TBoxes boxes;
   TScratchDirectory program(u"instprn_program");
-  TInstallJob job = Job(u"Tevoran Pack", std::u16string(kOwnDriverName));
+  TInstallJob job = XpPackJob(u"Tevoran Pack", program, 0);
   ASSERT_EQ(job.ModelDriverName, u"Epson LQ-200");
   ASSERT_EQ(job.DriverFiles.size(), 7u);
-  job.ProgramDir = program.Path + u"\\";
-  const std::u16string pack = DriverPackFolder(job.ProgramDir, job.System);
-  ASSERT_NE(pack.find(u"\\DriverPack\\WinNT51."), std::u16string::npos);
-  ASSERT_TRUE(ForceDirectoriesW(pack));
-  for (const std::string& f : job.DriverFiles) ASSERT_TRUE(WriteFileFromString(pack + Widen(f), f));
   bool infUsed = false;
   SetInstallHooks({nullptr, [&](const std::u16string&, HWND) { return infUsed = true; }});
   spooler.StandIn.DriverDir = job.DriverDir;
@@ -247,22 +282,17 @@ TEST_F(InstallWorker, DriverPackOnWindowsXpCopiesAddsAndRemovesTheFiles) {
   EXPECT_EQ(spooler.StandIn.AddedVersion, 3u) << "the NT 5 set";
   EXPECT_TRUE(spooler.StandIn.FilesPresentOnAdd) << "the files were in the driver directory";
   for (const std::string& f : job.DriverFiles) EXPECT_FALSE(FilePresent(job.DriverDir + Widen(f))) << f;
+  EXPECT_TRUE(EveryoneMayWrite(job.DriverDir)) << "the driver directory opened to everyone";
   const bool listed = DriverListed(u"Epson LQ-200");
   EXPECT_EQ(status == isInstalled, listed) << "the worker goes on exactly when the driver was added";
   if (listed) DeletePrinterDriverW(nullptr, nullptr, const_cast<LPWSTR>(L"Epson LQ-200"));
 }
 
 TEST_F(InstallWorker, MissingPackFileRunsTheGeneratedInfAndFailsWhenFilesStayMissing) {
-  SetSysFlagsForTesting(DeriveVersionFlags(2, 5, 1));
   TSpoolerScope spooler(u"instprn_inf");
   TBoxes boxes;
   TScratchDirectory program(u"instprn_infprogram");
-  TInstallJob job = Job(u"Tevoran Inf", std::u16string(kOwnDriverName));
-  job.ProgramDir = program.Path + u"\\";
-  const std::u16string pack = DriverPackFolder(job.ProgramDir, job.System);
-  ASSERT_TRUE(ForceDirectoriesW(pack));
-  for (size_t i = 1; i < job.DriverFiles.size(); ++i)
-    ASSERT_TRUE(WriteFileFromString(pack + Widen(job.DriverFiles[i]), "x"));
+  const TInstallJob job = XpPackJob(u"Tevoran Inf", program, 1);
   std::u16string infPath;
   std::string infBytes;
   SetInstallHooks({nullptr, [&](const std::u16string& path, HWND) {
