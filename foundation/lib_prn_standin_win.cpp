@@ -276,7 +276,9 @@ HANDLE TSpoolerStandIn::AddPrinter(LPWSTR server, DWORD level, LPBYTE info) {
   const auto* pi = reinterpret_cast<const PRINTER_INFO_2W*>(info);
   TStandInPrinter p;
   p.Name = Text(pi->pPrinterName);
-  if (p.Name.empty()) return Fail(ERROR_INVALID_PRINTER_NAME), nullptr;
+  // The spooler refuses the characters that separate server, printer and device-entry parts.
+  if (p.Name.empty() || p.Name.find_first_of(u"\\,") != std::u16string::npos)
+    return Fail(ERROR_INVALID_PRINTER_NAME), nullptr;
   // One name, one printer: winspool's printers count too.
   HANDLE existing = nullptr;
   if (TSpoolerApi::OpenPrinter(pi->pPrinterName, &existing, nullptr)) {

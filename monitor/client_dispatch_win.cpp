@@ -21,11 +21,11 @@
 #include "foundation/os_win32_win.h"
 #include "monitor/cl_monitor_setup_win.h"
 #include "monitor/client_dispatch.h"
+#include "ui/instprnthread_win.h"
 
 namespace {
 
 const std::u16string kKavrelKey = u"Software\\Kavrel";
-const std::u16string kRunOnceKey = u"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
 void LogNotAvailable(TClientApplication& app, std::string_view what) {
   if (app.Context.Log) app.Context.Log->Add(std::string(what) + " not available");
@@ -58,8 +58,7 @@ bool RunSettingsRole(TClientApplication& app, std::string_view startLine, const 
   log->ReportDebugInfo();
   WarnIfMachineKeyReadOnly(std::u16string(kConfigKey));
   log->Add(startLine);
-  RegRemoveValue(HKEY_LOCAL_MACHINE, kRunOnceKey, u"Tevoran_cfgW");
-  RegRemoveValue(HKEY_LOCAL_MACHINE, kRunOnceKey, u"Tevoran_cfgD");
+  ClearConfigRunOnce();
   const bool result = run(*log);
   log->ReportClosed(false, false);
   log->Close();

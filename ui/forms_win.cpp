@@ -12,6 +12,7 @@
 namespace {
 
 std::atomic<HWND> g_applicationWindow{nullptr};
+std::atomic<HWND> g_mainForm{nullptr};
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
@@ -51,6 +52,9 @@ std::u16string ComboItemText(HWND combo, int index) {
 
 void SetApplicationWindow(HWND wnd) { g_applicationWindow = wnd; }
 HWND GetApplicationWindow() { return g_applicationWindow; }
+
+void SetMainForm(HWND form) { g_mainForm = form; }
+HWND MainForm() { return g_mainForm; }
 
 bool PostActivateDialog(HWND form) {
   const HWND app = g_applicationWindow;
@@ -280,7 +284,9 @@ INT_PTR TForm::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
       tooltip_ = nullptr;
       closed_ = true;
       return FALSE;
-    default:
-      return FALSE;
+    default: {
+      INT_PTR result = TRUE;
+      return OnMessage(msg, wp, lp, result) ? result : FALSE;
+    }
   }
 }

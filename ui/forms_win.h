@@ -20,6 +20,10 @@ HWND GetApplicationWindow();
 // may be waiting for the thread that shows the form. False without an application window.
 bool PostActivateDialog(HWND form);
 
+// The form a settings process runs as its main window (nullptr: none); dialogs it opens run inside it.
+void SetMainForm(HWND form);
+HWND MainForm();
+
 // A control's (or form's) tag, 0 when it has none: 999 keeps the native look of the styled forms,
 // 1000 paints a control on its parent's colour.
 void SetControlTag(HWND wnd, int tag);
@@ -94,6 +98,8 @@ class TForm {
   // The focus moved from the control to another control of the form (not to another window).
   virtual void OnExit(int /*id*/) {}
   virtual void OnTimer(UINT_PTR /*id*/) {}
+  // Any other message; true when the form handled it, with the dialog procedure's answer in result.
+  virtual bool OnMessage(UINT /*msg*/, WPARAM /*wp*/, LPARAM /*lp*/, INT_PTR& /*result*/) { return false; }
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);

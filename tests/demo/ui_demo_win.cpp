@@ -3,6 +3,8 @@
 // Usage: ui_demo <output directory>
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +16,9 @@
 #include "support/coder_fakes.h"
 #include "ui/about_win.h"
 #include "ui/ackdialogform_win.h"
+#include "ui/instprnfrm_res.h"
+#include "ui/instprnfrm_win.h"
+#include "foundation/cl_tools_app_win.h"
 #include "demo/styledmenu_demo_win.h"
 
 namespace {
@@ -142,6 +147,47 @@ bool AboutPicture(const std::string& fileName, bool logo) {
   return CaptureWindow(form.Handle(), fileName);
 }
 
+// Every page of the installation wizard, the progress and finish pages with sample texts; false when a
+// page was not captured.
+bool InstPrnPictures(const std::string& out, int& failed) {
+  TClientApplication app;
+  app.Printers->Refresh();
+  TMemoryLog log;
+  TInstPrnFrm form;
+  form.App = &app;
+  form.Log = log;
+  form.Components = 3;
+  form.GivenPrinterName = u"Tevoran";
+  form.GivenUserName = app.Printers->UserName;
+  if (!form.ShowModeless()) return false;
+  const struct {
+    int id;
+    std::u16string_view text;
+  } samples[] = {
+      {IDC_IP_LCAP, u"Создание виртуального принтера Tevoran"},
+      {IDC_IP_LMSG, u"ждите..."},
+      {IDC_IP_LPRNNAMEINST, u"Tevoran"},
+      {IDC_IP_LDRVINSTALLED, u"Tevoran Printer Driver [Windows NT x86]"},
+      {IDC_IP_LPORTINSTALLED, u"LPT1:"},
+      {IDC_IP_LPRNTO, u"Client Test PS"},
+  };
+  for (const auto& sample : samples) form.SetText(sample.id, sample.text);
+  SendMessageW(GetDlgItem(form.Handle(), IDC_IP_PROGRESSBAR), PBM_SETPOS, 20, 0);
+  for (int page = 0; page < kWizardPageCount; ++page) {
+    form.ShowPage(page);
+    if (page == wpFinished) form.SetText(IDC_IP_BNEXT, kDoneCaption);
+    PumpFor(300);
+    const std::string name = "instprn" + std::to_string(page) + "form.bmp";
+    if (CaptureWindow(form.Handle(), out + "/" + name)) {
+      std::printf("%s: the installation wizard, page %d\n", name.c_str(), page);
+    } else {
+      std::printf("%s: not captured\n", name.c_str());
+      ++failed;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -184,6 +230,10 @@ int main(int argc, char** argv) {
       std::printf("%s: not captured\n", about.name);
       ++failed;
     }
+  }
+  if (!InstPrnPictures(out, failed)) {
+    std::printf("instprn*form.bmp: the installation wizard not shown\n");
+    ++failed;
   }
   return failed == 0 ? 0 : 1;
 }

@@ -319,6 +319,8 @@ TEST_F(StandIn, AddPrinterMakesAPausedStandInPrinterAndDeletePrinterRemovesIt) {
       {L"Client Test PS", L"Wine PostScript Driver", 2, ERROR_PRINTER_ALREADY_EXISTS},  // winspool's
       {L"Другой", L"No such driver", 2, ERROR_UNKNOWN_PRINTER_DRIVER},
       {L"", L"Wine PostScript Driver", 2, ERROR_INVALID_PRINTER_NAME},
+      {L"Другой\\А", L"Wine PostScript Driver", 2, ERROR_INVALID_PRINTER_NAME},
+      {L"Другой,А", L"Wine PostScript Driver", 2, ERROR_INVALID_PRINTER_NAME},
       {L"Другой", L"Wine PostScript Driver", 1, ERROR_INVALID_LEVEL},
   };
   for (const auto& c : refused) {

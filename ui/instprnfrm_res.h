@@ -1,0 +1,67 @@
+// Resource and control identifiers of the printer installation wizard, shared by its template and its
+// source. Each page's controls take the twenty identifiers from IDC_IP_PAGE0 + 20 * page on.
+#pragma once
+
+#define IDD_INSTPRNFRM 1800
+#define IDC_IP_LTITLE 1801
+#define IDC_IP_LSTEP 1802
+#define IDC_IP_IMAGE1 1803
+#define IDC_IP_BBACK 1804
+#define IDC_IP_BNEXT 1805
+#define IDC_IP_BCANCEL 1806
+#define IDC_IP_HEADER 1807
+#define IDC_IP_RULE 1808
+#define IDC_IP_RULE2 1809
+
+#define IDC_IP_PAGE0 1820
+#define IDC_IP_LABEL1 1820
+#define IDC_IP_LABT1 1821
+#define IDC_IP_LABEL3 1822
+#define IDC_IP_IMAGE2 1823
+
+#define IDC_IP_LPRNNAME 1840
+#define IDC_IP_EPRNNAME 1841
+#define IDC_IP_LABEL2 1842
+#define IDC_IP_CALLUSERS 1843
+#define IDC_IP_LALLUSRS 1844
+#define IDC_IP_LUSRNM 1845
+#define IDC_IP_CUSRNAME 1846
+
+#define IDC_IP_LABEL4 1860
+#define IDC_IP_CPORTS 1861
+#define IDC_IP_LRECOMPORT 1862
+#define IDC_IP_ST1 1863
+
+#define IDC_IP_LABEL8 1880
+#define IDC_IP_CPRNTO 1881
+#define IDC_IP_STATICTEXT3 1882
+#define IDC_IP_BADDPRINTER 1883
+#define IDC_IP_CADV1 1884
+
+#define IDC_IP_LABEL5 1900
+#define IDC_IP_CDRIVERS 1901
+#define IDC_IP_LABEL7 1902
+#define IDC_IP_LABT3 1903
+
+#define IDC_IP_LACT 1920
+#define IDC_IP_LCAP 1921
+#define IDC_IP_LHOD 1922
+#define IDC_IP_LMSG 1923
+#define IDC_IP_PROGRESSBAR 1924
+#define IDC_IP_STATICTEXT4 1925
+
+#define IDC_IP_LABEL12 1940
+#define IDC_IP_LPRNNAMEINST 1941
+#define IDC_IP_LABEL13 1942
+#define IDC_IP_LDRVINSTALLED 1943
+#define IDC_IP_LABEL14 1944
+#define IDC_IP_LPORTINSTALLED 1945
+#define IDC_IP_LABEL16 1946
+#define IDC_IP_LPRNTO 1947
+#define IDC_IP_STATICTEXT5 1948
+#define IDC_IP_LABEL10 1949
+#define IDC_IP_CPRNCFG 1950
+#define IDC_IP_CCFGWIN 1951
+#define IDC_IP_CCFGDOS 1952
+#define IDC_IP_CMAKEDEF 1953
+#define IDC_IP_PAGEEND 1960
