@@ -18,7 +18,6 @@
 #include "ui/about_win.h"
 #include "ui/forms_win.h"
 #include "ui/frmlib_controls.h"
-#include "ui/frmlib_win.h"
 
 namespace {
 
