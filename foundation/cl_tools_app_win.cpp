@@ -30,6 +30,8 @@ bool TSyncObject::Enter() {
   return false;
 }
 
+bool TSyncObject::TryEnter() { return CallTryEnterCriticalSection(section_); }
+
 void TSyncObject::Leave() { LeaveCriticalSection(&section_); }
 
 TClientApplication::TClientApplication() {

@@ -23,6 +23,8 @@ class TSyncObject {
   TSyncObject(const TSyncObject&) = delete;
   TSyncObject& operator=(const TSyncObject&) = delete;
   bool Enter();
+  // One attempt without waiting, for a thread that must not block (a window's).
+  bool TryEnter();
   void Leave();
 
   int32_t MaxAttempts;

@@ -109,8 +109,11 @@ void TRealisedMenu::Rebuild() {
   std::vector<TGdiObject> oldBitmaps = std::move(bitmaps_);
   bitmaps_.clear();
   nextId_ = 1;
-  handle_ = Build(menu_.Items(), menu_.Kind() == TMenuKind::Main && window_ != nullptr);
-  if (window_) {
+  const bool bar = menu_.Kind() == TMenuKind::Main && window_ != nullptr;
+  handle_ = Build(menu_.Items(), bar);
+  // Only a bar becomes the window's menu: a popup menu set there makes Wine's DestroyMenu of the old
+  // handle destroy the window with it.
+  if (bar) {
     SetMenu(window_, handle_);
     DrawMenuBar(window_);
   }

@@ -12,8 +12,11 @@
 #include <vector>
 
 #include "foundation/lib_handle_win.h"
+#include "monitor/monitwin_win.h"
 #include "support/code_image.h"
 #include "support/coder_fakes.h"
+#include "support/memory_store.h"
+#include "support/printers_host_fake.h"
 #include "ui/about_win.h"
 #include "ui/ackdialogform_win.h"
 #include "ui/instprnfrm_res.h"
@@ -188,6 +191,70 @@ bool InstPrnPictures(const std::string& out, int& failed) {
   return true;
 }
 
+// The monitor's tray menu, opened as a click on its icon opens it, with the Windows destinations of its
+// one virtual printer shown: both popups captured together.
+struct TTrayShot {
+  std::string fileName;
+  int ticks = 0;
+  int seen = 0;
+  bool captured = false;
+};
+TTrayShot g_trayShot;
+
+void CALLBACK TrayShotTimer(HWND, UINT, UINT_PTR id, DWORD) {
+  TTrayShot& shot = g_trayShot;
+  ++shot.ticks;
+  HWND popup = FindWindowW(L"#32768", nullptr);
+  if (popup && IsWindowVisible(popup)) {
+    // The first item is the destinations' submenu: opened with the keys.
+    if (++shot.seen == 2) {
+      PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
+      PostMessageW(popup, WM_KEYDOWN, VK_RIGHT, 0);
+    }
+    if (shot.seen == 10) {
+      RECT both{};
+      for (HWND w = FindWindowW(L"#32768", nullptr); w; w = FindWindowExW(nullptr, w, L"#32768", nullptr)) {
+        RECT r{};
+        if (!IsWindowVisible(w) || !GetWindowRect(w, &r)) continue;
+        UnionRect(&both, &both, &r);
+      }
+      InflateRect(&both, 4, 4);
+      shot.captured = CaptureScreenRect(both, shot.fileName);
+    }
+  }
+  if (shot.captured || shot.ticks > 200) {
+    KillTimer(nullptr, id);
+    EndMenu();
+  }
+}
+
+bool TrayMenuPicture(const std::string& fileName) {
+  TClientApplication app;
+  TMemoryStore machine, user;
+  auto host = std::make_shared<TListPrintersHost>();
+  host->Names = {u"Tevoran", u"HP LaserJet 4250", u"Epson FX-890", u"Microsoft Print to PDF"};
+  app.Printers = std::make_unique<TPrinters>(host, machine, user);
+  app.Printers->UserName = u"Иванова";
+  const int32_t i = app.Printers->Add(u"Tevoran");
+  app.Printers->Items[i].AllUsers = app.Printers->Items[i].WinSide = true;
+  app.Printers->SaveAll();
+  app.Printers->SetPrintToOfUser(u"Tevoran", u"", kPrintToWin, u"HP LaserJet 4250");
+  if (!app.Printers->Refresh()) return false;
+  app.Interactive = true;
+  TMonitorContext context;
+  context.App = &app;
+  context.Log = app.Context.Log;
+  context.Components = 1;
+  TFormVirtPrinter form(&context);
+  if (!form.Handle()) return false;
+  for (int waited = 0; waited < 3000 && form.Rebuilds() == 0; waited += 50) PumpFor(50);
+  g_trayShot = TTrayShot{fileName};
+  SetCursorPos(300, 200);
+  SetTimer(nullptr, 0, 30, TrayShotTimer);
+  form.TrayIconClick();
+  return g_trayShot.captured;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -213,6 +280,12 @@ int main(int argc, char** argv) {
     std::printf("flatcontrolsform.bmp: a form with flat controls\n");
   } else {
     std::printf("flatcontrolsform.bmp: not captured\n");
+    ++failed;
+  }
+  if (TrayMenuPicture(out + "/traymenu.bmp")) {
+    std::printf("traymenu.bmp: the monitor's tray menu with the Windows destinations of its virtual printer\n");
+  } else {
+    std::printf("traymenu.bmp: not captured\n");
     ++failed;
   }
   const struct {

@@ -25,12 +25,17 @@ TEST(SyncObject, GivesUpAfterItsAttemptsAndEntersWhenFree) {
     sync.Leave();
   });
   WaitForSingleObject(held, INFINITE);
-  const DWORD start = GetTickCount();
+  DWORD start = GetTickCount();
+  EXPECT_FALSE(sync.TryEnter());
+  EXPECT_LT(GetTickCount() - start, 500u) << "one attempt, no wait";
+  start = GetTickCount();
   EXPECT_FALSE(sync.Enter());
   EXPECT_GE(GetTickCount() - start, 1900u) << "two attempts a second apart";
   SetEvent(release);
   holder.join();
   EXPECT_TRUE(sync.Enter());
+  sync.Leave();
+  EXPECT_TRUE(sync.TryEnter());
   sync.Leave();
   CloseHandle(held);
   CloseHandle(release);
