@@ -13,6 +13,7 @@
 #include "monitor/cl_monitor_start_win.h"
 #include "monitor/client_dispatch_win.h"
 #include "monitor/monitsvc_win.h"
+#include "monitor/monitwin_win.h"
 
 // The exports (names and ordinals in client.def) answer their failure values until the coding functions
 // are built into the program.
@@ -48,6 +49,7 @@ TClientRoles MakeClientRoles() {
 void PlugMonitorRun() {
   TMonitorRunSteps steps;
   steps.RunService = RunMonitService;
+  steps.RunWindow = RunMonitorWindow;
   SetMonitorRunSteps(std::move(steps));
 }
 

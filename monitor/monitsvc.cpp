@@ -62,3 +62,4 @@ std::u16string MonitServiceEventText(TServiceControl control) {
 // A byte comparison: the locale's case-sensitive comparison of these ASCII names is the same, and it
 // cannot ignore characters the way a collation may.
 bool IsPrinterSettingsSection(std::string_view section) { return section == "devices" || section == "Windows"; }
+bool IsPrinterSettingsSection(std::u16string_view section) { return section == u"devices" || section == u"Windows"; }

@@ -91,4 +91,6 @@ std::optional<TServiceControl> ServiceControlOf(uint32_t code);
 std::u16string MonitServiceEventText(TServiceControl control);
 
 // Message 26 concerns the printer list for the section "devices", or "Windows" (case-sensitive).
+// The service reads it as 8-bit text, the tray window in its own (wide) character width.
 bool IsPrinterSettingsSection(std::string_view section);
+bool IsPrinterSettingsSection(std::u16string_view section);

@@ -52,8 +52,6 @@ std::u16string LauncherCommandLine(TLauncher launcher) {
   return exe;
 }
 
-bool IsTrayReloadSection(std::u16string_view section) { return section == u"devices" || section == u"Windows"; }
-
 std::u16string AboutProductText(std::u16string_view programTitle) {
   return u"Программа " + std::u16string(programTitle);
 }

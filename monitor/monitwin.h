@@ -70,9 +70,5 @@ std::optional<uint32_t> NextRebuildRetry(int failedTries);
 enum class TLauncher : uint8_t { Config, ConfigWin, ConfigDos, ConfigDirDos };
 std::u16string LauncherCommandLine(TLauncher launcher);
 
-// Message 26's section names that make the tray window ask for a reload: "devices", or "Windows" with
-// its case (the section name as the message carries it).
-bool IsTrayReloadSection(std::u16string_view section);
-
 // The About box's product line: the product word and the program title.
 std::u16string AboutProductText(std::u16string_view programTitle);

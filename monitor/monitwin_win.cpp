@@ -15,6 +15,7 @@
 #include "foundation/lib_sysinfo_win.h"
 #include "foundation/lib_unicode_win.h"
 #include "foundation/os_win32_process_win.h"
+#include "monitor/monitsvc.h"
 #include "ui/about_win.h"
 #include "ui/forms_win.h"
 #include "ui/frmlib_controls.h"
@@ -357,7 +358,7 @@ void TFormVirtPrinter::Quit() {
 
 bool TFormVirtPrinter::SettingChange(LPARAM lp) {
   std::u16string section;
-  if (!SectionOf(lp, section) || !IsTrayReloadSection(section)) return false;
+  if (!SectionOf(lp, section) || !IsPrinterSettingsSection(section)) return false;
   // The printer monitor reloads the list between rounds and its callback has the menu rebuilt.
   if (TClientApplication* app = App(); app && app->UpdateEvent) SetEvent(app->UpdateEvent.Get());
   return true;

@@ -92,6 +92,8 @@ int main(int argc, char** argv) {
   TCodingScope scope{L"monitor_demo"};
   TMachineTypes types(kE2EPageOrder);
   PlaceInvoiceCodeLowerRight(types.Store());
+  // The invoices printed with their codes without asking: nobody answers the copies dialog here.
+  types.Store().WriteInteger(TMachineTypes::TypeKey("SCHT"), u"AckPages", 0);
   const TDosForm& form = DosForms()[0];
   TRegistryStore machine(HKEY_LOCAL_MACHINE);
   if (!types.Ok() || !WriteDosConfig(machine, form)) {

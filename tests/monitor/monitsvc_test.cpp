@@ -79,5 +79,10 @@ TEST(MonitServiceSettingChange, OnlyThePrinterSectionsCount) {
       {"WINDOWS", false},  {"", false},         {"devices ", false},
       {"intl", false},
   };
-  for (const Case& c : cases) EXPECT_EQ(IsPrinterSettingsSection(c.section), c.counts) << c.section;
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsPrinterSettingsSection(c.section), c.counts) << c.section;
+    // The tray window reads the same names in its wide character width.
+    const std::u16string wide(c.section.begin(), c.section.end());
+    EXPECT_EQ(IsPrinterSettingsSection(wide), c.counts) << c.section;
+  }
 }

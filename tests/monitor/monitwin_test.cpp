@@ -83,14 +83,3 @@ TEST(MonitorWindowMenu, LauncherCommandLines) {
   EXPECT_EQ(LauncherCommandLine(TLauncher::ConfigDos), u"Client.exe /ConfigDos");
   EXPECT_EQ(LauncherCommandLine(TLauncher::ConfigDirDos), u"Client.exe /ConfigDirDos");
 }
-
-TEST(MonitorWindowMenu, ReloadSections) {
-  const struct {
-    std::u16string_view section;
-    bool reload;
-  } cases[] = {
-      {u"devices", true}, {u"Windows", true},   {u"windows", false}, {u"Devices", false},
-      {u"WINDOWS", false}, {u"devices ", false}, {u"", false},       {u"intl", false},
-  };
-  for (const auto& c : cases) EXPECT_EQ(IsTrayReloadSection(c.section), c.reload) << std::string(c.section.begin(), c.section.end());
-}
