@@ -14,6 +14,7 @@
 #include "support/coder_fakes.h"
 #include "ui/about_win.h"
 #include "ui/ackdialogform_win.h"
+#include "ui/support_win.h"
 #include "demo/styledmenu_demo_win.h"
 
 namespace {
@@ -142,6 +143,17 @@ bool AboutPicture(const std::string& fileName, bool logo) {
   return CaptureWindow(form.Handle(), fileName);
 }
 
+// The support dialog with the report of this system and a spool file listed to attach.
+bool SupportPicture(const std::string& fileName) {
+  TTevoranSupport form([](HWND, const std::u16string&, int) {});
+  form.ComponentMask = 1 | 2;
+  form.Files = {u"C:\\windows\\system32\\Tevoran\\Spool\\00012.spl"};
+  form.BuildSupportReport();
+  if (!form.ShowModeless()) return false;
+  PumpFor(500);
+  return CaptureWindow(form.Handle(), fileName);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -184,6 +196,12 @@ int main(int argc, char** argv) {
       std::printf("%s: not captured\n", about.name);
       ++failed;
     }
+  }
+  if (SupportPicture(out + "/supportform.bmp")) {
+    std::printf("supportform.bmp: the support dialog with the system's report\n");
+  } else {
+    std::printf("supportform.bmp: not captured\n");
+    ++failed;
   }
   return failed == 0 ? 0 : 1;
 }
