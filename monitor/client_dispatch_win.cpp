@@ -27,35 +27,8 @@ namespace {
 const std::u16string kKavrelKey = u"Software\\Kavrel";
 const std::u16string kRunOnceKey = u"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
-// The process's application object, or one made and started for this routine alone.
-class TAppInUse {
- public:
-  TAppInUse() : app_(ClientApplication()) {
-    if (!app_) {
-      own_ = std::make_unique<TClientApplication>();
-      own_->Start();
-      app_ = own_.get();
-    }
-  }
-  TClientApplication& operator*() const { return *app_; }
-  TClientApplication* operator->() const { return app_; }
-
- private:
-  TClientApplication* app_;
-  std::unique_ptr<TClientApplication> own_;
-};
-
 void LogNotAvailable(TClientApplication& app, std::string_view what) {
   if (app.Context.Log) app.Context.Log->Add(std::string(what) + " not available");
-}
-
-void OpenFirstSpoolDirToEveryone(TClientApplication& app) {
-  std::u16string printer;
-  app.Printers->GetFirstPrinter(printer);
-  if (printer.empty()) return;
-  std::u16string dir;
-  GetSpoolDirectory(printer, dir);
-  if (!dir.empty()) OpenFileAclToEveryone(dir);
 }
 
 bool CheckSidesStrict(uint8_t mask) {
@@ -263,6 +236,23 @@ void RegisterSideConfig(const std::u16string& legacyKey, std::u16string_view key
 }
 
 }  // namespace
+
+TAppInUse::TAppInUse() : app_(ClientApplication()) {
+  if (!app_) {
+    own_ = std::make_unique<TClientApplication>();
+    own_->Start();
+    app_ = own_.get();
+  }
+}
+
+void OpenFirstSpoolDirToEveryone(TClientApplication& app) {
+  std::u16string printer;
+  app.Printers->GetFirstPrinter(printer);
+  if (printer.empty()) return;
+  std::u16string dir;
+  GetSpoolDirectory(printer, dir);
+  if (!dir.empty()) OpenFileAclToEveryone(dir);
+}
 
 int RunClient(const TClientRoles& roles, const TInstallerFunctions& installer, const std::vector<std::u16string>& args) {
   SeedRandomGenerator();

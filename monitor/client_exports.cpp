@@ -40,7 +40,8 @@ std::string AsciiOf(std::u16string_view text) {
 }  // namespace
 
 std::optional<TDosBatchOptions> ParseDosBatchArgs(std::span<const std::u16string> args) {
-  if (args.empty() || args[0].empty() || args[0][0] != u'-') return std::nullopt;
+  // The switch word alone asks for the settings: a run without options would have no file to code.
+  if (args.size() < 2 || args[0].empty() || args[0][0] != u'-') return std::nullopt;
   TDosBatchOptions o;
   for (const std::u16string& arg : args.subspan(1)) {
     if (arg.size() < 2 || arg[0] != u'-') return std::nullopt;

@@ -26,7 +26,8 @@ struct TDosBatchOptions {
 
 // args: the arguments after the program's name, the first being the switch word that chose the run; it
 // must be written with "-" and selects the run without being read as an option. nullopt when any
-// argument is not "-" with a known option letter: then the command line is no batch run.
+// argument is not "-" with a known option letter, or there is no option: then the command line is no
+// batch run.
 std::optional<TDosBatchOptions> ParseDosBatchArgs(std::span<const std::u16string> args);
 
 // With -N or -C the file is coded by the given copies; otherwise the document types decide.

@@ -38,7 +38,7 @@ TEST(DosBatchArgs, WhatIsNoBatchRun) {
       {{u"-ConfigDos", u"-Xa"}, false, "an unknown letter"},
       {{u"-ConfigDos", u"-"}, false, "no letter"},
       {{}, false, "no arguments"},
-      {{u"-ConfigDos"}, true, "the switch word alone"},
+      {{u"-ConfigDos"}, false, "the switch word alone: the settings"},
       {{u"-ConfigDirDos", u"-Ia"}, true, ""},
   };
   for (const auto& c : cases) EXPECT_EQ(ParseDosBatchArgs(c.args).has_value(), c.batch) << c.why;
