@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "foundation/cl_tools_app_win.h"
-#include "foundation/cl_tools_pages.h"
 #include "foundation/cl_tools_cfgkey_win.h"
 #include "foundation/cl_tools_config.h"
+#include "foundation/cl_tools_pages.h"
 #include "foundation/lib_api_win.h"
 #include "foundation/lib_file_win.h"
 #include "foundation/lib_log_win.h"
@@ -66,21 +66,8 @@ bool RunWithFileCopies(TClientApplication& app, const TDosBatchOptions& o) {
   return delivered;
 }
 
-_JOBINFO BatchJob(const TDosBatchOptions& o) {
-  _JOBINFO job;
-  SYSTEMTIME now{};
-  GetSystemTime(&now);
-  job.Submitted = {now.wYear, now.wMonth, now.wDayOfWeek, now.wDay, now.wHour, now.wMinute, now.wSecond,
-                   now.wMilliseconds};
-  GetLocalComputerName(job.MachineName);
-  GetCurrentUserName(job.UserName);
-  job.Document = std::u16string(kBatchDocument);
-  job.PrinterName = o.Printer;
-  return job;
-}
-
 bool RunWithDocumentTypes(TClientApplication& app, const TDosBatchOptions& o) {
-  _JOBINFO job = BatchJob(o);
+  _JOBINFO job = LocalJobInfo(kBatchDocument, o.Printer);
   uint32_t recordNo = 0;
   if (app.JournalEnabled && app.PrintJournal) recordNo = app.PrintJournal->AppendJob(job);
   TDosCodeResultRec result{};
