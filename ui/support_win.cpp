@@ -6,7 +6,6 @@
 #include <mapi.h>
 #include <winspool.h>
 
-#include <exception>
 
 #include "coding/cl_macrolib_docparam.h"
 #include "foundation/cl_tools_app_win.h"
@@ -285,7 +284,8 @@ void TTevoranSupport::Button1Click() {
 void TTevoranSupport::Button3Click() {
   try {
     Send();
-  } catch (const std::exception&) {
+  } catch (...) {
+    // The dialog stays open; the system's last error, when there is one, says what failed.
     if (GetLastError() != 0) ShowLastError(Handle());
   }
 }
