@@ -9,6 +9,7 @@
 #include "foundation/lib_file_win.h"
 #include "foundation/lib_prn_journal.h"
 #include "foundation/lib_prn_win.h"
+#include "foundation/lib_sysinfo_win.h"
 #include "foundation/lib_unicode_win.h"
 
 namespace {
@@ -88,4 +89,17 @@ uint32_t TPrintServerMonitor::AppendJob(const _JOBINFO& job) {
 uint32_t TPrintServerMonitor::LastRecordNo() const {
   std::lock_guard guard(lock_);
   return lastRecordNo_;
+}
+
+_JOBINFO LocalJobInfo(std::u16string_view document, std::u16string_view printer) {
+  _JOBINFO job;
+  SYSTEMTIME now{};
+  GetSystemTime(&now);
+  job.Submitted = {now.wYear, now.wMonth, now.wDayOfWeek, now.wDay, now.wHour, now.wMinute, now.wSecond,
+                   now.wMilliseconds};
+  GetLocalComputerName(job.MachineName);
+  GetCurrentUserName(job.UserName);
+  job.Document = document;
+  job.PrinterName = printer;
+  return job;
 }

@@ -32,6 +32,9 @@ class TPrintServerMonitor {
   uint32_t lastRecordNo_ = 0;
 };
 
+// A record of a job the program makes itself: this machine and user, submitted now (UTC).
+_JOBINFO LocalJobInfo(std::u16string_view document, std::u16string_view printer);
+
 // The UTC time in the local time of the given zone (the system's when zone is nullptr); unchanged
 // when the conversion fails.
 TSystemTime JournalLocalTime(const TSystemTime& utc, const TIME_ZONE_INFORMATION* zone = nullptr);

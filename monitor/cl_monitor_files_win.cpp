@@ -14,6 +14,7 @@
 #include "foundation/lib_api.h"
 #include "foundation/lib_api_win.h"
 #include "foundation/lib_file_win.h"
+#include "foundation/lib_prn_journal_win.h"
 #include "foundation/lib_sysinfo_win.h"
 #include "foundation/lib_unicode.h"
 #include "foundation/lib_unicode_win.h"
@@ -222,15 +223,9 @@ void SetFileMonitorSteps(TFileMonitorSteps steps) {
 }
 
 _JOBINFO FileJobInfo(TClientApplication& app, uint32_t& recordNo) {
-  _JOBINFO job;
-  SYSTEMTIME now{};
-  GetSystemTime(&now);
-  job.Submitted = {now.wYear, now.wMonth, now.wDayOfWeek, now.wDay, now.wHour, now.wMinute, now.wSecond,
-                   now.wMilliseconds};
-  GetLocalComputerName(job.MachineName);
-  GetCurrentUserName(job.UserName);
-  job.Document = kFileJobDocument;
-  if (app.Printers) app.Printers->GetPrintTo(u"", job.PrinterName, kDosFromCapture);
+  std::u16string printer;
+  if (app.Printers) app.Printers->GetPrintTo(u"", printer, kDosFromCapture);
+  _JOBINFO job = LocalJobInfo(kFileJobDocument, printer);
   recordNo = app.JournalEnabled && app.PrintJournal ? app.PrintJournal->AppendJob(job) : 0;
   return job;
 }

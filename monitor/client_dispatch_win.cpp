@@ -31,15 +31,6 @@ void LogNotAvailable(TClientApplication& app, std::string_view what) {
   if (app.Context.Log) app.Context.Log->Add(std::string(what) + " not available");
 }
 
-void OpenFirstSpoolDirToEveryone(TClientApplication& app) {
-  std::u16string printer;
-  app.Printers->GetFirstPrinter(printer);
-  if (printer.empty()) return;
-  std::u16string dir;
-  GetSpoolDirectory(printer, dir);
-  if (!dir.empty()) OpenFileAclToEveryone(dir);
-}
-
 bool CheckSidesStrict(uint8_t mask) {
   if ((mask & kModeWin) && !CheckConfiguration(kProductWin, false, true)) return false;
   if ((mask & kModeDos) && !CheckConfiguration(kProductDos, false, true)) return false;
@@ -244,6 +235,15 @@ void RegisterSideConfig(const std::u16string& legacyKey, std::u16string_view key
 }
 
 }  // namespace
+
+void OpenFirstSpoolDirToEveryone(TClientApplication& app) {
+  std::u16string printer;
+  app.Printers->GetFirstPrinter(printer);
+  if (printer.empty()) return;
+  std::u16string dir;
+  GetSpoolDirectory(printer, dir);
+  if (!dir.empty()) OpenFileAclToEveryone(dir);
+}
 
 int RunClient(const TClientRoles& roles, const TInstallerFunctions& installer, const std::vector<std::u16string>& args) {
   SeedRandomGenerator();

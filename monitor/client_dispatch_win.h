@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,9 @@ struct TInstallerFunctions {
   void(__stdcall* CloseAllWindows)() = nullptr;
   void(__stdcall* TryUninstFileA)(const char* fileName) = nullptr;
 };
+
+// The first virtual printer's spool directory opened to everyone.
+void OpenFirstSpoolDirToEveryone(TClientApplication& app);
 
 // The program's file name for child processes: found in the program's own directory.
 inline constexpr std::string_view kChildProgramName = "Client.exe";

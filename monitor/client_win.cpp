@@ -1,5 +1,5 @@
-// Program entry: one executable for every role (monitor, service, settings dialogs, command line),
-// and the functions it exports by fixed ordinals (monitor/client.def).
+// Program entry: one executable for every role (monitor, service, settings dialogs, command line). Its
+// exports by fixed ordinals (monitor/client.def) are in client_exports_win.
 #include <windows.h>
 
 #include <cstdint>
@@ -12,22 +12,9 @@
 #include "foundation/lib_sysinfo_win.h"
 #include "monitor/cl_monitor_start_win.h"
 #include "monitor/client_dispatch_win.h"
+#include "monitor/client_exports_win.h"
 #include "monitor/monitsvc_win.h"
 #include "monitor/monitwin_win.h"
-
-// The exports (names and ordinals in client.def) answer their failure values until the coding functions
-// are built into the program.
-extern "C" {
-uint8_t __stdcall CreateCodeWin(int32_t, HENHMETAFILE, int32_t, HDC, void*, const wchar_t*, void*, void*) {
-  return 0;
-}
-uint8_t __stdcall CreateCodeDos(int32_t, void*, const wchar_t*, void*) { return 0; }
-uint8_t __stdcall ProcessFileDos(const wchar_t*, const wchar_t*, const char*, const wchar_t*, uint8_t, uint8_t,
-                                 int32_t) {
-  return 0;
-}
-void __stdcall Support() {}
-}
 
 namespace {
 
@@ -42,6 +29,8 @@ TClientRoles MakeClientRoles() {
     int32_t result = 0;
     RunMonitService(nullptr, result);
   };
+  roles.ProcessDosCommandLine = ProcessDosCommandLine;
+  roles.Support = RunSupport;
   return roles;
 }
 

@@ -21,6 +21,8 @@ constexpr std::string_view kCR = "\x0D";
 
 std::u16string YesNo(bool flag) { return flag ? u"\"Y\"" : u"\"N\""; }
 
+char UpCaseAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
 std::string_view Slice(std::span<const uint8_t> bytes, size_t from, size_t to) {
   to = std::min(to, bytes.size());
   from = std::min(from, to);
@@ -67,9 +69,11 @@ struct TDosJobSettings {
 
 class TDosJobRun {
  public:
+  // file: the caller's copies instead of the types' and the copies dialog (the export's run over a file).
   TDosJobRun(TDosJobSteps& steps, uint32_t jobRecordNo, const TDosJobSettings& settings, std::u16string model,
-             TLogFile* log)
-      : steps_(steps), jobRecordNo_(jobRecordNo), settings_(settings), model_(std::move(model)), log_(log) {}
+             TLogFile* log, const TDosFileRequest* file = nullptr)
+      : steps_(steps), jobRecordNo_(jobRecordNo), settings_(settings), model_(std::move(model)), log_(log),
+        file_(file) {}
 
   // From the input's size to the end of the document loop: the status, and the output's name in
   // outputName when one was made.
@@ -77,12 +81,18 @@ class TDosJobRun {
   std::unique_ptr<TContext> Context;
   std::unique_ptr<TDosOutput> Output;
   std::unique_ptr<TRAWCoder> Coder;
+  // Every copy's letter, in the order written.
+  std::string Written;
 
  private:
   void LogLine(std::u16string_view text) const {
     if (log_) log_->AddWide(std::u16string(kLogPrefix) + std::u16string(text));
   }
   bool OpenFiles(std::u16string& outputName);
+  void LogFileDocument() const {
+    LogLine(u"Стр.: " + Utf8ToWide(IntToText(documents_)) + u", копии: " + Quoted(steps_.Store().FromAnsi(file_->Copies)) +
+            u", формирование: " + YesNo(file_->Forming) + u", наборы: " + YesNo(file_->Cycling));
+  }
   void DocumentLoop(const std::u16string& outputName);
   bool ParseWith(TRAWCoder& coder, TParseEnd& end);
   bool Accepts(TRAWCoder& coder);
@@ -93,6 +103,10 @@ class TDosJobRun {
   bool CopiesOf(std::string& copies);
   bool WriteDocument(const std::u16string& outputName, size_t start, bool pageEnded);
   bool WritePlain(const std::u16string& outputName, size_t from, size_t to);
+  bool WriteCopies(const std::u16string& outputName, const std::string& copies, std::string_view commands,
+                   size_t start, bool pageEnded);
+  bool WriteUnrecognised(const std::u16string& outputName, size_t start, bool pageEnded);
+  bool WriteBlankTail(const std::u16string& outputName);
   void WriteFailed(const std::u16string& outputName);
 
   TDosJobSteps& steps_;
@@ -100,6 +114,7 @@ class TDosJobRun {
   const TDosJobSettings& settings_;
   std::u16string model_;
   TLogFile* log_;
+  const TDosFileRequest* file_;
   TByteReader reader_;
   TDosPrinterState state_;
   TDocIdClass failed_;
@@ -229,6 +244,11 @@ bool TDosJobRun::NewCoderPass(size_t start, TParseEnd& end, TParseEnd& furthest)
 // The copies of the recognised document; false ends the loop (status as set).
 bool TDosJobRun::CopiesOf(std::string& copies) {
   TRAWCoder& coder = *Coder;
+  if (file_) {
+    LogFileDocument();
+    copies = FileDosCopies(*file_, true, documents_);
+    return true;
+  }
   status_ = kDosJobPrintAsIs;
   LogLine(u"Стр.: " + Utf8ToWide(IntToText(documents_)) + u", копии: " + Quoted(steps_.Store().FromAnsi(coder.Pages)) +
           u", диалог: " + YesNo(coder.AckPages != 0) + u", формирование: " + YesNo(settings_.CreateCopies) +
@@ -296,12 +316,34 @@ bool TDosJobRun::WriteDocument(const std::u16string& outputName, size_t start, b
   status_ = kDosJobCoded;
   LogLine(u"Формирование страниц: " + Quoted(steps_.Store().FromAnsi(copies)));
   if (coder.State == 2) LogLine(u"Код не наносится, фильтр!");
+  return WriteCopies(outputName, copies, commands, start, pageEnded);
+}
+
+bool TDosJobRun::WriteCopies(const std::u16string& outputName, const std::string& copies, std::string_view commands,
+                             size_t start, bool pageEnded) {
   for (size_t copy = 1; copy <= copies.size(); ++copy) {
-    if (!WriteDosCopy(&coder, *Output, reader_, commands, copies, pageEnded, settings_.CRAfterFF, copy, start)) {
+    if (!WriteDosCopy(Coder.get(), *Output, reader_, commands, copies, pageEnded, settings_.CRAfterFF, copy, start)) {
       WriteFailed(outputName);
       return false;
     }
+    Written += copies[copy - 1];
   }
+  return true;
+}
+
+// The caller's run writes an unrecognised document as plain copies, as many as a recognised one gets.
+bool TDosJobRun::WriteUnrecognised(const std::u16string& outputName, size_t start, bool pageEnded) {
+  LogFileDocument();
+  LogLine(u"Документ не распознан");
+  status_ = kDosJobCoded;
+  return WriteCopies(outputName, FileDosCopies(*file_, false, documents_), {}, start, pageEnded);
+}
+
+// A tail of resets and line ends written once per copy would print blank sheets.
+bool TDosJobRun::WriteBlankTail(const std::u16string& outputName) {
+  const size_t from = reader_.Position();
+  if (from == 0 || !IsBlankTail(Slice(reader_.Bytes(), from, reader_.Size()))) return false;
+  WritePlain(outputName, from, reader_.Size());
   return true;
 }
 
@@ -309,6 +351,7 @@ void TDosJobRun::DocumentLoop(const std::u16string& outputName) {
   for (int32_t pass = 0; !reader_.Eof(); ++pass) {
     if (pass > 0) Context->Commit();
     Context->SetPage(documents_ + 1);
+    if (file_ && WriteBlankTail(outputName)) return;
     const size_t start = reader_.Position();
     failed_.Clear();
     TParseEnd end{start, state_, true};
@@ -316,7 +359,7 @@ void TDosJobRun::DocumentLoop(const std::u16string& outputName) {
     if (Coder) KeptCoderPass(end, furthest);
     if (!Coder && !NewCoderPass(start, end, furthest) && endCall_) return;
     if (!Coder) {
-      if (start == 0) {
+      if (start == 0 && !file_) {
         status_ = kDosJobPrintAsIs;
         LogLine(u"Документ не распознан");
         return;
@@ -331,6 +374,11 @@ void TDosJobRun::DocumentLoop(const std::u16string& outputName) {
     }
     reader_.Seek(static_cast<int64_t>(end.Position));
     state_ = end.State;
+    if (!Coder && file_) {
+      ++documents_;
+      if (!WriteUnrecognised(outputName, start, end.PageEnded)) return;
+      continue;
+    }
     if (!Coder) {
       if (!WritePlain(outputName, start, end.Position)) return;
       continue;
@@ -355,7 +403,9 @@ std::u16string RecordFileName(const TDosCodeResultRec& rec) {
   // The record comes from outside and is packed: its units are copied out, not read in place.
   char16_t units[kDosOutputFileUnits];
   std::memcpy(units, reinterpret_cast<const uint8_t*>(&rec) + offsetof(TDosCodeResultRec, OutputFile), sizeof units);
-  return std::u16string(units, std::find(std::begin(units), std::end(units), u'\0'));
+  // A caller's name without its terminator is read up to the 260 characters a name may have.
+  char16_t* last = units + kDosOutputFileUnits - 1;
+  return std::u16string(units, std::find(+units, last, u'\0'));
 }
 
 std::string TDosJobSteps::StoredCopies(const std::string& copies, TContext& context) {
@@ -418,4 +468,55 @@ uint8_t EncodeDosJob(TDosJobSteps& steps, uint32_t jobRecordNo, TDosCodeResultRe
   logLine(u"Код возврата: " + Quoted(JobStatusText(status)));
   if (log) log->Close();
   return status;
+}
+
+std::string FileDosCopies(const TDosFileRequest& request, bool recognised, int32_t documentNo) {
+  const std::string& letters = request.Copies;
+  const size_t count = std::min(letters.size(), static_cast<size_t>(kMaxPageMaskLength));
+  if (count == 0 || documentNo < 1) return "N";
+  if (request.Forming) {
+    if (!recognised) return std::string(count, 'N');
+    std::string copies = letters.substr(0, count);
+    for (char& c : copies) c = UpCaseAscii(c);
+    return copies;
+  }
+  if (!recognised) return "N";
+  const auto n = static_cast<size_t>(documentNo);
+  if (request.Cycling) return std::string(1, UpCaseAscii(letters[(n - 1) % count]));
+  return std::string(1, n <= count ? UpCaseAscii(letters[n - 1]) : 'N');
+}
+
+bool IsBlankTail(std::string_view bytes) {
+  constexpr char kEsc = 0x1B;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const auto c = static_cast<uint8_t>(bytes[i]);
+    if (c == static_cast<uint8_t>(kEsc)) {
+      ++i;
+      continue;
+    }
+    if (c > 0x20 && c != 0x7F) return false;
+  }
+  return true;
+}
+
+bool ProcessFileDos(TDosJobSteps& steps, const TDosFileRequest& request, std::u16string_view model) {
+  if (!steps.CheckConfiguration()) return false;
+  const TTitleScope title;
+  TDosJobSettings settings = ReadSettings(steps.Store());
+  settings.PrintServer = false;
+  const std::unique_ptr<TLogFile> log = steps.OpenLog();
+  const auto logLine = [&log](std::u16string_view text) {
+    if (log) log->AddWide(u"ProcessFileDos --> " + std::u16string(text));
+  };
+  if (settings.Order.empty()) logLine(u"Список типов документов пуст!");
+  std::u16string outputName;
+  TDosJobRun run(steps, 0, settings, std::u16string(model), log.get(), &request);
+  const bool ok = run.Run(outputName) == kDosJobCoded;
+  run.Context.reset();
+  run.Output.reset();
+  run.Coder.reset();
+  if (!ok && !outputName.empty()) steps.DeleteOutput(outputName);
+  logLine(u"Код возврата: " + YesNo(ok) + u", документы: " + Quoted(steps.Store().FromAnsi(run.Written)));
+  if (log) log->Close();
+  return ok;
 }

@@ -47,6 +47,8 @@ class TDosOutput {
 class TDosJobSteps {
  public:
   virtual ~TDosJobSteps() = default;
+  // The code's place for every document: -1 none, else horizontal in the low 16 bits, vertical in the high.
+  int32_t PlaceOverride = -1;
   // The settings: ConfigDos and the fixed keys.
   virtual const TSettingsStore& Store() = 0;
   // The DOS side with its directories, without the restore offer; it shows its own message.
@@ -81,7 +83,7 @@ class TDosJobSteps {
   virtual bool LoadParam(TRAWCoder& coder) { return coder.LoadParam(); }
   virtual bool ParsePage(TRAWCoder& coder, TByteReader& reader, bool& pageEnded, int32_t& errors,
                          TDosPrinterState& state) {
-    return coder.ParsePage(reader, pageEnded, -1, errors, state);
+    return coder.ParsePage(reader, pageEnded, PlaceOverride, errors, state);
   }
   virtual bool Recognize(TRAWCoder& coder) { return coder.Recognize(); }
   virtual bool ProcessDocData(TRAWCoder& coder, uint32_t jobRecordNo) { return coder.ProcessDocData(jobRecordNo); }
@@ -92,6 +94,21 @@ class TDosJobSteps {
 // The file coded document by document into the output; the job status. rec is zero bytes unless the
 // status is 2; on entry its OutputFile may name the printer model. The caller holds CodingLock.
 uint8_t EncodeDosJob(TDosJobSteps& steps, uint32_t jobRecordNo, TDosCodeResultRec& rec);
+
+// A file coded by the caller's copies letters instead of the document types' ("C" and "N", any case).
+struct TDosFileRequest {
+  std::string Copies;
+  bool Forming = false;  // one copy per letter
+  bool Cycling = false;  // without forming: the letters taken in turn over the documents
+};
+
+// The copies of document documentNo (from 1): past the letters' end, or without letters, one plain copy.
+std::string FileDosCopies(const TDosFileRequest& request, bool recognised, int32_t documentNo);
+// True when the bytes hold no text: only control bytes, blanks and the byte after each ESC.
+bool IsBlankTail(std::string_view bytes);
+// The steps' input coded into their output file by the request's copies; true when every document was
+// written. The output is deleted on false. The caller holds CodingLock.
+bool ProcessFileDos(TDosJobSteps& steps, const TDosFileRequest& request, std::u16string_view model);
 
 // One copy of the document [docStart, the reader's cursor): with the code when the copies string's
 // letter at copyNo (from 1) is "C", the coder exists and does not filter the code off; then the copies'

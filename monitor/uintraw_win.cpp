@@ -93,6 +93,20 @@ class TWinDosSteps : public TDosJobSteps {
   TWinCodeServices services_;
 };
 
+// The caller's run over a file: its output, its code place, no copies dialog.
+class TWinFileDosSteps : public TWinDosSteps {
+ public:
+  TWinFileDosSteps(std::u16string inputFile, std::u16string outputFile, int32_t placeOverride)
+      : TWinDosSteps(nullptr, std::move(inputFile)), output_(std::move(outputFile)) {
+    PlaceOverride = placeOverride;
+  }
+  std::u16string MakeOutputName() override { return output_; }
+  void ShowRegistryError() override { ShowErrorMsg(u"Ошибка чтения реестра!"); }
+
+ private:
+  std::u16string output_;
+};
+
 void LogLine(TClientApplication& app, std::u16string_view text) {
   if (app.Context.Log) app.Context.Log->AddWide(u"--> ProcessDosFile: " + std::u16string(text));
 }
@@ -132,6 +146,17 @@ uint8_t EncodeDosJob(uint32_t jobRecordNo, const _JOBINFO* jobInfo, const char16
   const std::lock_guard lock(CodingLock());
   TWinDosSteps steps(jobInfo, inputFile ? std::u16string(inputFile) : std::u16string());
   return EncodeDosJob(steps, jobRecordNo, rec);
+}
+
+bool ProcessFileDos(const std::u16string& inputFile, const std::u16string& outputFile, const TDosFileRequest& request,
+                    const std::u16string& model, int32_t placeOverride) {
+  if (!FilePresent(inputFile)) {
+    ShowFileNotFound(inputFile);
+    return false;
+  }
+  const std::lock_guard lock(CodingLock());
+  TWinFileDosSteps steps(inputFile, outputFile, placeOverride);
+  return ProcessFileDos(steps, request, model);
 }
 
 bool ProcessDosFile(TClientApplication& app, const std::u16string& fileName, bool keepReadOnly, uint8_t kind,

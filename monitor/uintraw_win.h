@@ -13,6 +13,11 @@ class TClientApplication;
 // jobInfo may be nil; inputFile is NUL-terminated. Takes the coding lock. Answers the job status.
 uint8_t EncodeDosJob(uint32_t jobRecordNo, const _JOBINFO* jobInfo, const char16_t* inputFile, TDosCodeResultRec& rec);
 
+// The file coded into outputFile (made new) by the request's copies, the code at placeOverride (-1: the
+// types' place); false, and no output, on any failure. Takes the coding lock.
+bool ProcessFileDos(const std::u16string& inputFile, const std::u16string& outputFile, const TDosFileRequest& request,
+                    const std::u16string& model, int32_t placeOverride);
+
 // Destination kinds of the files the monitors take.
 inline constexpr uint8_t kDosFromDirectory = 4;
 inline constexpr uint8_t kDosFromCapture = 8;

@@ -15,11 +15,17 @@ namespace {
 constexpr COLORREF kLinkColor = RGB(0, 0, 255);
 constexpr UINT_PTR kSubclassId = 1;
 
+void MoveLeft(HWND parent, HWND control, int left) {
+  const RECT r = ControlRectIn(parent, control);
+  SetWindowPos(control, nullptr, left, r.top, r.right - left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
 void ShellOpenLink(HWND owner, const std::u16string& link, int show) {
   ShellExecuteW(owner, nullptr, WStr(link), nullptr, nullptr, show);
 }
 
-// The dialog's font with a changed weight or underline; the caller owns it.
 HFONT DerivedFont(HWND dialog, bool bold, bool underline) {
   LOGFONTW font{};
   const auto base = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
@@ -28,13 +34,6 @@ HFONT DerivedFont(HWND dialog, bool bold, bool underline) {
   font.lfUnderline = underline ? TRUE : FALSE;
   return CreateFontIndirectW(&font);
 }
-
-void MoveLeft(HWND parent, HWND control, int left) {
-  const RECT r = ControlRectIn(parent, control);
-  SetWindowPos(control, nullptr, left, r.top, r.right - left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-}  // namespace
 
 std::u16string AboutCopyright() { return LoadResStringW(IDS_ABOUT_COPYRIGHT); }
 std::u16string SupportServiceName() { return LoadResStringW(IDS_SUPPORT_SERVICE); }

@@ -12,6 +12,10 @@
 
 // Opens a link with the shell: the owner window, the link and the show command.
 using TOpenLink = std::function<void(HWND owner, const std::u16string& link, int show)>;
+// The shell's ShellExecute of the link, no verb.
+void ShellOpenLink(HWND owner, const std::u16string& link, int show);
+// The dialog's font with a changed weight or underline; the caller owns it.
+HFONT DerivedFont(HWND dialog, bool bold, bool underline);
 
 // The configured texts from the program's resources.
 std::u16string AboutCopyright();

@@ -22,6 +22,7 @@
 #include "ui/instprnfrm_res.h"
 #include "ui/instprnfrm_win.h"
 #include "foundation/cl_tools_app_win.h"
+#include "ui/support_win.h"
 #include "demo/styledmenu_demo_win.h"
 
 namespace {
@@ -255,6 +256,17 @@ bool TrayMenuPicture(const std::string& fileName) {
   return g_trayShot.captured;
 }
 
+// The support dialog with the report of this system and a spool file listed to attach.
+bool SupportPicture(const std::string& fileName) {
+  TTevoranSupport form([](HWND, const std::u16string&, int) {});
+  form.ComponentMask = 1 | 2;
+  form.Files = {u"C:\\windows\\system32\\Tevoran\\Spool\\00012.spl"};
+  form.BuildSupportReport();
+  if (!form.ShowModeless()) return false;
+  PumpFor(500);
+  return CaptureWindow(form.Handle(), fileName);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -286,6 +298,12 @@ int main(int argc, char** argv) {
     std::printf("traymenu.bmp: the monitor's tray menu with the Windows destinations of its virtual printer\n");
   } else {
     std::printf("traymenu.bmp: not captured\n");
+    ++failed;
+  }
+  if (SupportPicture(out + "/supportform.bmp")) {
+    std::printf("supportform.bmp: the support dialog with the system's report\n");
+  } else {
+    std::printf("supportform.bmp: not captured\n");
     ++failed;
   }
   const struct {

@@ -101,18 +101,14 @@ TEST_F(ClientRuns, EveryCommandReachesItsRole) {
     const char* why;
   };
   const Case cases[] = {
-      {u"/ConfigDos",
-       {"RunClient: ProcessDosCommandLine not available", "RunDosConfig: DOS settings dialog not available"},
-       "no batch options: the DOS settings"},
-      {u"-ConfigDirDos",
-       {"RunClient: ProcessDosCommandLine not available",
-        "RunDirMonitorConfig: watched-directory dialog not available"},
-       ""},
+      {u"/ConfigDos -Ia", {"RunDosConfig: DOS settings dialog not available"},
+       "the switch word with \"/\": no batch run, the DOS settings"},
+      {u"-ConfigDirDos", {"RunDirMonitorConfig: watched-directory dialog not available"},
+       "no batch options: the watched-directory settings"},
       {u"/ConfigWin", {"RunWinConfig: Windows settings dialog not available"}, ""},
       {u"C", {"Starting Printer Configuration", "RunPrinterConfig: virtual printer settings dialog not available"}, ""},
       {u"/S", {"RunPrinterConfig: virtual printer settings dialog not available"}, "no virtual printer yet"},
       {u"D", {"RunClient: DeletePrinter not available"}, ""},
-      {u"/R", {"RunClient: Support not available"}, ""},
       {u"/S30", {"RunClient: CloseAllWindows not available"}, ""},
       {u"/S27 C:\\nothing.exe", {"RunClient: TryUninstFileA not available"}, ""},
       {u"/Stop", {"RunClient: CloseAllWindows not available"}, "the service is not configured: nothing to stop"},

@@ -438,3 +438,73 @@ TEST(DosJob, WriteDosCopyBounds) {
   TStringDosOutput failing(small, smallCount, 4, true);
   EXPECT_FALSE(WriteDosCopy(coder.get(), failing, reader, "[code]", "C", false, true, 1, 5));
 }
+
+// The export's run over a file: the caller's letters decide the copies, whatever the types' settings.
+TEST(DosFile, CopiesByTheCallersLetters) {
+  const struct {
+    std::string input;
+    TDosFileRequest request;
+    std::string expected;
+    std::string written;
+    const char* why;
+  } cases[] = {
+      {kDocA + kDocA, {"C", false, true}, "AAA 1\r<AAA 1>\n\fAAA 1\r<AAA 1>\n\f", "CC", "cycling: both coded"},
+      {kDocA + kDocA, {"C", false, false}, "AAA 1\r<AAA 1>\n\fAAA 1\r\n\f", "CN", "past the letters: plain"},
+      {kDocA + kDocX, {"cn", true, false}, "AAA 1\r<AAA 1>\n\f\rAAA 1\r\n\f" + kDocX + "\r" + kDocX, "CNNN",
+       "forming: one copy per letter, the unknown document as plain copies"},
+      {kDocA, {"", true, false}, "AAA 1\r\n\f", "N", "no letters: one plain copy"},
+      {kDocA + "\x1B" "E\r\n", {"CC", true, false}, "AAA 1\r<AAA 1>\n\f\rAAA 1\r<AAA 1>\n\f\x1B" "E\r\n", "CC",
+       "a trailing reset is written once"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    TFakeDosSteps steps;
+    steps.store.SetText(kDos + u"\\AB", u"Pages", u"NNN");  // the types' own copies play no part
+    steps.input = c.input;
+    EXPECT_TRUE(ProcessFileDos(steps, c.request, u"HP LaserJet"));
+    EXPECT_EQ(steps.output, c.expected);
+    EXPECT_TRUE(steps.dialogs.empty());
+    EXPECT_TRUE(steps.deleted.empty());
+    const std::u16string end = u"ProcessFileDos --> Код возврата: \"Y\", документы: \"" + Utf8ToWide(c.written) + u"\"";
+    EXPECT_NE(std::find(steps.logHost.Lines.begin(), steps.logHost.Lines.end(), end), steps.logHost.Lines.end());
+  }
+}
+
+// A failure after the output was made deletes it and answers false.
+TEST(DosFile, FailuresDeleteTheOutput) {
+  TFakeDosSteps steps;
+  steps.input = kDocA;
+  steps.codeOk = false;
+  EXPECT_FALSE(ProcessFileDos(steps, {"C", false, false}, u""));
+  EXPECT_EQ(steps.deleted, std::vector<std::u16string>{std::u16string(kOutputName)});
+  TFakeDosSteps empty;
+  EXPECT_FALSE(ProcessFileDos(empty, {"C", false, false}, u"")) << "an empty input";
+  TFakeDosSteps unchecked;
+  unchecked.input = kDocA;
+  unchecked.configOk = false;
+  EXPECT_FALSE(ProcessFileDos(unchecked, {"C", false, false}, u""));
+  EXPECT_EQ(unchecked.outputsOpened, 0);
+}
+
+TEST(DosFile, CopiesOfADocument) {
+  const struct {
+    TDosFileRequest request;
+    bool recognised;
+    int32_t document;
+    std::string expected;
+  } cases[] = {
+      {{"cNc", true, false}, true, 1, "CNC"},   {{"cNc", true, false}, false, 1, "NNN"},
+      {{"", true, false}, true, 1, "N"},         {{"CN", false, true}, true, 3, "C"},
+      {{"CN", false, false}, true, 3, "N"},      {{"CN", false, false}, true, 2, "N"},
+      {{"", false, true}, true, 5, "N"},         {{"C", false, true}, false, 1, "N"},
+      {{std::string(100, 'c'), true, false}, true, 1, std::string(64, 'C')},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FileDosCopies(c.request, c.recognised, c.document), c.expected)
+        << c.request.Copies << " " << c.recognised << " " << c.document;
+  }
+  EXPECT_TRUE(IsBlankTail("\f\r\n \x1B" "E\x1B@"));
+  EXPECT_TRUE(IsBlankTail("\x1B"));
+  EXPECT_FALSE(IsBlankTail("\f.\r\n"));
+  EXPECT_FALSE(IsBlankTail("\x1B" "EA"));
+}
