@@ -295,6 +295,9 @@ DWORD TMonitService::RunWindow() {
   ServiceStart(started);
   if (!started) return 0;
   Report(kServiceRunning);
+  // Created suspended by the monitor run. Only now: its first act may be to start the print spooler,
+  // and a service start asked for while this one is still pending waits for it in the manager.
+  if (Context != nullptr && Context->PrinterThread) ResumeThread(Context->PrinterThread.Get());
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
@@ -315,11 +318,7 @@ void RunMonitService(TMonitorContext* context, int32_t& result) {
     SetProgramTitle(kProgramTitle);
     TMonitService service(context);
     const TServiceSlot slot(&service);
-    if (context != nullptr) {
-      context->OwnerWindow = nullptr;
-      // Created suspended by the monitor run, so that it starts once its stopper is in place.
-      if (context->PrinterThread) ResumeThread(context->PrinterThread.Get());
-    }
+    if (context != nullptr) context->OwnerWindow = nullptr;
     const TServiceRunKind kind = ServiceRunKindOf(HasCmdLineSwitch(kInstallSwitch), HasCmdLineSwitch(kUninstallSwitch));
     if (kind != TServiceRunKind::Run) {
       RunRegistration(kind);

@@ -1,13 +1,16 @@
 // client.exe as a user starts it, on the stand-in spooler: the tray monitor (no argument) and the queue
 // monitor ("/M") each code and print a Windows invoice and a DOS job on the destination PostScript
-// printer, and end when their window is closed from outside. A job in the middle of its coding (its
+// printer, and end when their window is closed from outside; registered by its own command as the
+// monitor service, it codes and prints as the service, and its commands stop and remove it. A job in the middle of its coding (its
 // copies dialog open) is not lost when the program is stopped or ended by force: the next run prints
 // it. The printed jobs go to monitor_program/<role>/ for the native step that reads the codes back.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <string>
 
@@ -23,6 +26,7 @@
 #include "support/e2e_page_win.h"
 #include "support/monitor_program_win.h"
 #include "support/saved_key_win.h"
+#include "support/service_cleanup_win.h"
 #include "support/win_fixtures.h"
 
 namespace {
@@ -173,4 +177,62 @@ TEST_F(MonitorProgram, AJobInTheMiddleOfItsCodingSurvivesAStopAndAKill) {
   const std::vector<uint8_t> printed = TakePrinted(kVirtual, kDestinationFile, 30000);
   EXPECT_NE(std::string(printed.begin(), printed.end()).find("\x1B*r"), std::string::npos) << "printed with its code";
   EXPECT_EQ(client->CloseWindow(kMonitorWindow, 20000), 0u) << Log();
+}
+
+namespace {
+
+// The monitor service's state as the manager reports it; 0 when it cannot be read.
+DWORD ServiceState() {
+  const TServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  const TServiceHandle service(OpenServiceW(manager.Get(), L"MonitService", SERVICE_QUERY_STATUS));
+  SERVICE_STATUS status{};
+  return service && QueryServiceStatus(service.Get(), &status) ? status.dwCurrentState : 0;
+}
+
+bool WaitFor(const std::function<bool()>& done, int maxMs) {
+  for (int waited = 0; waited < maxMs && !done(); waited += 100) Sleep(100);
+  return done();
+}
+
+}  // namespace
+
+TEST_F(MonitorProgram, AsTheServiceItCodesAndPrintsAndItsCommandsStopAndRemoveIt) {
+  const TServiceCleanup cleanup;
+  machine.WriteInteger(kConfigKey, u"AsService", 1);
+  const std::u16string exe = AnsiToWide(CLIENT_EXE_PATH);
+  ASSERT_EQ(Start(u"/Install /Silent")->WaitExit(30000), 0u) << Log();
+  const TServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  const TServiceHandle service(OpenServiceW(manager.Get(), L"MonitService", SERVICE_ALL_ACCESS));
+  ASSERT_TRUE(service) << "registered by the program's own command\n" << Log();
+  std::vector<uint8_t> bytes(8192);
+  DWORD needed = 0;
+  ASSERT_TRUE(QueryServiceConfigW(service.Get(), reinterpret_cast<QUERY_SERVICE_CONFIGW*>(bytes.data()),
+                                  static_cast<DWORD>(bytes.size()), &needed));
+  const auto* config = reinterpret_cast<const QUERY_SERVICE_CONFIGW*>(bytes.data());
+  std::u16string registered = FromWStr(config->lpBinaryPathName);
+  std::replace(registered.begin(), registered.end(), u'/', u'\\');
+  std::u16string expected = u"\"" + exe + u"\"";
+  std::replace(expected.begin(), expected.end(), u'/', u'\\');
+  EXPECT_EQ(WideToAnsi(registered), WideToAnsi(expected)) << "the program itself, quoted, without switches";
+
+  // Under Wine the service runs as the user, so it learns its role from "/Service"; the stand-in's
+  // switch reaches a service process only on its command line, where after the letter S it would
+  // be a template to expand: the letter M keeps the queue monitor's role.
+  const std::u16string path = u"\"" + exe + u"\" /M /Service \"" + std::u16string(kStandInSpoolerVariable) + u"=" +
+                              spooler.Directory.Path + u"\"";
+  ASSERT_TRUE(ChangeServiceConfigW(service.Get(), SERVICE_NO_CHANGE, SERVICE_DEMAND_START, SERVICE_NO_CHANGE,
+                                   WStr(path), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
+  ASSERT_TRUE(StartServiceW(service.Get(), 0, nullptr)) << GetLastError() << "\n" << Log();
+  EXPECT_TRUE(WaitFor([&] { return Log().find("Monitoring started. 1 Printers found") != std::string::npos; }, 30000))
+      << Log();
+  SubmitInvoice();
+  const std::vector<uint8_t> printed = TakePrinted(kVirtual, kDestinationFile, 90000);
+  EXPECT_NE(std::string(printed.begin(), printed.end()).find("%%Page:"), std::string::npos) << Log();
+  EXPECT_NE(Log().find("Print code"), std::string::npos) << "the service coded the page\n" << Log();
+
+  EXPECT_EQ(Start(u"/Stop")->WaitExit(30000), 0u);
+  EXPECT_TRUE(WaitFor([] { return ServiceState() == SERVICE_STOPPED; }, 10000)) << ServiceState() << "\n" << Log();
+  EXPECT_NE(Log().find("Monitoring stopped"), std::string::npos) << Log();
+  EXPECT_EQ(Start(u"/UnInstall /Silent")->WaitExit(30000), 0u);
+  EXPECT_EQ(ServiceState(), 0u) << "removed by the program's own command";
 }

@@ -13,6 +13,7 @@
 
 #include "foundation/lib_codepage.h"
 #include "foundation/lib_unicode_win.h"
+#include "support/service_cleanup_win.h"
 #include "support/win_fixtures.h"
 
 namespace {
@@ -25,23 +26,6 @@ std::u16string HostPath() {
   std::u16string path = FromWStr(buf, n);
   return path.substr(0, path.rfind(u'\\') + 1) + u"monitsvc_host.exe";
 }
-
-// Stops and removes the service at both ends, so that a failed test leaves no automatic service behind.
-class TServiceCleanup {
- public:
-  TServiceCleanup() { Remove(); }
-  ~TServiceCleanup() { Remove(); }
-  TServiceCleanup(const TServiceCleanup&) = delete;
-  TServiceCleanup& operator=(const TServiceCleanup&) = delete;
-  static void Remove() {
-    const TServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    const TServiceHandle service(OpenServiceW(manager.Get(), kName, SERVICE_ALL_ACCESS));
-    if (!service) return;
-    SERVICE_STATUS status{};
-    ControlService(service.Get(), SERVICE_CONTROL_STOP, &status);
-    DeleteService(service.Get());
-  }
-};
 
 // A value of the service's key as the manager stored it, the terminating NULs included; "<none>".
 std::u16string ServiceKeyValue(const wchar_t* name) {
