@@ -201,8 +201,8 @@ TEST_F(MonitorProgram, AsTheServiceItCodesAndPrintsAndItsCommandsStopAndRemoveIt
   machine.WriteInteger(kConfigKey, u"AsService", 1);
   const std::u16string exe = AnsiToWide(CLIENT_EXE_PATH);
   ASSERT_EQ(Start(u"/Install /Silent")->WaitExit(30000), 0u) << Log();
-  const TServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-  const TServiceHandle service(OpenServiceW(manager.Get(), L"MonitService", SERVICE_ALL_ACCESS));
+  TServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  TServiceHandle service(OpenServiceW(manager.Get(), L"MonitService", SERVICE_ALL_ACCESS));
   ASSERT_TRUE(service) << "registered by the program's own command\n" << Log();
   std::vector<uint8_t> bytes(8192);
   DWORD needed = 0;
@@ -233,6 +233,9 @@ TEST_F(MonitorProgram, AsTheServiceItCodesAndPrintsAndItsCommandsStopAndRemoveIt
   EXPECT_EQ(Start(u"/Stop")->WaitExit(30000), 0u);
   EXPECT_TRUE(WaitFor([] { return ServiceState() == SERVICE_STOPPED; }, 10000)) << ServiceState() << "\n" << Log();
   EXPECT_NE(Log().find("Monitoring stopped"), std::string::npos) << Log();
+  // A service stays listed while a handle to it is open.
+  service.Reset();
+  manager.Reset();
   EXPECT_EQ(Start(u"/UnInstall /Silent")->WaitExit(30000), 0u);
   EXPECT_EQ(ServiceState(), 0u) << "removed by the program's own command";
 }
