@@ -37,20 +37,9 @@ const std::u16string kDestination = u"Client Test PS";
 const std::u16string kDestinationFile = u"C:\\client-print\\out.ps";
 const std::u16string kVirtual = u"Демо-принтер";
 
-// The virtual printer of the stand-in in the program's printer list, and the default printer, as the
-// DOS printing check wants it.
-void AddVirtualPrinter(TStandInScope& spooler) {
-  spooler.StandIn->AddStandInPrinter(MonitoredPrinter(kVirtual));
-  TPrinters printers(CreateWindowsPrintersHost(), MachineSettingsStore(), UserSettingsStore());
-  GetCurrentUserName(printers.UserName);
-  TPrinterListItem& item = printers.Items[printers.Add(kVirtual)];
-  item.AllUsers = true;
-  item.WinSide = true;
-  item.DosSide = true;
-  printers.SaveAll();
-  printers.SetPrintToOfUser(kVirtual, u"", kPrintToWin, kDestination);
-  printers.SetPrintToOfUser(kVirtual, u"", kPrintToDos, kDestination);
-  WriteProfileStringW(L"Windows", L"Device", WStr(kVirtual + u",winspool,LPT1:"));
+// The DOS printing check wants the virtual printer as the default one.
+void MakeDefaultPrinter(const std::u16string& printer) {
+  WriteProfileStringW(L"Windows", L"Device", WStr(printer + u",winspool,LPT1:"));
 }
 
 // The message's tag, type, version, letter and TAB: the rest differs from run to run.
@@ -108,7 +97,8 @@ int main(int argc, char** argv) {
   machine.WriteInteger(invoice, u"AckPages", 0);
   machine.WriteTextA(kConfigDosKey, u"Version", std::string(kProgramVersion));
   TStandInScope spooler{u"monitor_demo"};
-  AddVirtualPrinter(spooler);
+  AddProgramVirtualPrinter(*spooler.StandIn, kVirtual, kDestination);
+  MakeDefaultPrinter(kVirtual);
 
   const TEnhMetaFile first = RecordE2EPage(E2EDocument("SCHT"), &InvoiceTable());
   const TEnhMetaFile second = RecordE2EPage(E2EDocument("SCHT"), &InvoiceTable());

@@ -69,16 +69,7 @@ class MonitorProgram : public ::testing::Test {
     WriteDosModel(machine, u"HP Monitor Program", u"300,300,Rastr");
     WriteDosKeywordType(machine, u"DJ", u"AAA", u"CN", 0);
 
-    ASSERT_TRUE(spooler.StandIn->AddStandInPrinter(MonitoredPrinter(kVirtual)));
-    TPrinters printers(CreateWindowsPrintersHost(), MachineSettingsStore(), UserSettingsStore());
-    GetCurrentUserName(printers.UserName);
-    TPrinterListItem& item = printers.Items[printers.Add(kVirtual)];
-    item.AllUsers = true;
-    item.WinSide = true;
-    item.DosSide = true;
-    printers.SaveAll();
-    printers.SetPrintToOfUser(kVirtual, u"", kPrintToWin, kDestination);
-    printers.SetPrintToOfUser(kVirtual, u"", kPrintToDos, kDestination);
+    AddProgramVirtualPrinter(*spooler.StandIn, kVirtual, kDestination);
     DeleteFileW(WStr(kDestinationFile));  // a file port is not truncated before a job
   }
 

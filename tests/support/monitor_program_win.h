@@ -9,8 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "foundation/cl_tools_store_win.h"
 #include "foundation/lib_handle_win.h"
+#include "foundation/lib_prn_printers.h"
+#include "foundation/lib_prn_printers_host_win.h"
 #include "foundation/lib_prn_standin_win.h"
+#include "foundation/lib_sysinfo_win.h"
 #include "foundation/lib_unicode_win.h"
 #include "support/monitor_run_win.h"
 #include "support/prn_test_support.h"
@@ -94,6 +98,22 @@ class TMonitorProgram {
   TKernelHandle process_;
   DWORD id_ = 0;
 };
+
+// A virtual printer of the stand-in with both sides, in the program's own printer list (the machine's and
+// user's keys), printing both sides' jobs to the destination.
+inline void AddProgramVirtualPrinter(TSpoolerStandIn& standIn, const std::u16string& name,
+                                     const std::u16string& destination) {
+  standIn.AddStandInPrinter(MonitoredPrinter(name));
+  TPrinters printers(CreateWindowsPrintersHost(), MachineSettingsStore(), UserSettingsStore());
+  GetCurrentUserName(printers.UserName);
+  TPrinterListItem& item = printers.Items[printers.Add(name)];
+  item.AllUsers = true;
+  item.WinSide = true;
+  item.DosSide = true;
+  printers.SaveAll();
+  printers.SetPrintToOfUser(name, u"", kPrintToWin, destination);
+  printers.SetPrintToOfUser(name, u"", kPrintToDos, destination);
+}
 
 // Waits (at most maxMs) for the printer's queue to empty and the port file to settle (Wine's driver
 // writes a GDI job to the port after its end); what the job printed, taken off the port.
