@@ -1,15 +1,23 @@
 // The exports' bodies linked into the test (their failure values on a caller's nil arguments, the
-// caller's metafile left its own), and the batch DOS run of client.exe, which calls the program's own
-// exports by ordinal: by the given copies, by the document types, and -K keeping an input that gave
-// nothing.
+// caller's metafile left its own, also when the coding re-records the page), and the batch DOS run of
+// client.exe, which calls the program's own exports by ordinal: by the given copies (the code's picture
+// written to client_exports/batch_code.bmp for the native zxing-cpp step), by the document types, to a
+// printer's queue, and -K keeping an input that gave nothing.
 #include "monitor/client_exports_win.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "coding/enumemf2_records_win.h"
 #include "foundation/lib_api_win.h"
 #include "foundation/lib_codepage.h"
+#include "foundation/lib_prn.h"
 #include "foundation/lib_unicode_win.h"
+#include "monitor/createcode_win_rig.h"
+#include "support/code_image.h"
 #include "support/e2e_dos_win.h"
+#include "support/monitor_program_win.h"
 #include "support/win_fixtures.h"
 
 namespace {
@@ -71,6 +79,31 @@ TEST(ClientExportsWin, CallersMetafileStaysItsOwn) {
   DeleteEnhMetaFile(page);
 }
 
+class CreateCodeWinRedrawn : public TPageCodingRig {};
+
+// A recognised page with ReDrawEMF on is re-recorded by the coding, which deletes the page it was given:
+// the caller's page stays valid and unchanged, and no re-recorded page is left behind.
+TEST_F(CreateCodeWinRedrawn, CallersMetafileStaysItsOwn) {
+  TMachineTypes types(u"TORG,SCHT");
+  ASSERT_TRUE(types.Ok()) << E2EConfigPath();
+  store_.WriteInteger(kConfigKey, u"ReDrawEMF", 1);
+  TEnhMetaFile page = RecordE2EPage(E2EDocument("SCHT"));
+  ASSERT_TRUE(page) << "the destination printer of scripts/setup";
+  const TDeviceContext printer = DestinationPrinterDC();
+  ASSERT_TRUE(printer);
+  const std::vector<uint8_t> before = EnhMetaFileBytes(page.Get());
+  const std::set<std::wstring> files = TempFiles();
+  TCodeResultRec rec{};
+  _JOBINFO job;
+  job.Document = u"Счёт 15";
+  EXPECT_EQ(CreateCodeWin(0, page.Get(), 1, printer.Get(), &job, L"Client Printer", nullptr, &rec), 3) << LogText();
+  EXPECT_TRUE(boxes_.empty());
+  EXPECT_EQ(EnhMetaFileBytes(page.Get()), before) << "the caller's page is still valid and unchanged";
+  const std::filesystem::path picture(std::u16string(rec.FileName));
+  EXPECT_EQ(AddedTempFiles(files), std::set<std::wstring>{picture.filename().wstring()});
+  std::filesystem::remove(picture);
+}
+
 class DosBatchWin : public ::testing::Test {
  protected:
   const TDosForm& form = DosForms().front();
@@ -85,6 +118,8 @@ class DosBatchWin : public ::testing::Test {
 TEST_F(DosBatchWin, ByTheGivenCopies) {
   ASSERT_TRUE(config.Ok());
   ASSERT_TRUE(WriteFixture(input, invoice));
+  std::error_code ignored;
+  std::filesystem::remove("client_exports/batch_code.bmp", ignored);
   const std::u16string output = temp.File(u"OUT.PRN");
   EXPECT_EQ(RunClientExe(u"-ConfigDos -I\"" + input + u"\" -O" + output + u" -N2 -C1 -F"), 0u);
   const std::string printed = ReadFixture(output);
@@ -93,9 +128,14 @@ TEST_F(DosBatchWin, ByTheGivenCopies) {
   const TDosPrintedCodes codes = SplitPrintedJob(expected, printed);
   ASSERT_EQ(codes.Error, "") << WideToUtf8(Log());
   ASSERT_EQ(codes.Commands.size(), 1u) << "the code on copy 1 only";
-  const TDosReadBack back = ReadDosCode(expected.Codes[0].Geometry, codes.Commands[0]);
-  EXPECT_EQ(back.Error, "");
-  EXPECT_FALSE(back.Picture.empty());
+  const TDosCodeGeometry& geometry = expected.Codes[0].Geometry;
+  const TDosReadBack back = ReadDosCode(geometry, codes.Commands[0]);
+  ASSERT_EQ(back.Error, "");
+  ASSERT_FALSE(back.Picture.empty());
+  // The picture the commands draw, for the native step's zxing-cpp.
+  std::filesystem::create_directories("client_exports");
+  EXPECT_TRUE(WriteFileBytes("client_exports/batch_code.bmp",
+                             SymbolImage(back.Picture, {geometry.Width, geometry.Height}, 0, geometry.Width)));
   EXPECT_TRUE(Exists(input)) << "kept without -K";
   EXPECT_NE(Log().find(u"ProcessFileDos --> Код возврата: \"Y\", документы: \"CN\""), std::u16string::npos)
       << WideToUtf8(Log());
@@ -113,6 +153,42 @@ TEST_F(DosBatchWin, ByTheDocumentTypes) {
   ASSERT_EQ(codes.Error, "") << WideToUtf8(Log());
   EXPECT_EQ(codes.Commands.size(), 1u);
   EXPECT_FALSE(Exists(input)) << "-K after a delivered run";
+}
+
+// The CreateCodeDos road with -P: the coded job goes to that printer's queue as a raw job under the batch
+// document name.
+TEST_F(DosBatchWin, ToAPrintersQueue) {
+  ASSERT_TRUE(config.Ok());
+  ASSERT_TRUE(WriteFixture(input, invoice));
+  TStandInScope spooler{u"client_exports_spool"};
+  const std::u16string queue = u"Client Batch Queue";
+  TStandInPrinter held = StandInPrinter(queue);
+  held.Status = PRN_STATUS_PAUSED;
+  ASSERT_TRUE(spooler.StandIn->AddStandInPrinter(held));
+  {
+    TMonitorProgram client(AnsiToWide(CLIENT_EXE_PATH), u"-ConfigDos -I" + input + u" -P\"" + queue + u"\"",
+                           spooler.Directory.Path);
+    ASSERT_TRUE(client.Started());
+    EXPECT_EQ(client.WaitExit(60000), 0u);
+  }
+  ASSERT_EQ(QueuedJobs(queue), 1u) << WideToUtf8(Log());
+  TPrinterHandle h = OpenPrinterHandle(queue);
+  ASSERT_TRUE(h);
+  DWORD needed = 0, count = 0;
+  Spooler().EnumJobs(h.Get(), 0, 1, 1, nullptr, 0, &needed, &count);
+  std::vector<BYTE> bytes(needed);
+  ASSERT_TRUE(Spooler().EnumJobs(h.Get(), 0, 1, 1, bytes.data(), needed, &needed, &count));
+  const auto& job = *reinterpret_cast<const JOB_INFO_1W*>(bytes.data());
+  EXPECT_EQ(FromWStr(job.pDocument), u"Tevoran-Клиент: Документ");
+  std::u16string dir;
+  ASSERT_TRUE(Spooler().SpoolDirectoryOf(queue, dir));
+  const std::vector<uint8_t> spooled = ReadFileBytes(FormatSpoolFileName(dir, job.JobId));
+  const TDosExpectedJob expected = ExpectedDosJob(form, {{invoice, 0}}, "CNN");
+  ASSERT_EQ(expected.Error, "");
+  const TDosPrintedCodes codes = SplitPrintedJob(expected, std::string(spooled.begin(), spooled.end()));
+  ASSERT_EQ(codes.Error, "") << WideToUtf8(Log());
+  EXPECT_EQ(codes.Commands.size(), 1u);
+  EXPECT_TRUE(Exists(input)) << "kept without -K";
 }
 
 // An empty input gives nothing to deliver: -K keeps it and no output is left.
